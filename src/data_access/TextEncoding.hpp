@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "data_access/Bytes.hpp"
+
+namespace zorv {
+
+// Character sets met in names and text stored on vintage disk images. Inside the program all
+// text is UTF-8; these are the encodings used on disk.
+enum class TextEncoding {
+    macOSRoman,      // classic Macintosh volumes (HFS, MFS), Apple's current Mac OS Roman table
+    isoLatin1,       // ISO 8859-1: byte value equals code point
+    ascii,           // strict 7-bit ASCII
+    codepage437,     // IBM PC / FAT volumes; 0x00-0x1F and 0x7F are kept as control codes
+    utf16BigEndian,  // HFS+ names; no byte order mark is read or written
+    utf8,
+};
+
+// Decodes bytes to UTF-8 text; std::nullopt when the bytes are not valid text in that encoding.
+std::optional<std::string> decodeText(ByteView bytes, TextEncoding encoding);
+
+// Encodes UTF-8 text; std::nullopt when the text is not valid UTF-8 or any character cannot be
+// represented in the target encoding (never lossy: no replacement characters, no partial output).
+std::optional<Bytes> encodeText(std::string_view text, TextEncoding encoding);
+
+// Number of Unicode scalar values (characters) in valid UTF-8 text (used to decide padding of
+// Pascal strings). For malformed input the result counts the bytes that are not UTF-8
+// continuation bytes.
+size_t characterCount(std::string_view utf8);
+
+// Removes characters of Unicode general category Cc or Cf (NUL included) from both ends of the
+// text only; such characters inside the text and spaces at either end stay. Trimming stops at a
+// malformed UTF-8 sequence, which is left in place.
+std::string trimControlCharacters(std::string_view utf8);
+
+}  // namespace zorv

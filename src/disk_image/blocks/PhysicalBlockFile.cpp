@@ -1,0 +1,75 @@
+#include "disk_image/blocks/PhysicalBlockFile.hpp"
+
+#include <algorithm>
+
+#include "data_access/CheckedMath.hpp"
+#include "platform/AtomicFileWriter.hpp"
+#include "platform/FileSystem.hpp"
+
+namespace zorv {
+
+PhysicalBlockFile::PhysicalBlockFile(URL fileURL, int64_t sizeInBytes, int64_t blockSize)
+    : sizeInBytes(sizeInBytes), fileURL_(std::move(fileURL)), blockSize_(blockSize) {
+    if (!fileURL_.isFileURL() || fileURL_.hasDirectoryPath()) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidFileURL);
+    }
+}
+
+void PhysicalBlockFile::checkRun(int64_t block, int64_t byteCount) const {
+    if (blockSize_ <= 0 || byteCount % blockSize_ != 0) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidBlockSize, byteCount);
+    }
+    if (block < 0 || block >= sizeInBytes / blockSize_) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
+    }
+}
+
+void PhysicalBlockFile::installBlock(int64_t block, Bytes blockData) {
+    checkRun(block, static_cast<int64_t>(blockData.size()));
+    blocksToInstall_.emplace_back(block, std::move(blockData));
+}
+
+void PhysicalBlockFile::patchBlock(int64_t block, int64_t offsetInBlock, ByteView newData) {
+    const auto first = std::find_if(blocksToInstall_.begin(), blocksToInstall_.end(),
+                                    [block](const auto& run) { return run.first == block; });
+    if (first == blocksToInstall_.end()) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockNotFound, block);
+    }
+    Bytes patched = first->second;
+    const auto count = static_cast<int64_t>(newData.size());
+    if (!checked::rangeFits(offsetInBlock, count, static_cast<int64_t>(patched.size()))) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::patchTooLarge);
+    }
+    std::copy(newData.begin(), newData.end(), patched.begin() + offsetInBlock);
+    std::erase_if(blocksToInstall_, [block](const auto& run) { return run.first == block; });
+    installBlock(block, std::move(patched));
+}
+
+void PhysicalBlockFile::generateFile(bool overwrite) const {
+    if (sizeInBytes < 0) throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
+    AtomicFileWriter writer(fileURL_.path());
+    if (!overwrite) writer.refuseExistingTarget();
+    // The capacity that matters is that of the volume that will hold the file.
+    if (fs::availableCapacity(writer.folder()) < sizeInBytes) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
+    }
+    // Extending the file reads as zeros: the same bytes on disk as writing
+    // them, at no cost for a multi-gigabyte image.
+    writer.create();
+    writer.setSize(sizeInBytes);
+    for (const auto& [block, bytes] : blocksToInstall_) {
+        writer.writeAt(checked::mul(block, blockSize_), bytes);
+    }
+    writer.commit(overwrite);
+}
+
+void PhysicalBlockFile::replaceBlockInGeneratedFile(int64_t block, ByteView blockData) const {
+    checkRun(block, static_cast<int64_t>(blockData.size()));
+    AtomicFileWriter::writeIntoExistingFile(fileURL_.path(), checked::mul(block, blockSize_), blockData);
+}
+
+void setExtendedAttribute(const URL& file, ByteView data, const std::string& name) {
+    fs::setExtendedAttribute(file, data, name);
+}
+
+}  // namespace zorv

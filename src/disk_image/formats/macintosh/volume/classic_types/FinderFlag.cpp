@@ -1,0 +1,42 @@
+#include "disk_image/formats/macintosh/volume/classic_types/FinderFlag.hpp"
+
+namespace zorv {
+
+const std::array<FinderFlag, 13>& allFinderFlags() {
+    static constexpr std::array<FinderFlag, 13> flags{
+        FinderFlag::kIsOnDesk,     FinderFlag::kColor,          FinderFlag::kIsShared,
+        FinderFlag::kHasNoINITs,   FinderFlag::kHasBeenInited,  FinderFlag::kHasCustomIcon,
+        FinderFlag::kIsStationery, FinderFlag::kNameLocked,     FinderFlag::kHasBundle,
+        FinderFlag::kIsInvisible,  FinderFlag::kIsAlias,        FinderFlag::fTrash,
+        FinderFlag::fDesktop,
+    };
+    return flags;
+}
+
+std::optional<FinderFlag> finderFlagFromRawValue(int rawValue) {
+    for (FinderFlag flag : allFinderFlags()) {
+        if (static_cast<int>(flag) == rawValue) return flag;
+    }
+    return std::nullopt;
+}
+
+const char* stringValue(FinderFlag flag) {
+    switch (flag) {
+        case FinderFlag::kIsOnDesk: return "Is on Desktop";
+        case FinderFlag::kColor: return "Has color";
+        case FinderFlag::kIsShared: return "Is shared";
+        case FinderFlag::kHasNoINITs: return "Has no INIT";
+        case FinderFlag::kHasBeenInited: return "Has been Inited";
+        case FinderFlag::kHasCustomIcon: return "Has a custom icon";
+        case FinderFlag::kIsStationery: return "Is stationery";
+        case FinderFlag::kNameLocked: return "Name is locked";
+        case FinderFlag::kHasBundle: return "Has a bundle";
+        case FinderFlag::kIsInvisible: return "Is invisible";
+        case FinderFlag::kIsAlias: return "Is alias";
+        case FinderFlag::fTrash: return "Is in the Trash";
+        case FinderFlag::fDesktop: return "Is on the Desktop";
+    }
+    return "";
+}
+
+}  // namespace zorv

@@ -1,0 +1,44 @@
+#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+
+#include <algorithm>
+#include <ctime>
+
+namespace zorv {
+
+Date HFSReaderBlock::epoch() {
+    tzset();  // follow changes of TZ during the run
+    std::tm local{};
+    local.tm_year = 4;  // 1904
+    local.tm_mon = 0;
+    local.tm_mday = 1;
+    local.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&local);
+    // 1904 is never -1 seconds: -1 is mktime's failure.
+    if (seconds == static_cast<std::time_t>(-1)) return Date::now();
+    return Date{static_cast<int64_t>(seconds)};
+}
+
+Date HFSReaderBlock::getDateFromMacintoshIntegerValue() {
+    // Big-endian whatever the cursor, as every Macintosh date is.
+    const int64_t seconds = getLongInteger();
+    return Date{epoch().secondsSince1970 + seconds};
+}
+
+std::vector<ExtDescriptor> HFSReaderBlock::getExtDescArray() {
+    data.slice(offset, 12);  // the whole record must be present
+    std::vector<ExtDescriptor> descriptors;
+    descriptors.reserve(3);
+    for (int i = 0; i < 3; ++i) {
+        const int64_t first = getInteger();
+        const int64_t count = getInteger();
+        descriptors.emplace_back(first, count);
+    }
+    return descriptors;
+}
+
+int64_t HFSReaderBlock::macintoshIntegerValue(Date date) {
+    const int64_t seconds = date.secondsSince1970 - epoch().secondsSince1970;
+    return std::clamp<int64_t>(seconds, 0, 0xFFFFFFFFLL);
+}
+
+}  // namespace zorv

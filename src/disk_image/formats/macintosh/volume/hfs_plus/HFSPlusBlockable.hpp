@@ -1,0 +1,11 @@
+#pragma once
+
+#include "data_access/Blockable.hpp"
+
+namespace zorv {
+
+// HFS+ records: big-endian integers, UTF-16 big-endian names.
+template <typename Record>
+using HFSPlusBlockable = Blockable<Record, Endianness::bigEndian, TextEncoding::utf16BigEndian>;
+
+}  // namespace zorv

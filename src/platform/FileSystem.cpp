@@ -1,0 +1,101 @@
+#include "platform/FileSystem.hpp"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace zorv::fs {
+namespace {
+
+[[noreturn]] void throwErrno() { throw std::system_error(errno, std::generic_category()); }
+
+std::string linuxAttributeName(const std::string& name) { return "user." + name; }
+
+// Keeps a memory map alive for as long as any slice of it is.
+struct Mapping {
+    Mapping(void* address, size_t length) : address(address), length(length) {}
+    Mapping(const Mapping&) = delete;
+    Mapping& operator=(const Mapping&) = delete;
+    ~Mapping() { ::munmap(address, length); }
+
+    void* address;
+    size_t length;
+};
+
+struct FileDescriptor {
+    explicit FileDescriptor(int fd) : fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
+ImageBytes readWholeFile(const std::string& path) {
+    FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) throwErrno();
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) throwErrno();
+    if (S_ISDIR(info.st_mode)) throw std::system_error(EISDIR, std::generic_category());
+
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+        const auto length = static_cast<size_t>(info.st_size);
+        void* address = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, file.fd, 0);
+        if (address != MAP_FAILED) {
+            auto mapping = std::make_shared<Mapping>(address, length);
+            return ImageBytes::external(mapping, static_cast<const uint8_t*>(address), length);
+        }
+    }
+
+    // Pipes, devices and anything that cannot be mapped: read it whole.
+    Bytes bytes;
+    uint8_t buffer[1 << 16];
+    for (;;) {
+        const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            throwErrno();
+        }
+        if (count == 0) break;
+        bytes.insert(bytes.end(), buffer, buffer + count);
+    }
+    return ImageBytes(std::move(bytes));
+}
+
+int64_t availableCapacity(const std::string& path) {
+    struct statvfs info {};
+    if (::statvfs(path.c_str(), &info) != 0) throwErrno();
+    const unsigned __int128 bytes = static_cast<unsigned __int128>(info.f_bavail) * info.f_frsize;
+    return bytes > static_cast<unsigned __int128>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(bytes);
+}
+
+void setExtendedAttribute(const URL& file, ByteView data, const std::string& name) {
+    if (::setxattr(file.path().c_str(), linuxAttributeName(name).c_str(), data.data(), data.size(), 0) < 0) {
+        throwErrno();
+    }
+}
+
+std::optional<Bytes> extendedAttribute(const URL& file, const std::string& name) {
+    const std::string attribute = linuxAttributeName(name);
+    const ssize_t size = ::getxattr(file.path().c_str(), attribute.c_str(), nullptr, 0);
+    if (size < 0) {
+        if (errno == ENODATA) return std::nullopt;
+        throwErrno();
+    }
+    Bytes bytes(static_cast<size_t>(size));
+    const ssize_t read = ::getxattr(file.path().c_str(), attribute.c_str(), bytes.data(), bytes.size());
+    if (read < 0) throwErrno();
+    bytes.resize(static_cast<size_t>(read));
+    return bytes;
+}
+
+}  // namespace zorv::fs

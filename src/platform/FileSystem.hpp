@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "data_access/Bytes.hpp"
+#include "data_access/ImageBytes.hpp"
+#include "platform/URL.hpp"
+
+// Host file services. Failures of the operating system are thrown as
+// std::system_error carrying the real errno.
+namespace zorv::fs {
+
+// The whole file as one immutable shared buffer: a read-only private memory
+// map for a regular file (so analysing a large image costs what the analysis
+// touches), the bytes read whole otherwise.
+ImageBytes readWholeFile(const std::string& path);
+
+// Bytes available to an unprivileged user on the volume holding `path`.
+int64_t availableCapacity(const std::string& path);
+
+// Sets the named extended attribute of a file, creating or replacing it.
+// Linux keeps such names in the "user." namespace, so "com.apple.X" is stored
+// as "user.com.apple.X". A failure throws std::system_error whose message is
+// the C library's text for errno.
+void setExtendedAttribute(const URL& file, ByteView data, const std::string& name);
+std::optional<Bytes> extendedAttribute(const URL& file, const std::string& name);
+
+}  // namespace zorv::fs
