@@ -1,0 +1,58 @@
+#include "disk_image/model/ISO8601DateFormatter.hpp"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace zorv {
+namespace {
+
+constexpr int64_t secondsPerDay = 86400;
+
+struct CivilDate {
+    int64_t year;
+    int64_t month;
+    int64_t day;
+};
+
+// The proleptic Gregorian date of a day count from 1970-01-01, exact over the
+// whole range a Date's seconds can reach (no intermediate value overflows).
+CivilDate civilFromDays(int64_t days) {
+    const int64_t shifted = days + 719468;  // day 0 becomes 0000-03-01
+    const int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const int64_t dayOfEra = shifted - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;
+    const int64_t month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return {year, month, day};
+}
+
+}  // namespace
+
+std::string ISO8601DateFormatter::string(Date date) {
+    int64_t days = date.secondsSince1970 / secondsPerDay;
+    int64_t secondsOfDay = date.secondsSince1970 % secondsPerDay;
+    if (secondsOfDay < 0) {
+        secondsOfDay += secondsPerDay;
+        days -= 1;
+    }
+    const CivilDate civil = civilFromDays(days);
+    const bool negativeYear = civil.year < 0;
+    // |year| of any Date fits comfortably: at most about 3e11.
+    const int64_t yearDigits = negativeYear ? -civil.year : civil.year;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%04" PRId64 "-%02" PRId64 "-%02" PRId64 "T%02" PRId64 ":%02" PRId64
+                  ":%02" PRId64 "Z",
+                  negativeYear ? "-" : "", yearDigits, civil.month, civil.day, secondsOfDay / 3600,
+                  secondsOfDay % 3600 / 60, secondsOfDay % 60);
+    return text;
+}
+
+std::optional<std::string> ISO8601DateFormatter::string(const std::optional<Date>& date) {
+    if (!date) return std::nullopt;
+    return string(*date);
+}
+
+}  // namespace zorv

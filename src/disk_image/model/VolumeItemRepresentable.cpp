@@ -1,0 +1,97 @@
+#include "disk_image/model/VolumeItemRepresentable.hpp"
+
+#include <unicode/ubrk.h>
+#include <unicode/utext.h>
+
+#include <algorithm>
+
+#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/model/ISO8601DateFormatter.hpp"
+
+namespace zorv {
+namespace {
+
+// The extension of `name` taken as a file path: the text after the last full
+// stop of its last component (trailing separators ignored). A component that
+// starts with its only full stop (".login") has none.
+std::optional<std::string_view> pathExtension(std::string_view name) {
+    while (name.size() > 1 && name.back() == '/') name.remove_suffix(1);
+    const size_t slash = name.rfind('/');
+    const std::string_view component = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    const size_t dot = component.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return std::nullopt;
+    return component.substr(dot + 1);
+}
+
+// Counts user-perceived characters (extended grapheme clusters), so that an
+// extension written with a combining accent counts as many characters as it
+// shows. Falls back to code points if ICU cannot open a break iterator.
+int64_t userPerceivedLength(std::string_view text) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return static_cast<int64_t>(text.size());
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    UBreakIterator* breaks = ubrk_open(UBRK_CHARACTER, nullptr, nullptr, 0, &status);
+    if (U_SUCCESS(status)) ubrk_setUText(breaks, utext, &status);
+    int64_t count = 0;
+    if (U_SUCCESS(status)) {
+        ubrk_first(breaks);
+        while (ubrk_next(breaks) != UBRK_DONE) ++count;
+    } else {
+        count = std::count_if(text.begin(), text.end(),
+                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    }
+    if (breaks != nullptr) ubrk_close(breaks);
+    if (utext != nullptr) utext_close(utext);
+    return count;
+}
+
+std::optional<std::string> codeText(const std::optional<OSType>& code) {
+    if (!code) return std::nullopt;
+    return code->string();
+}
+
+}  // namespace
+
+bool VolumeItemRepresentable::isInvisible() const {
+    const auto itemFlags = flags();
+    return itemFlags && std::find(itemFlags->begin(), itemFlags->end(), FinderFlag::kIsInvisible) != itemFlags->end();
+}
+
+std::string VolumeItemRepresentable::fileExtension() const {
+    const std::string itemName = name();
+    const auto existing = pathExtension(itemName);
+    if (existing && userPerceivedLength(*existing) == 3) return {};
+    const auto code = type();
+    const auto extension = TypeList::extensionForType(code ? std::optional(code->string()) : std::nullopt);
+    return extension ? "." + *extension : std::string();
+}
+
+std::optional<std::string> VolumeItemRepresentable::otherInfo() const { return std::nullopt; }
+
+std::optional<uint64_t> VolumeItemRepresentable::itemIdentifier() const { return std::nullopt; }
+
+CodableVolumeItem VolumeItemRepresentable::generateCodableAtLevel(int64_t level) const {
+    CodableVolumeItem record;
+    record.creationDate = ISO8601DateFormatter::string(creationDate());
+    record.modificationDate = ISO8601DateFormatter::string(modificationDate());
+    record.name = name();
+    record.sizeInBytes = logicalSizeInBytes().value_or(0);
+    record.isFolder = isFolder();
+    record.type = codeText(type());
+    record.creator = codeText(creator());
+    record.isInvisible = isInvisible();
+    record.fileExtension = fileExtension();
+    record.level = level;
+    return record;
+}
+
+bool isSameVolumeItem(const VolumeItem& a, const VolumeItem& b) {
+    if (a == b) return true;
+    if (!a || !b) return false;
+    const auto first = a->itemIdentifier();
+    return first && first == b->itemIdentifier();
+}
+
+}  // namespace zorv

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data_access/Date.hpp"
+#include "data_access/ImageBytes.hpp"
+#include "disk_image/model/CodableVolume.hpp"
+#include "disk_image/model/FileHierarchyElement.hpp"
+#include "disk_image/model/ForkType.hpp"
+#include "disk_image/model/ImageWrapperRepresentable.hpp"
+#include "disk_image/model/VolumeItemRepresentable.hpp"
+
+namespace zorv {
+
+class PhysicalDiskRepresentable;
+
+// A volume as the reports and the export see it, whatever its format: names,
+// dates, capacities and counts, a navigation over its files and folders, the
+// bytes of a file's forks and a map of occupied blocks. Each volume type is
+// also ImageRepresentable (a static fromImageData factory).
+//
+// Navigation hands out the volume's own items (VolumeItem) and takes them
+// back; a null item stands for the root. Given an item of another format
+// (the concrete volume checks with a dynamic_cast to its own item type) a
+// volume answers nothing: 0 children, a null child or parent, no fork.
+class VolumeRepresentable {
+public:
+    // The hierarchy walk lists items down to this depth (levels 0 to
+    // maxHierarchyDepth - 1) and does not open folders below it.
+    static constexpr int64_t maxHierarchyDepth = 256;
+    // The walk asks a volume for at most this many children in all, so a
+    // damaged volume whose folders share subfolders, or that claims huge child
+    // counts, ends in bounded time and memory.
+    static constexpr int64_t maxHierarchyVisits = int64_t{1} << 21;
+
+    virtual ~VolumeRepresentable() = default;
+
+    // The format's name for the report ("HFS", "ProDOS"...).
+    virtual std::string volumeFormatName() const = 0;
+    // A sentence or two about the format. Default: empty.
+    virtual std::string helpfulDescription() const;
+    // The container the volume was taken out of. Default: none, and a wrapper
+    // set is dropped; formats that can come wrapped store it themselves.
+    virtual std::shared_ptr<const ImageWrapperRepresentable> wrapper() const;
+    virtual void setWrapper(std::shared_ptr<const ImageWrapperRepresentable> wrapper);
+    virtual std::string volumeName() const = 0;
+    virtual std::optional<Date> creationDate() const = 0;
+    virtual std::optional<Date> modificationDate() const = 0;
+    virtual int64_t totalCapacityInBytes() const = 0;
+    virtual int64_t freeCapacityInBytes() const = 0;
+    virtual bool isFormatted() const = 0;
+    virtual bool isBootable() const = 0;
+    virtual std::optional<int64_t> totalCountOfFiles() const = 0;
+    virtual std::optional<int64_t> totalCountOfFolders() const = 0;
+    // Whether files of this format can have a resource fork. Default: false.
+    virtual bool hasForks() const;
+
+    // How many children the item has (null: the root). Counts the children
+    // child() can actually answer, never a count stored on disk; never negative.
+    virtual int64_t numberOfChildrenOfItem(const VolumeItem& item) const = 0;
+    // Whether the item has children to show.
+    virtual bool isItemExpandable(const VolumeItem& item) const = 0;
+    // The child at `index` (from 0) of the item (null: the root); null when
+    // there is none.
+    virtual VolumeItem child(int64_t index, const VolumeItem& ofItem) const = 0;
+    // The item's record, or null when the item is not one of this volume's.
+    virtual VolumeItem volumeItem(const VolumeItem& item) const = 0;
+    // The folder holding the item; null at the top. Whether the root folder
+    // answers as a parent is the format's choice.
+    virtual VolumeItem parentItem(const VolumeItem& item) const = 0;
+    // The item's path for display: the names of its parents from the innermost
+    // outwards (not the item's own), then "<volume name> - <format name>".
+    // Default: follows parentItem() and stops at a parent already met (a
+    // damaged volume can loop) or after maxHierarchyDepth parents.
+    virtual std::vector<std::string> tree(const VolumeItem& item) const;
+    // The contents of the item's data or resource fork; nothing when the item
+    // has no such fork or is not one of this volume's files. Throws when the
+    // fork's blocks lie outside the image.
+    virtual std::optional<ImageBytes> getFork(ForkType fork, const VolumeItem& item) const = 0;
+    virtual bool isBlockOccupied(int64_t block) const = 0;
+    // Whether any block of [firstBlock, lastBlock] is in use (false for an
+    // empty range). Default: asks isBlockOccupied() from the first block up
+    // and stops at the first one in use.
+    virtual bool isRangeOccupied(int64_t firstBlock, int64_t lastBlock) const;
+
+    // The volume's track/sector view when its format has one, else null. A
+    // type deriving from both answers itself.
+    virtual const PhysicalDiskRepresentable* physicalDisk() const;
+
+    // Every item reachable from the root, depth first: each item before its
+    // children, children in index order, folders' contents one level deeper.
+    // Only folders are asked for children. Guards against damaged volumes: a
+    // folder already on the path from the root to it (the same item by
+    // isSameVolumeItem) is listed but not opened again, nor is a folder at
+    // the deepest level, and the walk stops after maxHierarchyVisits children.
+    std::vector<FileHierarchyElement> fileHierarchy() const;
+    // The volume's record in the JSON report; with `verbose`, with the walk's
+    // items.
+    CodableVolume codable(bool verbose) const;
+
+protected:
+    VolumeRepresentable() = default;
+    VolumeRepresentable(const VolumeRepresentable&) = default;
+    VolumeRepresentable& operator=(const VolumeRepresentable&) = default;
+};
+
+}  // namespace zorv
