@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "data_access/ImageBytes.hpp"
+#include "disk_image/blocks/BlockStructureDefinable.hpp"
+#include "disk_image/formats/macintosh/volume/btree/BTreeHeaderNode.hpp"
+#include "disk_image/formats/macintosh/volume/btree/BTreeNodeRecord.hpp"
+
+namespace zorv {
+
+// The leaf-record reader of B-tree files: the HFS catalog and extents
+// overflow files, and their HFS+ counterparts. It reads the header node and
+// hands back every live record of the leaf chain in one flat list; it never
+// searches by key, never descends the index nodes and never writes.
+//
+// Once built, `blockSize` is the header's node size: node n is bytes
+// n * nodeSize ..< (n + 1) * nodeSize of `structureData`, and sizeInBlocks()
+// counts the whole nodes the bytes hold.
+class BTree : public BlockStructureDefinable {
+public:
+    // `structureData` is the whole B-tree file. Throws
+    // BlockStructureDefinableError::unreacheableBlock when it holds less than
+    // one block of `blockSize` bytes, or less than the 512 bytes of the
+    // header node.
+    BTree(ImageBytes structureData, int64_t blockSize);
+
+    BTreeHeaderNode headerNode;
+
+    // Every live record of the leaf chain, in chain order and, within a node,
+    // in offset-table order; read again from the bytes at each call. A tree
+    // whose first leaf node is 0 gives nothing, and so does a damaged chain
+    // (see checkedLeafNodeRecords): records of the nodes before the damage
+    // are not returned either.
+    std::vector<BTreeNodeRecord> leafNodeRecords() const;
+
+    // The same walk, telling why it stopped: throws BTreeError when a node of
+    // the chain lies beyond the whole nodes of the bytes (nodeOutsideTree),
+    // the chain comes back to a node already read (leafChainLoop), or a node
+    // cannot be read inside its bytes (the errors of BTreeNode).
+    std::vector<BTreeNodeRecord> checkedLeafNodeRecords() const;
+};
+
+}  // namespace zorv

@@ -1,0 +1,35 @@
+#include "disk_image/formats/macintosh/volume/btree/BTreeNode.hpp"
+
+#include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+
+namespace zorv {
+
+BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey, std::optional<int64_t> maxKeyLength) {
+    if (blockSize < BTreeNodeDescriptor::size || static_cast<int64_t>(block.size()) < blockSize) {
+        throw BTreeError(BTreeError::Case::nodeTooSmall);
+    }
+    const ImageBytes node = block.slice(0, blockSize);
+    descriptor = BTreeNodeDescriptor(node);
+    if (descriptor.numRecords == 0) return;
+
+    // The table holds one start offset per record plus the free-space offset.
+    const int64_t tableSize = 2 * (descriptor.numRecords + 1);
+    if (blockSize - BTreeNodeDescriptor::size < tableSize) throw BTreeError(BTreeError::Case::nodeTooSmall);
+
+    HFSReaderBlock table(node);
+    const auto offsetAt = [&](int64_t slot) {
+        table.offset = blockSize - 2 * (slot + 1);
+        return table.getInteger();
+    };
+    for (int64_t i = 0; i < descriptor.numRecords; ++i) {
+        const int64_t start = offsetAt(i);
+        const int64_t end = offsetAt(i + 1);
+        if (start == 0 || start >= end) continue;
+        if (end > blockSize) throw BTreeError(BTreeError::Case::recordOutsideNode);
+        BTreeNodeRecord record(node.slice(start, end - start), hasLongKey, maxKeyLength);
+        if (!record.isDeleted()) records.push_back(std::move(record));
+    }
+}
+
+}  // namespace zorv

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "data_access/Errors.hpp"
+
+namespace zorv {
+
+// Errors of an HFS catalog file. `noLeafNodes`: the catalog B-tree yields no
+// leaf record that can be read (an empty or damaged leaf chain).
+class HFSCatalogFileError : public EnumeratedError {
+public:
+    enum class Case { noLeafNodes };
+
+    explicit HFSCatalogFileError(Case errorCase) : EnumeratedError(caseName(errorCase)), errorCase(errorCase) {}
+
+    static const char* caseName(Case errorCase);
+
+    Case errorCase;
+};
+
+}  // namespace zorv
