@@ -4,7 +4,9 @@
 
 namespace zorv {
 
-// HFS+ records: big-endian integers, UTF-16 big-endian names.
+// HFS+ records: big-endian integers, UTF-16 big-endian names. Every HFS+
+// record writes itself through this alias; dates go through
+// HFSPlusReaderBlock::macintoshIntegerValue (GMT, unlike classic HFS).
 template <typename Record>
 using HFSPlusBlockable = Blockable<Record, Endianness::bigEndian, TextEncoding::utf16BigEndian>;
 
