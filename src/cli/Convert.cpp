@@ -1,0 +1,7 @@
+#include "cli/Convert.hpp"
+
+namespace zorv::cli {
+
+CommandConfiguration Convert::configuration() const { return {"Convert", "Convert your disk image to another type."}; }
+
+}  // namespace zorv::cli

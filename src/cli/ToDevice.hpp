@@ -1,0 +1,28 @@
+#pragma once
+
+#include "cli/ConvertGlobalOptions.hpp"
+#include "cli/LibraryServices.hpp"
+#include "cli/ParsableCommand.hpp"
+
+namespace zorv::cli {
+
+// zorv convert to-device: an HFS volume image turned into a device image
+// with a partition map and the HD SC Setup 7.3.5 driver.
+class ToDevice : public ParsableCommand {
+public:
+    explicit ToDevice(const LibraryServices& library) : library_(library) {}
+
+    CommandConfiguration configuration() const override;
+    void declareArguments(Arguments& arguments) override;
+    // Reads and detects the input, prints its image-type line, and accepts
+    // only an HFS volume.
+    void validate(std::ostream& out) override;
+    void run(std::ostream& out) override;
+
+    ConvertGlobalOptions convertOptions;
+
+private:
+    const LibraryServices& library_;
+};
+
+}  // namespace zorv::cli
