@@ -1,0 +1,39 @@
+#include "disk_image/parser/VolumeFileLoader.hpp"
+
+#include <memory>
+#include <string>
+
+#include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
+#include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
+#include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptorError.hpp"
+#include "platform/FileSystem.hpp"
+
+namespace zorv {
+
+std::vector<VolumeDescriptor> VolumeFileLoader::loadParseableFile(const URL& url) {
+    const ImageBytes bytes = fs::readWholeFile(url.path());
+    return descriptorsOf(ImageParser(bytes, URL::fileURLWithPath("")));
+}
+
+std::vector<VolumeDescriptor> VolumeFileLoader::descriptorsOf(const ImageParser& parser) {
+    if (const auto device = std::dynamic_pointer_cast<const MacintoshDevice>(parser.device())) {
+        std::vector<VolumeDescriptor> descriptors;
+        for (const auto& [start, descriptor] : device->volumeDescriptors) descriptors.push_back(descriptor);
+        return descriptors;
+    }
+    const auto volume = parser.volume();
+    if (const auto hfs = std::dynamic_pointer_cast<const HFSVolume>(volume)) {
+        const auto& mdb = hfs->masterDirectoryBlock();
+        return {VolumeDescriptor::fromExistingData(mdb ? mdb->drVN : std::string("<Not Initialized>"), 0,
+                                                   hfs->structureData, VolumeType::hfs)};
+    }
+    if (const auto proDOS = std::dynamic_pointer_cast<const ProDOSVolume>(volume)) {
+        return {VolumeDescriptor::fromExistingData(proDOS->volumeDirectoryHeader().name, 0,
+                                                   proDOS->dataInProDOSBlockOrder(), VolumeType::proDOS)};
+    }
+    throw VolumeDescriptorError(VolumeDescriptorError::Case::unuseableVolumeType,
+                                helpfulDescription(parser.imageFormat()));
+}
+
+}  // namespace zorv
