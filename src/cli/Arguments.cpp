@@ -162,6 +162,31 @@ void Arguments::option(std::string_view property, std::vector<std::string> other
     definitions_.push_back(std::move(definition));
 }
 
+void Arguments::option(std::string_view property, std::vector<std::string> otherNames, std::string help,
+                       std::optional<std::string>& target) {
+    ArgumentDefinition definition;
+    definition.kind = ArgumentDefinition::Kind::option;
+    definition.valueName = kebabCaseName(property);
+    definition.names = std::move(otherNames);
+    definition.names.push_back("--" + definition.valueName);
+    definition.help = std::move(help);
+    definition.setValue = [&target](const std::string& text) { target = text; };
+    definitions_.push_back(std::move(definition));
+}
+
+void Arguments::transformedOption(std::string_view property, std::vector<std::string> otherNames, std::string help,
+                                  std::function<void(const std::string&)> store) {
+    ArgumentDefinition definition;
+    definition.kind = ArgumentDefinition::Kind::option;
+    definition.valueName = kebabCaseName(property);
+    definition.names = std::move(otherNames);
+    definition.names.push_back("--" + definition.valueName);
+    definition.help = std::move(help);
+    definition.setValue = std::move(store);
+    definition.reportsValueError = true;
+    definitions_.push_back(std::move(definition));
+}
+
 void Arguments::flag(std::string_view property, std::vector<std::string> otherNames, std::string help, bool& target) {
     ArgumentDefinition definition;
     definition.kind = ArgumentDefinition::Kind::flag;

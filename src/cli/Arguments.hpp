@@ -43,6 +43,9 @@ struct ArgumentDefinition {
     // Stores a decoded value in the command; throws std::invalid_argument when
     // the text does not convert.
     std::function<void(const std::string&)> setValue;
+    // Set for a transformed option: the error setValue throws is part of the
+    // report.
+    bool reportsValueError = false;
     // Stores a flag's state in the command.
     std::function<void(bool)> setFlag;
 
@@ -82,6 +85,17 @@ public:
                 std::optional<int64_t>& target);
     // The same with a default value: the target's value, shown in the help.
     void option(std::string_view property, std::vector<std::string> otherNames, std::string help, int64_t& target);
+    // An option with a text value, named "--<property>" and by any of
+    // `otherNames`; absent unless given. When given more than once, the last
+    // value wins.
+    void option(std::string_view property, std::vector<std::string> otherNames, std::string help,
+                std::optional<std::string>& target);
+    // An option whose text `store` turns into the command's value while the
+    // arguments are decoded. Whatever `store` throws refuses the value: the
+    // report names the value and the option and appends the error's text
+    // ("The value 'x' is invalid for '--partitions <partitions>': ...").
+    void transformedOption(std::string_view property, std::vector<std::string> otherNames, std::string help,
+                           std::function<void(const std::string&)> store);
     // A flag that sets the target.
     void flag(std::string_view property, std::vector<std::string> otherNames, std::string help, bool& target);
     // "--enable-<property>" (and `enableNames`, e.g. "-f") set the target,

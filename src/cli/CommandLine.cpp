@@ -262,11 +262,12 @@ void CommandLine::decode(const Node& node, const std::vector<std::pair<const Nod
                 break;
             case ArgumentDefinition::Kind::option: {
                 const std::string& text = option.results().back();
+                const std::string refusal = "The value '" + text + "' is invalid for '" + definition.quotedForm() + "'";
                 try {
                     definition.setValue(text);
-                } catch (const std::invalid_argument&) {
-                    throw UsageError(command,
-                                     "The value '" + text + "' is invalid for '" + definition.quotedForm() + "'");
+                } catch (const std::exception& error) {
+                    if (!definition.reportsValueError) throw UsageError(command, refusal);
+                    throw UsageError(command, refusal + ": " + errorDescription(error));
                 }
                 break;
             }

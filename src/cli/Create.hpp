@@ -3,6 +3,7 @@
 #include "cli/EmptyImage.hpp"
 #include "cli/LibraryServices.hpp"
 #include "cli/MacDevice.hpp"
+#include "cli/MacDevicePartitioned.hpp"
 #include "cli/ParsableCommand.hpp"
 
 namespace zorv::cli {
@@ -14,11 +15,12 @@ public:
     explicit Create(const LibraryServices& library) : macDevice(library) {}
 
     CommandConfiguration configuration() const override;
-    std::vector<ParsableCommand*> subcommands() override { return {&emptyImage, &macDevice}; }
+    std::vector<ParsableCommand*> subcommands() override { return {&emptyImage, &macDevice, &macDevicePartitioned}; }
     void run(std::ostream&) override { throw HelpRequest{}; }
 
     EmptyImage emptyImage;
     MacDevice macDevice;
+    MacDevicePartitioned macDevicePartitioned;
 };
 
 }  // namespace zorv::cli

@@ -12,12 +12,12 @@ constexpr int64_t minimumDeviceMegabytes =
     (MasterDirectoryBlock::minimumBlankVolumeBlocks + blocksPerMegabyte - 1) / blocksPerMegabyte;
 constexpr int64_t maximumDeviceMegabytes = MasterDirectoryBlock::maximumBlankVolumeBlocks / blocksPerMegabyte;
 
-std::string deviceTooLarge() {
+}  // namespace
+
+std::string deviceTooLargeMessage() {
     return "The device image would hold more than " + std::to_string(maximumDeviceBlocks) +
            " blocks, the most a device image can hold.";
 }
-
-}  // namespace
 
 std::optional<std::string> emptyImageFailure(std::optional<int64_t> sizeInBytes, std::optional<int64_t> sizeInMB) {
     if (sizeInBytes) {
@@ -46,12 +46,12 @@ std::optional<std::string> macDeviceFailure(int64_t sizeInMB) {
                std::to_string(MasterDirectoryBlock::maximumBlankVolumeBlocks) + " blocks.";
     }
     // Within the HFS bounds the product cannot overflow.
-    if (deviceHeadBlocks + sizeInMB * blocksPerMegabyte > maximumDeviceBlocks) return deviceTooLarge();
+    if (deviceHeadBlocks + sizeInMB * blocksPerMegabyte > maximumDeviceBlocks) return deviceTooLargeMessage();
     return std::nullopt;
 }
 
 std::optional<std::string> volumeToDeviceFailure(int64_t volumeSizeInBytes) {
-    if (volumeSizeInBytes / blockSize > maximumDeviceBlocks - convertedDeviceExtraBlocks) return deviceTooLarge();
+    if (volumeSizeInBytes / blockSize > maximumDeviceBlocks - convertedDeviceExtraBlocks) return deviceTooLargeMessage();
     return std::nullopt;
 }
 

@@ -23,6 +23,9 @@ constexpr int64_t convertedDeviceExtraBlocks = 99;
 // Block counts of a device (driver descriptor, partition map) are 32-bit.
 constexpr int64_t maximumDeviceBlocks = (int64_t{1} << 32) - 1;
 
+// What a device of more than maximumDeviceBlocks blocks is refused with.
+std::string deviceTooLargeMessage();
+
 // empty-image: the size in bytes when given, else the size in megabytes
 // (the other one is ignored); at least one is given. Size 0 is allowed.
 std::optional<std::string> emptyImageFailure(std::optional<int64_t> sizeInBytes, std::optional<int64_t> sizeInMB);

@@ -114,7 +114,13 @@ TEST(CliCommandLineTest, GroupsAlonePrintTheirHelp) {
               "  empty-image             Creates an empty image, full of zeroes.\n"
               "  mac-device              Creates a simple Macintosh device image containing a\n"
               "                          partition map, a SCSI driver and a\n"
-              "                          ready-to-be-formatted HFS partition.\n");
+              "                          ready-to-be-formatted HFS partition.\n"
+              "  mac-device-partitioned  Creates a Macintosh device image containing a\n"
+              "                          partition map, a SCSI driver and one or several\n"
+              "                          partitions of your choosing.\n"
+              "                          A partition can either be a blank HFS or ProDOS\n"
+              "                          partition, a volume image file or one of the premade\n"
+              "                          injectable partitions.\n");
     const auto convert = runWith(fake, {"convert"});
     EXPECT_EQ(convert.status, 0);
     EXPECT_TRUE(

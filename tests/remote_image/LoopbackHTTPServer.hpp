@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/TemporaryDirectory.hpp"
 
@@ -49,7 +50,8 @@ public:
         std::string rootText = root.string();
         std::string program = "python3";
         std::string unbuffered = "-u";
-        char* arguments[] = {program.data(), unbuffered.data(), script.data(), rootText.data(), nullptr};
+        char* arguments[] = {program.data(), unbuffered.data(), script.data(), rootText.data(), requestLog_.data(),
+                             nullptr};
         const int spawned = ::posix_spawnp(&pid_, "python3", &actions, nullptr, arguments, environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipeFds[1]);
@@ -96,9 +98,20 @@ public:
     // "http://127.0.0.1:<port>", no trailing slash.
     std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
+    // The path (and query) of every request answered so far, in order. Each
+    // is logged before its answer is sent, so a client that has its answer
+    // finds its request here.
+    std::vector<std::string> requestedPaths() const {
+        std::vector<std::string> paths;
+        std::ifstream log(requestLog_);
+        for (std::string line; std::getline(log, line);) paths.push_back(line);
+        return paths;
+    }
+
 private:
     static constexpr const char* serverScript = R"(import http.server, os, sys, urllib.parse
 root = sys.argv[1]
+request_log = sys.argv[2]
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     def __init__(self, *args, **kwargs):
@@ -108,6 +121,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         pass
 
     def do_GET(self):
+        with open(request_log, 'a') as log:
+            log.write(self.path + '\n')
         path, _, query = self.path.partition('?')
         if path == '/redirect':
             self.send_response(302)
@@ -152,6 +167,7 @@ server.serve_forever()
     }
 
     TemporaryDirectory scriptFolder_;
+    std::string requestLog_ = scriptFolder_.file("requests.log");
     pid_t pid_ = -1;
     int output_ = -1;
     int port_ = 0;

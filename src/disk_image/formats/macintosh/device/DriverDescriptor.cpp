@@ -17,8 +17,7 @@ constexpr std::array<uint8_t, 2> signature{'E', 'R'};
 DriverDescriptor::DriverDescriptor(const ImageBytes& block) {
     hasCorrectSignature(block);
     HFSReaderBlock reader(block);
-    sbSig = reader.getAndCheckSignature(
-        signature, DriverDescriptorError(DriverDescriptorError::Case::invalidDriverDescriptorSignature));
+    sbSig = reader.getDataBlock(static_cast<int64_t>(signature.size())).toBytes();
     sbBlkSize = reader.getInteger();
     sbBlkCount_ = reader.getLongInteger();
     sbDevType = reader.getInteger();

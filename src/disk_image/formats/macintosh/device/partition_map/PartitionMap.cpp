@@ -11,6 +11,20 @@ namespace {
 // The largest value of a 32-bit field of block 0 and of the map entries.
 constexpr int64_t largestBlockCount = 0xFFFFFFFFLL;
 
+// The volumes as the layout places them: checked against the map's room
+// first, then allocated from the driver's end, the unreadable ones left out.
+std::vector<PartitionMapVolume> placedVolumes(const std::vector<VolumeDescriptor>& volumes, int64_t blockCount,
+                                              int64_t driverStartBlock, const SCSIDriver& scsiDriver) {
+    PartitionMap::checkLayout(PartitionMap::volumeEntryCount(volumes), blockCount, driverStartBlock);
+    const int64_t firstVolumeBlock = checked::add(driverStartBlock, PartitionMap::driverSizeInBlocks(scsiDriver));
+    std::vector<PartitionMapVolume> placed;
+    for (const auto& volume : VolumeDescriptor::allocateBlocks(volumes, firstVolumeBlock, blockCount)) {
+        if (volume.volumeType() == VolumeType::unreadable) continue;
+        placed.push_back(PartitionMapVolume{volume.partitionType(), volume.blockSize, volume.blocksToInstall});
+    }
+    return placed;
+}
+
 }  // namespace
 
 PartitionMap::PartitionMap(std::vector<PartitionMapEntry> partitions) : partitions(std::move(partitions)) {}
@@ -47,6 +61,16 @@ PartitionMap::PartitionMap(const std::vector<PartitionMapVolume>& volumes, int64
             existingData.push_back(InjectableData{checked::add(start, offset), bytes});
         }
     }
+}
+
+PartitionMap::PartitionMap(const std::vector<VolumeDescriptor>& volumes, int64_t blockCount,
+                           int64_t driverStartBlock, const SCSIDriver& scsiDriver)
+    : PartitionMap(placedVolumes(volumes, blockCount, driverStartBlock, scsiDriver), blockCount, driverStartBlock,
+                   scsiDriver) {}
+
+int64_t PartitionMap::volumeEntryCount(const std::vector<VolumeDescriptor>& volumes) {
+    return std::count_if(volumes.begin(), volumes.end(),
+                         [](const VolumeDescriptor& volume) { return volume.volumeType() != VolumeType::unreadable; });
 }
 
 int64_t PartitionMap::driverSizeInBlocks(const SCSIDriver& scsiDriver) {

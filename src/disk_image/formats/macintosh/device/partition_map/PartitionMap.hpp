@@ -8,6 +8,7 @@
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapVolume.hpp"
 #include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriver.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptor.hpp"
 
 namespace zorv {
 
@@ -44,6 +45,21 @@ public:
     // or ends past the device.
     PartitionMap(const std::vector<PartitionMapVolume>& volumes, int64_t blockCount, int64_t driverStartBlock,
                  const SCSIDriver& scsiDriver);
+
+    // Lays out a new device from the volumes to place, in the order given:
+    // checks the layout (checkLayout() with the volumes that are not
+    // unreadable), places the volumes end to end from the driver's end with
+    // VolumeDescriptor::allocateBlocks() (largest first; it throws
+    // VolumeDescriptorError::volumeSizeOverflow when they do not fit), and
+    // gives each volume that is not unreadable its entry and its blocks, in
+    // allocation order. An unreadable volume keeps the blocks the allocation
+    // gave it, but gets no entry and writes nothing.
+    PartitionMap(const std::vector<VolumeDescriptor>& volumes, int64_t blockCount, int64_t driverStartBlock,
+                 const SCSIDriver& scsiDriver);
+
+    // The entries the volumes need in a map: one per volume that is not
+    // unreadable.
+    static int64_t volumeEntryCount(const std::vector<VolumeDescriptor>& volumes);
 
     // The driver's whole blocks, a partial block dropped.
     static int64_t driverSizeInBlocks(const SCSIDriver& scsiDriver);

@@ -78,7 +78,7 @@ TEST(PartitionMap, LayoutWithTheDefaultDriver) {
 }
 
 TEST(PartitionMap, OldSCSIManagerDriverGetsAnAppleDriverEntry) {
-    const PartitionMap map({}, 1000, driverStart, SCSIDriver::silverLining531());
+    const PartitionMap map(std::vector<PartitionMapVolume>{}, 1000, driverStart, SCSIDriver::silverLining531());
     ASSERT_EQ(map.partitions.size(), 2u);
     const auto& driver = map.partitions[1];
     EXPECT_EQ(driver.pmParType, "Apple_Driver");
@@ -91,7 +91,7 @@ TEST(PartitionMap, OldSCSIManagerDriverGetsAnAppleDriverEntry) {
 }
 
 TEST(PartitionMap, NoVolumes) {
-    const PartitionMap map({}, 96, driverStart, SCSIDriver::appleHDSC735());
+    const PartitionMap map(std::vector<PartitionMapVolume>{}, 96, driverStart, SCSIDriver::appleHDSC735());
     ASSERT_EQ(map.partitions.size(), 2u);
     for (const auto& entry : map.partitions) EXPECT_EQ(entry.pmMapBlkCnt, 2);
     EXPECT_TRUE(map.existingData.empty());
@@ -105,7 +105,7 @@ TEST(PartitionMap, DriverSizeAndMapSizeFollowTheDriver) {
     odd.driverData = ImageBytes(Bytes(20000, 1));  // 39 whole blocks
     const int64_t start = 96 - PartitionMap::driverSizeInBlocks(odd);
     EXPECT_EQ(start, 57);
-    const PartitionMap map({}, 1000, start, odd);
+    const PartitionMap map(std::vector<PartitionMapVolume>{}, 1000, start, odd);
     EXPECT_EQ(map.partitions[0].partitionType, PartitionType::applePartitionMap(1, 56));
     EXPECT_EQ(map.partitions[1].partitionType, PartitionType::appleDriver43(57, 39, defaultTrailer));
     EXPECT_EQ(PartitionMap::driverSizeInBlocks(SCSIDriver::appleDS173Chained()), 54);

@@ -1,0 +1,13 @@
+#include "disk_image/formats/macintosh/device/MacintoshDeviceError.hpp"
+
+namespace zorv {
+
+const char* MacintoshDeviceError::caseName(Case errorCase) {
+    switch (errorCase) {
+        case Case::invalidPartitionIndex: return "invalidPartitionIndex";
+        case Case::volumeDescriptorNotFound: return "volumeDescriptorNotFound";
+    }
+    return "unknown";
+}
+
+}  // namespace zorv
