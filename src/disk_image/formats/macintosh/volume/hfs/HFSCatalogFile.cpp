@@ -62,6 +62,26 @@ std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentI
     return result;
 }
 
+std::unordered_map<int64_t, std::vector<size_t>> HFSCatalogFile::childPositionsByParent() const {
+    using LeafType = HFSCatalogLeafRecord::LeafType;
+    std::unordered_map<int64_t, std::vector<std::pair<std::string, size_t>>> named;
+    for (size_t position = 0; position < leaves.size(); ++position) {
+        const auto& leaf = leaves[position];
+        if (leaf.leafType() != LeafType::directory && leaf.leafType() != LeafType::file) continue;
+        named[leaf.key.parentID].emplace_back(composedName(leaf.key.nodeName), position);
+    }
+    std::unordered_map<int64_t, std::vector<size_t>> result;
+    result.reserve(named.size());
+    for (auto& [parentID, children] : named) {
+        std::stable_sort(children.begin(), children.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto& positions = result[parentID];
+        positions.reserve(children.size());
+        for (const auto& child : children) positions.push_back(child.second);
+    }
+    return result;
+}
+
 std::optional<HFSCatalogLeafRecord> HFSCatalogFile::directoryRecord(int64_t directoryID) const {
     for (const auto& leaf : leaves) {
         if (leaf.leafType() == HFSCatalogLeafRecord::LeafType::directory && leaf.data.directoryRecord &&

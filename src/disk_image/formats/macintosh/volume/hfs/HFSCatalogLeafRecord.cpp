@@ -1,5 +1,7 @@
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogLeafRecord.hpp"
 
+#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+
 namespace zorv {
 
 HFSCatalogLeafRecord::HFSCatalogLeafRecord(const BTreeNodeRecord& record) : key(record.recordKey) {
@@ -12,6 +14,85 @@ std::vector<Bytes> HFSCatalogLeafRecord::dataBlockArray() const {
     if (key.keyLength % 2 == 0) chunks.push_back(Bytes{0});
     chunks.push_back(data.dataBlock());
     return chunks;
+}
+
+const HFSCatalogLeafData::FileRecord* HFSCatalogLeafRecord::fileRecord() const {
+    if (data.leafType != LeafType::file || !data.fileRecord) return nullptr;
+    return &*data.fileRecord;
+}
+
+const HFSCatalogLeafData::FolderRecord* HFSCatalogLeafRecord::folderRecord() const {
+    if (data.leafType != LeafType::directory || !data.directoryRecord) return nullptr;
+    return &*data.directoryRecord;
+}
+
+std::string HFSCatalogLeafRecord::name() const { return key.nodeName; }
+
+std::optional<int64_t> HFSCatalogLeafRecord::logicalSizeInBytes() const {
+    const auto* file = fileRecord();
+    if (file == nullptr) return std::nullopt;
+    return file->filLgLen + file->filRLgLen;
+}
+
+std::optional<int64_t> HFSCatalogLeafRecord::physicalSizeInBytes() const {
+    const auto* file = fileRecord();
+    if (file == nullptr) return std::nullopt;
+    return file->filPyLen + file->filRPyLen;
+}
+
+std::optional<Date> HFSCatalogLeafRecord::creationDate() const {
+    if (const auto* file = fileRecord()) return file->filCrDat;
+    if (const auto* folder = folderRecord()) return folder->dirCrDat;
+    return HFSReaderBlock::epoch();
+}
+
+std::optional<Date> HFSCatalogLeafRecord::modificationDate() const {
+    if (const auto* file = fileRecord()) return file->filMdDat;
+    if (const auto* folder = folderRecord()) return folder->dirMdDat;
+    return HFSReaderBlock::epoch();
+}
+
+bool HFSCatalogLeafRecord::isFolder() const { return data.leafType == LeafType::directory; }
+
+std::vector<FinderFlag> HFSCatalogLeafRecord::finderFlags(int64_t flagsWord) {
+    std::vector<FinderFlag> set;
+    for (FinderFlag flag : allFinderFlags()) {
+        // fTrash and fDesktop are negative: sign-extended, they never match
+        // a 16-bit word.
+        const auto mask = static_cast<int64_t>(static_cast<int>(flag));
+        if ((flagsWord & mask) == mask) set.push_back(flag);
+    }
+    return set;
+}
+
+std::optional<std::vector<FinderFlag>> HFSCatalogLeafRecord::flags() const {
+    if (const auto* file = fileRecord()) return finderFlags(file->filUsrWds.fdFlags);
+    if (const auto* folder = folderRecord()) return finderFlags(folder->dirFlags);
+    return std::nullopt;
+}
+
+std::optional<std::string> HFSCatalogLeafRecord::kind() const {
+    const auto* file = fileRecord();
+    if (file == nullptr) return std::nullopt;
+    return file->filUsrWds.fdType.typeName();
+}
+
+std::optional<OSType> HFSCatalogLeafRecord::type() const {
+    const auto* file = fileRecord();
+    if (file == nullptr) return std::nullopt;
+    return file->filUsrWds.fdType;
+}
+
+std::optional<OSType> HFSCatalogLeafRecord::creator() const {
+    const auto* file = fileRecord();
+    if (file == nullptr) return std::nullopt;
+    return file->filUsrWds.fdCreator;
+}
+
+std::optional<uint64_t> HFSCatalogLeafRecord::itemIdentifier() const {
+    if (const auto* file = fileRecord()) return static_cast<uint64_t>(file->filFlNum);
+    if (const auto* folder = folderRecord()) return static_cast<uint64_t>(folder->dirDirID);
+    return std::nullopt;
 }
 
 }  // namespace zorv

@@ -6,12 +6,18 @@
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFileKey.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogLeafData.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/model/VolumeItemRepresentable.hpp"
 
 namespace zorv {
 
 // One leaf of an HFS catalog: the key that places an item in its parent
 // folder, and the item's data (folder, file or thread record).
-struct HFSCatalogLeafRecord : HFSBlockable<HFSCatalogLeafRecord> {
+//
+// It is also the item an HFS volume hands out for a file or folder. Files
+// answer from their file record, folders from their folder record; threads
+// and unknown leaves (never offered as children) answer with the name alone,
+// the 1904 epoch for dates and nothing else.
+struct HFSCatalogLeafRecord : HFSBlockable<HFSCatalogLeafRecord>, VolumeItemRepresentable {
     using LeafType = HFSCatalogLeafData::LeafType;
 
     HFSCatalogFileKey key;
@@ -32,6 +38,36 @@ struct HFSCatalogLeafRecord : HFSBlockable<HFSCatalogLeafRecord> {
     // The key's bytes, a zero pad byte when the key length is even, then the
     // data's bytes: the record as it lies in its node.
     std::vector<Bytes> dataBlockArray() const;
+
+    // VolumeItemRepresentable
+    // The key's node name.
+    std::string name() const override;
+    // Data and resource fork together (filLgLen + filRLgLen, filPyLen +
+    // filRPyLen) for a file; nothing for any other leaf.
+    std::optional<int64_t> logicalSizeInBytes() const override;
+    std::optional<int64_t> physicalSizeInBytes() const override;
+    std::optional<Date> creationDate() const override;
+    std::optional<Date> modificationDate() const override;
+    // A folder leaf, also one whose folder record could not be read.
+    bool isFolder() const override;
+    // From fdFlags of a file, from the folder record's own dirFlags of a
+    // folder (not the frFlags of its Finder information).
+    std::optional<std::vector<FinderFlag>> flags() const override;
+    // The TypeList description of the file's type code, or "Unknown type".
+    std::optional<std::string> kind() const override;
+    std::optional<OSType> type() const override;
+    std::optional<OSType> creator() const override;
+    bool isExportable() const override { return true; }
+    // The catalog node ID: dirDirID of a folder, filFlNum of a file.
+    std::optional<uint64_t> itemIdentifier() const override;
+
+    // The Finder flags whose bits are all set in a 16-bit flags word, in
+    // declaration order.
+    static std::vector<FinderFlag> finderFlags(int64_t flagsWord);
+
+    // The file record of a file leaf, the folder record of a folder leaf.
+    const HFSCatalogLeafData::FileRecord* fileRecord() const;
+    const HFSCatalogLeafData::FolderRecord* folderRecord() const;
 };
 
 }  // namespace zorv

@@ -7,12 +7,12 @@
 
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogKey.hpp"
-#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusTestImages.hpp"
+#include "support/ByteBuilder.hpp"
 
 namespace zorv {
 namespace {
 
-using testing::hfsplus::Fields;
+using testing::ByteBuilder;
 
 TEST(HFSPlusCatalogKey, DecodesKeys) {
     struct Case {
@@ -21,14 +21,15 @@ TEST(HFSPlusCatalogKey, DecodesKeys) {
         HFSPlusCatalogKey expected;
     };
     const std::vector<Case> cases = {
-        {"thread key: no name", Fields().u16(6).u32(19).u16(0), {6, 19, ""}},
-        {"ASCII name", Fields().u16(12).u32(2).name(u"abc"), {12, 2, "abc"}},
-        {"decomposed name stays decomposed", Fields().u16(16).u32(2).name(u"cafe\u0301"), {16, 2, "cafe\xCC\x81"}},
-        {"non-BMP character", Fields().u16(10).u32(2).name(u"\U0001F600"), {10, 2, "\xF0\x9F\x98\x80"}},
-        {"name shorter than the key", Fields().u16(12).u32(7).name(u"a").zeros(4), {12, 7, "a"}},
-        {"undecodable name reads as empty", Fields().u16(8).u32(2).u16(1).u16(0xDC00), {8, 2, ""}},
-        {"bytes after the key are not read", Fields().u16(8).u32(2).name(u"x").u16(0xFFFF), {8, 2, "x"}},
-        {"largest parent ID", Fields().u16(6).u32(0xFFFFFFFF).u16(0), {6, 0xFFFFFFFF, ""}},
+        {"thread key: no name", ByteBuilder().u16(6).u32(19).u16(0), {6, 19, ""}},
+        {"ASCII name", ByteBuilder().u16(12).u32(2).utf16Name(u"abc"), {12, 2, "abc"}},
+        {"decomposed name stays decomposed", ByteBuilder().u16(16).u32(2).utf16Name(u"cafe\u0301"),
+         {16, 2, "cafe\xCC\x81"}},
+        {"non-BMP character", ByteBuilder().u16(10).u32(2).utf16Name(u"\U0001F600"), {10, 2, "\xF0\x9F\x98\x80"}},
+        {"name shorter than the key", ByteBuilder().u16(12).u32(7).utf16Name(u"a").zeros(4), {12, 7, "a"}},
+        {"undecodable name reads as empty", ByteBuilder().u16(8).u32(2).u16(1).u16(0xDC00), {8, 2, ""}},
+        {"bytes after the key are not read", ByteBuilder().u16(8).u32(2).utf16Name(u"x").u16(0xFFFF), {8, 2, "x"}},
+        {"largest parent ID", ByteBuilder().u16(6).u32(0xFFFFFFFF).u16(0), {6, 0xFFFFFFFF, ""}},
     };
     for (const auto& c : cases) {
         const HFSPlusCatalogKey key{ImageBytes(c.keyBytes)};
@@ -44,15 +45,15 @@ TEST(HFSPlusCatalogKey, DamagedKeysAreRefused) {
     const std::vector<Case> cases = {
         {"nothing", {}},
         {"half a length", {0}},
-        {"bytes shorter than the key length", Fields().u16(12).u32(2).name(u"a")},
-        {"name count past the key", Fields().u16(8).u32(2).u16(2).u16('a').u16('b')},
-        {"huge name count", Fields().u16(8).u32(2).u16(0xFFFF).u16('a')},
+        {"bytes shorter than the key length", ByteBuilder().u16(12).u32(2).utf16Name(u"a")},
+        {"name count past the key", ByteBuilder().u16(8).u32(2).u16(2).u16('a').u16('b')},
+        {"huge name count", ByteBuilder().u16(8).u32(2).u16(0xFFFF).u16('a')},
     };
     for (const auto& c : cases) {
         EXPECT_THROW(HFSPlusCatalogKey{ImageBytes(c.keyBytes)}, ReadPastEndError) << c.what;
     }
     for (const int64_t keyLength : {0, 1, 5}) {
-        const Bytes keyBytes = Fields().u16(keyLength).zeros(8);
+        const Bytes keyBytes = ByteBuilder().u16(keyLength).zeros(8);
         EXPECT_THROW(HFSPlusCatalogKey{ImageBytes(keyBytes)}, ValueOutOfRangeError) << keyLength;
     }
 }
@@ -64,15 +65,16 @@ TEST(HFSPlusCatalogKey, WritesTheNameInExactlyItsKeyLength) {
         Bytes expected;
     };
     const std::vector<Case> cases = {
-        {"empty name", {6, 1, ""}, Fields().u16(6).u32(1).u16(0)},
-        {"name filling the key", {12, 2, "abc"}, Fields().u16(12).u32(2).name(u"abc")},
-        {"seven units in room for three", {12, 2, "abcdefg"}, Fields().u16(12).u32(2).name(u"abc")},
-        {"short name padded with zeros", {12, 2, "a"}, Fields().u16(12).u32(2).name(u"a").zeros(4)},
-        {"odd room keeps whole units", {9, 2, "ab"}, Fields().u16(9).u32(2).name(u"a").zeros(1)},
-        {"surrogate pair never split", {10, 2, "a\xF0\x9F\x98\x80"}, Fields().u16(10).u32(2).name(u"a").zeros(2)},
+        {"empty name", {6, 1, ""}, ByteBuilder().u16(6).u32(1).u16(0)},
+        {"name filling the key", {12, 2, "abc"}, ByteBuilder().u16(12).u32(2).utf16Name(u"abc")},
+        {"seven units in room for three", {12, 2, "abcdefg"}, ByteBuilder().u16(12).u32(2).utf16Name(u"abc")},
+        {"short name padded with zeros", {12, 2, "a"}, ByteBuilder().u16(12).u32(2).utf16Name(u"a").zeros(4)},
+        {"odd room keeps whole units", {9, 2, "ab"}, ByteBuilder().u16(9).u32(2).utf16Name(u"a").zeros(1)},
+        {"surrogate pair never split", {10, 2, "a\xF0\x9F\x98\x80"},
+         ByteBuilder().u16(10).u32(2).utf16Name(u"a").zeros(2)},
         {"surrogate pair kept whole", {12, 2, "a\xF0\x9F\x98\x80"},
-         Fields().u16(12).u32(2).name(u"a\U0001F600")},
-        {"name not valid UTF-8", {10, 2, "\xFF\xFE"}, Fields().u16(10).u32(2).u16(0).zeros(4)},
+         ByteBuilder().u16(12).u32(2).utf16Name(u"a\U0001F600")},
+        {"name not valid UTF-8", {10, 2, "\xFF\xFE"}, ByteBuilder().u16(10).u32(2).u16(0).zeros(4)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.key.dataBlock(), c.expected) << c.what;

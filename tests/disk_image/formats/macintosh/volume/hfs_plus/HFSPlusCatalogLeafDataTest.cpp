@@ -6,30 +6,30 @@
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogLeafData.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogLeafRecord.hpp"
-#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusTestImages.hpp"
+#include "support/ByteBuilder.hpp"
 
 namespace zorv {
 namespace {
 
-using testing::hfsplus::Fields;
+using testing::ByteBuilder;
 using LeafType = HFSPlusCatalogLeafData::LeafType;
 
 // 2022-01-14 07:19:42 GMT, stored and as seconds since 1970.
 constexpr int64_t kStored = 0xDE06D48E;
 constexpr int64_t kSeconds = 1642144782;
 
-Fields bsdBlock(int64_t special) {
-    Fields f;
+ByteBuilder bsdBlock(int64_t special) {
+    ByteBuilder f;
     f.u32(501).u32(20).u8(0x02).u8(0x80).u16(0x41ED).u32(special);
     return f;
 }
 
 // The body of a folder record, record type included (88 bytes).
 Bytes folderBody(int64_t bsdSpecial = 0) {
-    Fields f;
+    ByteBuilder f;
     f.u16(1).u16(0x4000).u32(6).u32(2);
     for (int date = 0; date < 5; ++date) f.u32(kStored + date);
-    f.raw(bsdBlock(bsdSpecial));
+    f.bytes(bsdBlock(bsdSpecial));
     f.u16(10).u16(20).u16(300).u16(400).u16(0x0100).u16(0xFFFF).u16(5).u16(0);  // window, flags, location
     f.u16(7).u16(8).u32(0).u16(0x8000).u16(0).u32(99);                         // scroll, flags, put-away
     f.u32(0x7E).u32(0);
@@ -37,27 +37,27 @@ Bytes folderBody(int64_t bsdSpecial = 0) {
 }
 
 // A fork record with one extent.
-Fields forkRecord(int64_t logicalSize, int64_t start, int64_t count) {
-    Fields f;
+ByteBuilder forkRecord(int64_t logicalSize, int64_t start, int64_t count) {
+    ByteBuilder f;
     f.u64(static_cast<uint64_t>(logicalSize)).u32(0).u32(count).u32(start).u32(count).zeros(56);
     return f;
 }
 
 // The body of a file record, record type included (248 bytes).
 Bytes fileBody(int64_t bsdSpecial = 1) {
-    Fields f;
+    ByteBuilder f;
     f.u16(2).u16(0x0082).u32(0).u32(20);
     for (int date = 0; date < 5; ++date) f.u32(kStored);
-    f.raw(bsdBlock(bsdSpecial));
-    f.ascii("TEXTttxt").u16(0x4000).u16(3).u16(4).u16(0);
+    f.bytes(bsdBlock(bsdSpecial));
+    f.text("TEXTttxt").u16(0x4000).u16(3).u16(4).u16(0);
     f.u16(1).u16(2).u16(3).u16(4).u16(0x0002).u16(0).u32(0);
     f.u32(0).u32(0);
-    f.raw(forkRecord(116, 275, 1)).raw(forkRecord(17, 279, 1));
+    f.bytes(forkRecord(116, 275, 1)).bytes(forkRecord(17, 279, 1));
     return f;
 }
 
 Bytes threadBody(int64_t type, int64_t parentID, const std::u16string& name) {
-    return Fields().u16(type).u16(0).u32(parentID).name(name);
+    return ByteBuilder().u16(type).u16(0).u32(parentID).utf16Name(name);
 }
 
 TEST(HFSPlusCatalogLeafData, RecordTypes) {
@@ -186,7 +186,7 @@ TEST(HFSPlusCatalogLeafData, BSDBlockIgnoresItsLastFourBytes) {
 }
 
 TEST(HFSPlusCatalogLeafRecord, WritesKeyThenBody) {
-    const Bytes keyBytes = Fields().u16(18).u32(2).name(u"a_link");
+    const Bytes keyBytes = ByteBuilder().u16(18).u32(2).utf16Name(u"a_link");
     const Bytes body = fileBody(0);
     const HFSPlusCatalogLeafRecord leaf(ImageBytes(keyBytes), ImageBytes(body), 4096);
     EXPECT_EQ(leaf.parentID(), 2);

@@ -46,7 +46,7 @@ RealCatalog catalogOf(const ImageBytes& volume) {
 }
 
 std::optional<RealCatalog> dfvfsCatalog() {
-    const auto volume = testing::hfsplus::corpusVolume("dfvfs-hfsplus.raw");
+    const auto volume = testing::corpusImage("hfsplus/dfvfs-hfsplus.raw");
     if (!volume) return std::nullopt;
     return catalogOf(*volume);
 }
@@ -266,7 +266,7 @@ TEST(HFSPlusCatalogRealVolume, DamagedRecordsAreRefusedCleanly) {
 }
 
 TEST(HFSPlusCatalogRealVolume, LabelOfTheUtilLinuxVolume) {
-    const auto volume = testing::hfsplus::unpackedCorpusVolume("util-linux-hfsplus.img.xz");
+    const auto volume = testing::corpusImage("hfsplus/util-linux-hfsplus.img.xz");
     if (!volume) GTEST_SKIP() << "corpus volume hfsplus/util-linux-hfsplus.img.xz is absent, or xz is";
     const RealCatalog catalog = catalogOf(*volume);
     EXPECT_EQ(catalog.header.catalogFile.extents[0], HFSPlusExtentDescriptor(22, 20, 4096));

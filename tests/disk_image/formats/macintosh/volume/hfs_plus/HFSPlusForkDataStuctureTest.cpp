@@ -7,12 +7,12 @@
 #include "data_access/Errors.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusForkDataStucture.hpp"
-#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusTestImages.hpp"
+#include "support/ByteBuilder.hpp"
 
 namespace zorv {
 namespace {
 
-using testing::hfsplus::Fields;
+using testing::ByteBuilder;
 
 using Extents = std::vector<HFSPlusExtentDescriptor>;
 
@@ -37,7 +37,7 @@ std::vector<int> blockNumbersIn(const ImageBytes& gathered, int64_t blockSize) {
 }
 
 TEST(HFSPlusForkDataStucture, ReadsTheEightyByteRecord) {
-    Fields record;
+    ByteBuilder record;
     record.u64(0x123456789AB).u32(0x10000).u32(3).u32(10).u32(2).u32(0xFFFFFFFF).u32(1);
     record.zeros(48);
     const HFSPlusForkDataStucture fork(record.image(), 2048);
@@ -71,7 +71,7 @@ TEST(HFSPlusForkDataStucture, ShortAndOversizedRecordsAreRefused) {
     for (const size_t length : {1u, 16u, 79u}) {
         EXPECT_THROW(HFSPlusForkDataStucture(ImageBytes(Bytes(length, 0)), 512), ReadPastEndError) << length;
     }
-    Fields hugeLength;
+    ByteBuilder hugeLength;
     hugeLength.u64(0x8000000000000000ULL).zeros(72);
     EXPECT_THROW(HFSPlusForkDataStucture(hugeLength.image(), 512), ValueOutOfRangeError);
 }

@@ -1,93 +1,25 @@
 #pragma once
 
-// Fixtures of the HFS+ record tests: the real HFS+ volumes of the shared
-// corpus, a way to reach one catalog leaf node of them without the B-tree
-// reader, and a writer of big-endian fixture bytes.
+// Fixtures of the HFS+ tests: a way to reach one catalog leaf node of a real
+// volume without the B-tree reader, a sorter of how decoding untrusted bytes
+// ended, and a reader of every part of a damaged volume. Fixture bytes come from support/ByteBuilder.hpp,
+// corpus volumes from support/Corpus.hpp, whole volumes from
+// support/HFSPlusVolumeBuilder.hpp.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <optional>
+#include <exception>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "data_access/Bytes.hpp"
 #include "data_access/Errors.hpp"
 #include "data_access/ImageBytes.hpp"
-#include "platform/FileSystem.hpp"
-#include "support/TemporaryDirectory.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolume.hpp"
+#include "support/ByteBuilder.hpp"
+#include "support/Corpus.hpp"
 
 namespace zorv::testing::hfsplus {
-
-// Big-endian fields one after another, so that a fixture reads like the
-// record layout it stands for.
-class Fields {
-public:
-    Fields& u8(int64_t value) { return put(value, 1); }
-    Fields& u16(int64_t value) { return put(value, 2); }
-    Fields& u32(int64_t value) { return put(value, 4); }
-    Fields& u64(uint64_t value) {
-        for (int i = 7; i >= 0; --i) bytes_.push_back(static_cast<uint8_t>((value >> (8 * i)) & 0xFF));
-        return *this;
-    }
-    Fields& raw(ByteView bytes) {
-        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-        return *this;
-    }
-    Fields& raw(const Fields& other) { return raw(ByteView(other.bytes_)); }
-    Fields& ascii(std::string_view text) {
-        bytes_.insert(bytes_.end(), text.begin(), text.end());
-        return *this;
-    }
-    // A counted UTF-16 name: u16 count, then the code units.
-    Fields& name(const std::u16string& units) {
-        u16(static_cast<int64_t>(units.size()));
-        for (const char16_t unit : units) u16(unit);
-        return *this;
-    }
-    Fields& zeros(size_t count) {
-        bytes_.insert(bytes_.end(), count, 0);
-        return *this;
-    }
-
-    size_t size() const { return bytes_.size(); }
-    operator Bytes() const { return bytes_; }  // NOLINT(google-explicit-constructor)
-    ImageBytes image() const { return ImageBytes(bytes_); }
-
-private:
-    Fields& put(int64_t value, int width) {
-        for (int i = width - 1; i >= 0; --i) bytes_.push_back(static_cast<uint8_t>((value >> (8 * i)) & 0xFF));
-        return *this;
-    }
-
-    Bytes bytes_;
-};
-
-inline std::filesystem::path corpusPath(const std::string& name) {
-    return std::filesystem::path(ZORV_CORPUS_DIR) / "hfsplus" / name;
-}
-
-// A bare corpus volume, or nothing when the corpus is absent.
-inline std::optional<ImageBytes> corpusVolume(const std::string& name) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(corpusPath(name), error)) return std::nullopt;
-    return fs::readWholeFile(corpusPath(name).string());
-}
-
-// A corpus volume stored xz-compressed, unpacked with `xz -dc` into a
-// temporary folder; nothing when the file or xz is missing.
-inline std::optional<ImageBytes> unpackedCorpusVolume(const std::string& name) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(corpusPath(name), error)) return std::nullopt;
-    const TemporaryDirectory folder;
-    const std::string unpacked = folder.file("volume.img");
-    const std::string command = "xz -dc '" + corpusPath(name).string() + "' > '" + unpacked + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0) return std::nullopt;
-    // Read whole into memory: the folder goes away with this function.
-    const ImageBytes mapped = fs::readWholeFile(unpacked);
-    return ImageBytes(mapped.toBytes());
-}
 
 // One record of a B-tree node, split as the B-tree reader splits a leaf
 // record: the u16 key length with the key, then every byte after the key.
@@ -146,6 +78,43 @@ Outcome outcomeOf(Decode decode) {
     } catch (...) {
         return Outcome::foreignError;
     }
+}
+
+// Opens the bytes as an HFS+ volume and, when they open, walks every item
+// and reads every fork; answers whether they opened. Refusals with the
+// project's own errors are expected; anything else thrown fails the test (a
+// crash or a hang shows by itself).
+inline bool readEverything(const ImageBytes& bytes, const std::string& what) {
+    try {
+        const auto volume = HFSPlusVolume::fromImageData(bytes);
+        if (!volume) return false;
+        (void)volume->volumeName();
+        (void)volume->totalCapacityInBytes();
+        for (const auto& element : volume->fileHierarchy()) {
+            (void)volume->tree(element.item);
+            (void)volume->parentItem(element.item);
+            (void)element.item->logicalSizeInBytes();
+            (void)element.item->physicalSizeInBytes();
+            (void)element.item->kind();
+            for (const ForkType fork : {ForkType::data, ForkType::resource}) {
+                try {
+                    (void)volume->getFork(fork, element.item);
+                } catch (const EnumeratedError&) {
+                } catch (const ReadPastEndError&) {
+                } catch (const ArithmeticOverflowError&) {
+                }
+            }
+        }
+        return true;
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << what << ": " << error.what();
+    }
+    return false;
+}
+
+// A big-endian u32 written over the bytes at `at`.
+inline void putU32(Bytes& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (24 - 8 * i));
 }
 
 }  // namespace zorv::testing::hfsplus

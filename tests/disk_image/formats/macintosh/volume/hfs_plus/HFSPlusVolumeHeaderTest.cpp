@@ -11,7 +11,7 @@
 namespace zorv {
 namespace {
 
-using testing::hfsplus::Fields;
+using testing::ByteBuilder;
 using Case = HFSPlusVolumeHeaderError::Case;
 
 // 2024-05-01 00:00:00 GMT.
@@ -33,8 +33,8 @@ Case errorOf(const ImageBytes& block) {
 }
 
 TEST(HFSPlusVolumeHeader, BlankHeaderBytes) {
-    Fields expected;
-    expected.ascii("H+").u16(4).u32(0).ascii("8.10").u32(0);
+    ByteBuilder expected;
+    expected.text("H+").u16(4).u32(0).text("8.10").u32(0);
     for (int date = 0; date < 4; ++date) expected.u32(kMay2024Stored);
     expected.u32(0).u32(0);           // files, folders
     expected.u32(512).u32(2048);      // block size, total blocks
@@ -152,7 +152,7 @@ TEST(HFSPlusVolumeHeader, AllocationBlockSizes) {
 }
 
 TEST(HFSPlusVolumeHeader, ReadsARealVolume) {
-    const auto volume = testing::hfsplus::corpusVolume("dfvfs-hfsplus.raw");
+    const auto volume = testing::corpusImage("hfsplus/dfvfs-hfsplus.raw");
     if (!volume) GTEST_SKIP() << "corpus volume hfsplus/dfvfs-hfsplus.raw is absent";
     const ImageBytes block = headerOf(*volume);
     const HFSPlusVolumeHeader header(block);
@@ -203,7 +203,7 @@ TEST(HFSPlusVolumeHeader, ReadsARealVolume) {
 }
 
 TEST(HFSPlusVolumeHeader, ReadsTheUtilLinuxVolume) {
-    const auto volume = testing::hfsplus::unpackedCorpusVolume("util-linux-hfsplus.img.xz");
+    const auto volume = testing::corpusImage("hfsplus/util-linux-hfsplus.img.xz");
     if (!volume) GTEST_SKIP() << "corpus volume hfsplus/util-linux-hfsplus.img.xz is absent, or xz is";
     const ImageBytes block = headerOf(*volume);
     const HFSPlusVolumeHeader header(block);
@@ -218,7 +218,7 @@ TEST(HFSPlusVolumeHeader, ReadsTheUtilLinuxVolume) {
 }
 
 TEST(HFSPlusVolumeHeader, EveryPrefixOfARealHeaderFailsCleanly) {
-    const auto volume = testing::hfsplus::corpusVolume("dfvfs-hfsplus.raw");
+    const auto volume = testing::corpusImage("hfsplus/dfvfs-hfsplus.raw");
     if (!volume) GTEST_SKIP() << "corpus volume hfsplus/dfvfs-hfsplus.raw is absent";
     const ImageBytes block = headerOf(*volume);
     for (int64_t length = 0; length < HFSPlusVolumeHeader::size; ++length) {
