@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "data_access/Bytes.hpp"
+#include "data_access/ImageBytes.hpp"
 
 namespace zorv::testing {
 
@@ -14,10 +15,15 @@ public:
     ByteBuilder& u8(int64_t value) { return put(value, 1); }
     ByteBuilder& u16(int64_t value) { return put(value, 2); }
     ByteBuilder& u32(int64_t value) { return put(value, 4); }
+    ByteBuilder& u64(uint64_t value) {
+        for (int i = 7; i >= 0; --i) bytes_.push_back(static_cast<uint8_t>((value >> (8 * i)) & 0xFF));
+        return *this;
+    }
     ByteBuilder& bytes(ByteView raw) {
         bytes_.insert(bytes_.end(), raw.begin(), raw.end());
         return *this;
     }
+    ByteBuilder& bytes(const ByteBuilder& other) { return bytes(ByteView(other.bytes_)); }
     // The characters of `raw` as bytes, unconverted (Mac OS Roman fixtures
     // spell their high bytes as escapes).
     ByteBuilder& text(std::string_view raw) {
@@ -33,6 +39,13 @@ public:
         if (bytes_.size() - start < fieldSize) zeros(fieldSize - (bytes_.size() - start));
         return *this;
     }
+    // A counted UTF-16 name as HFS+ stores it: a u16 count of code units,
+    // then the units big-endian.
+    ByteBuilder& utf16Name(std::u16string_view units) {
+        u16(static_cast<int64_t>(units.size()));
+        for (const char16_t unit : units) u16(unit);
+        return *this;
+    }
     ByteBuilder& zeros(size_t count) {
         bytes_.insert(bytes_.end(), count, 0);
         return *this;
@@ -41,6 +54,7 @@ public:
     size_t size() const { return bytes_.size(); }
     const Bytes& data() const { return bytes_; }
     operator Bytes() const { return bytes_; }  // NOLINT(google-explicit-constructor)
+    ImageBytes image() const { return ImageBytes(bytes_); }
 
 private:
     ByteBuilder& put(int64_t value, int width) {

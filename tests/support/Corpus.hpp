@@ -4,6 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "data_access/ImageBytes.hpp"
+#include "platform/FileSystem.hpp"
+#include "support/RunCommand.hpp"
+#include "support/TemporaryDirectory.hpp"
+
 namespace zorv::testing {
 
 // A file of the shared corpus of real disk images (../shared/corpus), by its
@@ -13,6 +18,22 @@ inline std::optional<std::filesystem::path> corpusFile(const std::string& relati
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
     return path;
+}
+
+// The bytes of a corpus image, read whole; one stored xz-compressed (a name
+// ending in ".xz") is unpacked with `xz -dc` first. Nothing when the file is
+// absent, or xz is missing or fails.
+inline std::optional<ImageBytes> corpusImage(const std::string& relativePath) {
+    const auto path = corpusFile(relativePath);
+    if (!path) return std::nullopt;
+    if (path->extension() != ".xz") return fs::readWholeFile(path->string());
+    if (!isCommandAvailable("xz")) return std::nullopt;
+    const TemporaryDirectory scratch;
+    const std::string unpacked = scratch.file("unpacked.img");
+    const auto result = runCommand({"sh", "-c", "xz -dc \"$0\" > \"$1\"", path->string(), unpacked});
+    if (result.exitStatus != 0) return std::nullopt;
+    // Copied into memory: the scratch folder goes with this function.
+    return ImageBytes(fs::readWholeFile(unpacked).toBytes());
 }
 
 }  // namespace zorv::testing

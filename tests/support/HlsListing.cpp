@@ -10,6 +10,8 @@ namespace {
 // "d%c %9u item%c" and padding for folders, a 12-character date), so the
 // name always starts at column 46, whatever bytes the codes hold.
 constexpr size_t nameColumn = 46;
+constexpr size_t dateColumn = 33;
+constexpr size_t dateWidth = 12;
 
 int64_t number(const std::string& line, size_t from, size_t length) { return std::stoll(line.substr(from, length)); }
 
@@ -31,6 +33,7 @@ std::map<std::string, std::vector<HlsEntry>> parseHlsListing(const std::string& 
         entry.isFolder = line[0] == 'd';
         entry.isInvisible = line[1] == 'i';
         entry.name = line.substr(nameColumn);
+        entry.date = line.substr(dateColumn, dateWidth);
         if (entry.isFolder) {
             entry.valence = number(line, 3, 9);
         } else {

@@ -16,6 +16,7 @@ struct HlsEntry {
     int64_t resourceForkSize = 0;
     int64_t dataForkSize = 0;
     int64_t valence = 0;  // items in a folder
+    std::string date;     // the 12-character date column: "%b %e %H:%M", or "%b %e  %Y" for older dates
     std::string name;     // raw Mac OS Roman bytes
 };
 
