@@ -20,6 +20,17 @@ std::optional<FinderFlag> finderFlagFromRawValue(int rawValue) {
     return std::nullopt;
 }
 
+std::vector<FinderFlag> finderFlagsOf(int64_t flagsWord) {
+    std::vector<FinderFlag> set;
+    for (FinderFlag flag : allFinderFlags()) {
+        // fTrash and fDesktop are negative: sign-extended, their bits reach
+        // far above any 16-bit word, so they never match.
+        const auto mask = static_cast<int64_t>(static_cast<int>(flag));
+        if ((flagsWord & mask) == mask) set.push_back(flag);
+    }
+    return set;
+}
+
 const char* stringValue(FinderFlag flag) {
     switch (flag) {
         case FinderFlag::kIsOnDesk: return "Is on Desktop";

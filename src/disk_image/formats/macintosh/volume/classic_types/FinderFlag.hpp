@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace zorv {
 
@@ -29,6 +31,9 @@ enum class FinderFlag : int {
 const std::array<FinderFlag, 13>& allFinderFlags();
 // The flag with that raw value, or nothing.
 std::optional<FinderFlag> finderFlagFromRawValue(int rawValue);
+// The flags whose bits are all set in a 16-bit Finder flags word, in
+// declaration order. The two negative folder numbers never match a word.
+std::vector<FinderFlag> finderFlagsOf(int64_t flagsWord);
 // The flag's description, e.g. "Is invisible".
 const char* stringValue(FinderFlag flag);
 

@@ -54,16 +54,7 @@ std::optional<Date> HFSCatalogLeafRecord::modificationDate() const {
 
 bool HFSCatalogLeafRecord::isFolder() const { return data.leafType == LeafType::directory; }
 
-std::vector<FinderFlag> HFSCatalogLeafRecord::finderFlags(int64_t flagsWord) {
-    std::vector<FinderFlag> set;
-    for (FinderFlag flag : allFinderFlags()) {
-        // fTrash and fDesktop are negative: sign-extended, they never match
-        // a 16-bit word.
-        const auto mask = static_cast<int64_t>(static_cast<int>(flag));
-        if ((flagsWord & mask) == mask) set.push_back(flag);
-    }
-    return set;
-}
+std::vector<FinderFlag> HFSCatalogLeafRecord::finderFlags(int64_t flagsWord) { return finderFlagsOf(flagsWord); }
 
 std::optional<std::vector<FinderFlag>> HFSCatalogLeafRecord::flags() const {
     if (const auto* file = fileRecord()) return finderFlags(file->filUsrWds.fdFlags);

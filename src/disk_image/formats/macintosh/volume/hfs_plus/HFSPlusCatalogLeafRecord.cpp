@@ -59,16 +59,7 @@ std::optional<Date> HFSPlusCatalogLeafRecord::modificationDate() const {
 
 bool HFSPlusCatalogLeafRecord::isFolder() const { return data.folderRecord() != nullptr; }
 
-std::vector<FinderFlag> HFSPlusCatalogLeafRecord::finderFlags(int64_t flagsWord) {
-    std::vector<FinderFlag> set;
-    for (FinderFlag flag : allFinderFlags()) {
-        // fTrash and fDesktop are negative: sign-extended, their bits reach
-        // far above any 16-bit word.
-        const auto mask = static_cast<int64_t>(static_cast<int>(flag));
-        if ((flagsWord & mask) == mask) set.push_back(flag);
-    }
-    return set;
-}
+std::vector<FinderFlag> HFSPlusCatalogLeafRecord::finderFlags(int64_t flagsWord) { return finderFlagsOf(flagsWord); }
 
 std::optional<std::vector<FinderFlag>> HFSPlusCatalogLeafRecord::flags() const {
     if (const auto* file = data.fileRecord()) return finderFlags(file->userInfo.finderFlags);

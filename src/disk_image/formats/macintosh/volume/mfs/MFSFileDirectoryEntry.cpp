@@ -21,15 +21,6 @@ MFSFileDirectoryEntry::MFSFileDirectoryEntry(HFSReaderBlock& reader) {
     flNam = reader.getLengthByteStringNoPadding();
 }
 
-std::vector<FinderFlag> MFSFileDirectoryEntry::finderFlags(int64_t fdFlags) {
-    std::vector<FinderFlag> set;
-    for (FinderFlag flag : allFinderFlags()) {
-        // Sign-extended, so the two negative folder numbers never match a
-        // 16-bit word.
-        const auto mask = static_cast<int64_t>(static_cast<int>(flag));
-        if ((fdFlags & mask) == mask) set.push_back(flag);
-    }
-    return set;
-}
+std::vector<FinderFlag> MFSFileDirectoryEntry::finderFlags(int64_t fdFlags) { return finderFlagsOf(fdFlags); }
 
 }  // namespace zorv
