@@ -1,8 +1,14 @@
 #include "cli/LibraryServices.hpp"
 
-namespace zorv::cli {
+#include "disk_image/formats/macintosh/MacintoshImageCreator.hpp"
+#include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
+#include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntry.hpp"
+#include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriver.hpp"
+#include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptor.hpp"
+#include "disk_image/parser/AnalysisJSONEncoder.hpp"
+#include "disk_image/parser/ImageParser.hpp"
 
-NotAvailableYet::NotAvailableYet(const std::string& what) : std::runtime_error(what) {}
+namespace zorv::cli {
 
 const LibraryServices& LibraryServices::standard() {
     static const LibraryServices services{
@@ -16,39 +22,94 @@ const LibraryServices& LibraryServices::standard() {
     return services;
 }
 
-// The functions below wait for the image parser (ImageParser), the device
-// model (MacintoshDevice), the device builder's conversions
-// (MacintoshImageCreator) and the volume planner (VolumeDescriptor).
+namespace {
 
-AnalysisReport analyzeImage(const ImageBytes&, const URL&, bool, ReportForm) {
-    throw NotAvailableYet("Image analysis is not available yet in this build (it needs the image parser).");
+// The name of the one volume of `create mac-device` in the partition map.
+constexpr const char* macDeviceVolumeName = "MacOS";
+
+const MacintoshDevice* macintoshDevice(const ImageParser& parser) {
+    return dynamic_cast<const MacintoshDevice*>(parser.device().get());
 }
 
-ImageSummary detectImage(const ImageBytes&, const URL&) {
-    throw NotAvailableYet("Image detection is not available yet in this build (it needs the image parser).");
+bool holdsLidoDriver(const PartitionMapEntryRepresentable& partition) {
+    const auto* entry = dynamic_cast<const PartitionMapEntry*>(&partition);
+    return entry != nullptr && entry->scsiDriver && *entry->scsiDriver == SCSIDriver::lido();
 }
 
-void createMacintoshDevice(const URL&, int64_t) {
-    throw NotAvailableYet(
-        "Creating a Macintosh device image is not available yet in this build (it needs the device image "
-        "builder).");
+}  // namespace
+
+AnalysisReport analyzeImage(const ImageBytes& bytes, const URL& fileURL, bool verbose, ReportForm form) {
+    const ImageParser parser(bytes, fileURL);
+    AnalysisReport result;
+    if (parser.imageFormat() == ImageFormat::emptyVolume) {
+        result.emptyVolumeDescription = std::string(helpfulDescription(ImageFormat::emptyVolume));
+        return result;
+    }
+    result.report = form == ReportForm::json ? AnalysisJSONEncoder::encode(parser.codableResult(verbose))
+                                             : parser.textualDescription(verbose);
+    return result;
 }
 
-void convertVolumeToDevice(const URL&, const URL&) {
-    throw NotAvailableYet(
-        "Converting a volume to a device image is not available yet in this build (it needs the device image "
-        "builder).");
+ImageSummary detectImage(const ImageBytes& bytes, const URL& fileURL) {
+    const ImageParser parser(bytes, fileURL);
+    ImageSummary summary;
+    summary.formatName = std::string(rawValue(parser.imageFormat()));
+    summary.computerClass = std::string(computerClass(parser.imageFormat()));
+    summary.holdsVolume = parser.volume() != nullptr;
+    if (const auto device = parser.device()) {
+        summary.holdsDevice = true;
+        summary.holdsMacintoshDevice = macintoshDevice(parser) != nullptr;
+        for (const auto& partition : device->devicePartitions()) {
+            summary.partitions.push_back({
+                .typeLabel = partition->partitionTypeLabel(),
+                .name = partition->partitionName(),
+                .startBlock = partition->startPhysicalBlock(),
+                .sizeInBlocks = partition->sizeInPhysicalBlocks(),
+                .isInteresting = partition->isInteresting(),
+                .holdsLidoDriver = holdsLidoDriver(*partition),
+            });
+        }
+    }
+    return summary;
 }
 
-bool writeVolumeOfPartition(const ImageBytes&, const URL&, int64_t, const URL&) {
-    throw NotAvailableYet(
-        "Extracting a volume from a device image is not available yet in this build (it needs the device "
-        "model).");
+void createMacintoshDevice(const URL& fileURL, int64_t sizeInMB) {
+    auto creator = MacintoshImageCreator::withCapacityInMB(fileURL, sizeInMB);
+    const int64_t volumeBlocks = creator.physicalFile.sizeInBytes / creator.physicalFile.blockSize();
+    const auto volume = VolumeDescriptor::newBlankVolume(macDeviceVolumeName, 0, volumeBlocks, VolumeType::hfs);
+    // Room for the device head in front of the volume.
+    creator.addEmptyBlocks(MacintoshImageCreator::deviceHeaderBlockCount);
+    creator.partition({volume}, SCSIDriver::appleHDSC735());
+    creator.physicalFile.generateFile(true);
 }
 
-bool replaceLidoDriver(const ImageBytes&, const URL&, const URL&) {
-    throw NotAvailableYet(
-        "Replacing the Lido driver is not available yet in this build (it needs the device image builder).");
+void convertVolumeToDevice(const URL& deviceURL, const URL& volumeURL) {
+    MacintoshImageCreator::createFromVolumeFile(deviceURL, volumeURL);
+}
+
+bool writeVolumeOfPartition(const ImageBytes& bytes, const URL& deviceURL, int64_t interestingPartitionIndex,
+                            const URL& volumeURL) {
+    const ImageParser parser(bytes, deviceURL);
+    const MacintoshDevice* device = macintoshDevice(parser);
+    if (device == nullptr) return false;
+    MacintoshImageCreator::createFromInterestingPartition(volumeURL, interestingPartitionIndex, *device);
+    return true;
+}
+
+bool replaceLidoDriver(const ImageBytes& bytes, const URL& deviceURL, const URL& outputURL) {
+    const ImageParser parser(bytes, deviceURL);
+    const MacintoshDevice* device = macintoshDevice(parser);
+    if (device == nullptr) return false;
+    std::vector<PartitionSummary> partitions;
+    for (const auto& partition : device->devicePartitions()) {
+        PartitionSummary summary;
+        summary.holdsLidoDriver = holdsLidoDriver(*partition);
+        partitions.push_back(std::move(summary));
+    }
+    const auto lidoPartition = firstLidoPartitionIndex(partitions);
+    if (!lidoPartition) return false;
+    MacintoshImageCreator::replaceLido(outputURL, *lidoPartition, *device);
+    return true;
 }
 
 std::optional<int64_t> firstLidoPartitionIndex(const std::vector<PartitionSummary>& partitions) {

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,13 +10,6 @@
 #include "platform/URL.hpp"
 
 namespace zorv::cli {
-
-// Thrown where a command reaches a part of the library this build does not
-// have yet: "Error: " and the message, status 1, nothing written.
-class NotAvailableYet : public std::runtime_error {
-public:
-    explicit NotAvailableYet(const std::string& what);
-};
 
 // One partition of a device, as the convert commands list and pick them.
 struct PartitionSummary {
@@ -91,15 +83,15 @@ ImageSummary detectImage(const ImageBytes& bytes, const URL& fileURL);
 // been checked by validation.
 void createMacintoshDevice(const URL& fileURL, int64_t sizeInMB);
 
-// convert to-device: MacintoshImageCreator::create(fileURL: deviceURL,
-// fromVolumeAtURL: volumeURL), which reads the volume again and writes the
+// convert to-device: MacintoshImageCreator::createFromVolumeFile(deviceURL,
+// volumeURL), which reads the volume again (HFS, or ProDOS) and writes the
 // device image, replacing a file already there.
 void convertVolumeToDevice(const URL& deviceURL, const URL& volumeURL);
 
 // convert to-volume (run): detects the image again; when it holds a
-// MacintoshDevice, writes volumeDescriptorFor(interestingPartitionIndex)
-// with MacintoshImageCreator::create(fileURL: volumeURL,
-// fromVolumeDescriptor:) and returns true. Returns false when the image no
+// MacintoshDevice, writes the volume of its interesting partition at that
+// index with MacintoshImageCreator::createFromInterestingPartition(volumeURL,
+// ...) and returns true. Returns false when the image no
 // longer holds a MacintoshDevice. Errors pass unchanged.
 bool writeVolumeOfPartition(const ImageBytes& bytes, const URL& deviceURL, int64_t interestingPartitionIndex,
                             const URL& volumeURL);

@@ -19,7 +19,10 @@ void ToDevice::validate(std::ostream& out) {
     const ImageSummary summary = library_.detectImage(bytes, convertOptions.inputURL());
     // Printed before the checks: a refused input still shows its type.
     out << imageTypeLine(summary) << '\n';
-    if (summary.formatName != "HFS") throw ValidationError("Non convertible image type.");
+    // The two kinds of volume a device partition takes by conversion.
+    if (summary.formatName != "HFS" && summary.formatName != "ProDOS") {
+        throw ValidationError("Non convertible image type.");
+    }
     if (!summary.holdsVolume) throw ValidationError("Not a volume image.");
     if (auto failure = image_size::volumeToDeviceFailure(static_cast<int64_t>(bytes.size()))) {
         throw ValidationError(*failure);

@@ -6,8 +6,8 @@
 
 namespace zorv::cli {
 
-// zorv convert to-device: an HFS volume image turned into a device image
-// with a partition map and the HD SC Setup 7.3.5 driver.
+// zorv convert to-device: an HFS or ProDOS volume image turned into a device
+// image with a partition map and the HD SC Setup 7.3.5 driver.
 class ToDevice : public ParsableCommand {
 public:
     explicit ToDevice(const LibraryServices& library) : library_(library) {}
@@ -15,7 +15,7 @@ public:
     CommandConfiguration configuration() const override;
     void declareArguments(Arguments& arguments) override;
     // Reads and detects the input, prints its image-type line, and accepts
-    // only an HFS volume.
+    // only an HFS or a ProDOS volume.
     void validate(std::ostream& out) override;
     void run(std::ostream& out) override;
 

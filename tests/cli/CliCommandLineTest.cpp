@@ -414,12 +414,13 @@ TEST(CliCommandLineTest, OtherErrorsPrintTheirDescriptionWithStatusOne) {
     EXPECT_EQ(unreadable.err, "Error: No such file or directory\n");
 }
 
-TEST(CliCommandLineTest, TheStandardLibraryFunctionsSayWhatIsNotAvailableYet) {
+TEST(CliCommandLineTest, TheStandardLibraryReportsDetectionErrors) {
     std::ostringstream out;
     std::ostringstream err;
     const int status = runZORV({"analyze", "/dev/null"}, out, err);
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(err.str(), "Error: Image analysis is not available yet in this build (it needs the image parser).\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "Error: nonParseableImage\n");
 }
 
 }  // namespace

@@ -91,11 +91,22 @@ TEST_F(CliToDeviceCommandTest, AnHfsVolumeIsConverted) {
     EXPECT_EQ(fake.volumesToDevices[0], (std::pair<std::string, std::string>{output, input}));
 }
 
+TEST_F(CliToDeviceCommandTest, AProDOSVolumeIsConverted) {
+    fake.summary = summaryOf("ProDOS", "Apple II");
+    fake.summary.holdsVolume = true;
+    const auto outcome = runWith(fake, {"convert", "to-device", input, output});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "Image type: ProDOS (Apple II)\n");
+    EXPECT_EQ(outcome.err, "");
+    ASSERT_EQ(fake.volumesToDevices.size(), 1u);
+    EXPECT_EQ(fake.volumesToDevices[0], (std::pair<std::string, std::string>{output, input}));
+}
+
 TEST_F(CliToDeviceCommandTest, OtherFormatsShowTheirTypeThenAreRefused) {
     const std::vector<std::pair<std::string, std::string>> formats{
-        {"HFS+", "Macintosh"},      {"Macintosh Device", "Macintosh"}, {"MFS", "Macintosh"},
-        {"ProDOS", "Apple II"},     {"DOS 3.3", "Apple II"},           {"Amiga Disk Format", "Amiga"},
-        {"Amiga Hard Disk", "Amiga"}, {"Atari ST TOS", "Atari ST"},    {"Empty Volume", "Unknown"}};
+        {"HFS+", "Macintosh"},        {"Macintosh Device", "Macintosh"}, {"MFS", "Macintosh"},
+        {"DOS 3.3", "Apple II"},      {"Amiga Disk Format", "Amiga"},    {"Amiga Hard Disk", "Amiga"},
+        {"Atari ST TOS", "Atari ST"}, {"Empty Volume", "Unknown"}};
     for (const auto& [format, computerClass] : formats) {
         fake.summary = summaryOf(format, computerClass);
         fake.summary.holdsVolume = true;

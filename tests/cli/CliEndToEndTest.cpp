@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "cli/ZORV.hpp"
 #include "cli/ZorvProcess.hpp"
@@ -96,6 +97,65 @@ TEST_F(CliEndToEndTest, EveryCommandHasItsHelp) {
                   "  -sB, --size-in-bytes <size-in-bytes>\n                          Size in bytes of the image.\n"),
               std::string::npos)
         << emptyImage.out;
+}
+
+TEST_F(CliEndToEndTest, RootAndCreateHelpsInFull) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> helps{
+        {{"--help"},
+         rootHelpStart +
+             "\n"
+             "OPTIONS:\n"
+             "  -v, --version           Show version information.\n"
+             "  -h, --help              Show help information.\n"
+             "\n"
+             "SUBCOMMANDS:\n"
+             "  create                  Create a brand new disk image.\n"
+             "  analyze                 Analyze your disk image and report on its contents.\n"
+             "  convert                 Convert your disk image to another type.\n"},
+        {{"create", "empty-image", "--help"},
+         "OVERVIEW: Creates an empty image, full of zeroes.\n"
+         "\n"
+         "USAGE: zorv create empty-image [<output-file>] [--size-in-mb <size-in-mb>] [--size-in-bytes "
+         "<size-in-bytes>]\n"
+         "\n"
+         "ARGUMENTS:\n"
+         "  <output-file>           File name of the image. If you omit this argument, a\n"
+         "                          proper name will be assigned automatically.\n"
+         "\n"
+         "OPTIONS:\n"
+         "  -sM, --size-in-mb <size-in-mb>\n"
+         "                          Size in megabytes of the image.\n"
+         "  -sB, --size-in-bytes <size-in-bytes>\n"
+         "                          Size in bytes of the image.\n"
+         "  -h, --help              Show help information.\n"},
+        {{"create", "mac-device", "--help"},
+         "OVERVIEW: Creates a simple Macintosh device image containing a partition map, a\n"
+         "SCSI driver and a ready-to-be-formatted HFS partition.\n"
+         "\n"
+         "USAGE: zorv create mac-device [<output-file>] [--size-in-mb <size-in-mb>] [--scsi-id <scsi-id>]\n"
+         "\n"
+         "ARGUMENTS:\n"
+         "  <output-file>           File name of the image. If you omit this argument, a\n"
+         "                          proper name will be assigned automatically.\n"
+         "\n"
+         "OPTIONS:\n"
+         "  -sM, --size-in-mb <size-in-mb>\n"
+         "                          Size in megabytes of the image.\n"
+         "  -s, --scsi-id <scsi-id> SCSI ID to assign to the device image (default: 1)\n"
+         "  -h, --help              Show help information.\n"},
+    };
+    for (const auto& [arguments, help] : helps) {
+        const auto run = zorv(arguments);
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, help);
+        EXPECT_EQ(run.err, "");
+    }
+    const auto create = zorv({"create", "-h"});
+    EXPECT_NE(create.out.find("SUBCOMMANDS:\n  empty-image             Creates an empty image, full of zeroes.\n"
+                              "  mac-device              Creates a simple Macintosh device image"),
+              std::string::npos)
+        << create.out;
+    EXPECT_TRUE(listing(folder.path()).empty());
 }
 
 TEST_F(CliEndToEndTest, EmptyImageWithTheDefaultName) {
@@ -237,26 +297,87 @@ TEST_F(CliEndToEndTest, UnknownCommandsAndOptions) {
               "Error: Unknown option '--fast'\n" + usageLines("zorv convert <subcommand>", "zorv convert"));
 }
 
-// What waits for the library: the steps that need the image parser, the
-// device model or the device builder end with status 1 and write nothing.
-TEST_F(CliEndToEndTest, TheLibraryStepsNotBuiltYetSayWhatIsMissing) {
-    std::ofstream(folder.path() / "vol.img") << std::string(4096, 'v');
-    const auto analyze = zorv({"-v", "analyze", "vol.img"});
-    EXPECT_EQ(analyze.exitStatus, 1);
-    EXPECT_EQ(analyze.out, cli::ZORV::versionText + "\n");
-    EXPECT_EQ(analyze.err, "Error: Image analysis is not available yet in this build (it needs the image parser).\n");
+// Block 0, the entries of the map and the blank HFS volume's master
+// directory blocks of a device that `create mac-device` wrote.
+struct MacDeviceBlocks {
+    explicit MacDeviceBlocks(const std::string& text) : bytes(text.begin(), text.end()) {}
+    uint64_t value(size_t offset, int size) const {
+        uint64_t result = 0;
+        for (int index = 0; index < size; ++index) result = result << 8 | bytes[offset + static_cast<size_t>(index)];
+        return result;
+    }
+    std::string text(size_t offset, size_t size) const {
+        const auto start = bytes.begin() + static_cast<std::ptrdiff_t>(offset);
+        return std::string(start, std::find(start, start + static_cast<std::ptrdiff_t>(size), '\0'));
+    }
+    std::vector<uint8_t> bytes;
+};
 
-    const auto device = zorv({"create", "mac-device", "-sM", "20"});
-    EXPECT_EQ(device.exitStatus, 1);
-    EXPECT_EQ(firstLine(device.err),
-              "Error: Creating a Macintosh device image is not available yet in this build (it needs the device "
-              "image builder).");
+TEST_F(CliEndToEndTest, MacDeviceWithTheDefaultName) {
+    const auto run = zorv({"create", "mac-device", "-sM", "20"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(listing(folder.path()), std::vector<std::string>{"HD10_512 20MB.hda"});
+    const MacDeviceBlocks device(fileContents(folder.path() / "HD10_512 20MB.hda"));
+    ASSERT_EQ(device.bytes.size(), 21'020'672u);  // 96 + 40,960 blocks
 
-    const auto convert = zorv({"convert", "to-device", "vol.img", "dev.hda"});
-    EXPECT_EQ(convert.exitStatus, 1);
-    EXPECT_EQ(convert.out, "");
-    EXPECT_EQ(convert.err, "Error: Image detection is not available yet in this build (it needs the image parser).\n");
-    EXPECT_EQ(listing(folder.path()), std::vector<std::string>{"vol.img"});
+    // Block 0: "ER", 512-byte blocks, the block count, one driver at 64.
+    EXPECT_EQ(device.text(0, 2), "ER");
+    EXPECT_EQ(device.value(2, 2), 512u);
+    EXPECT_EQ(device.value(4, 4), 41056u);
+    EXPECT_EQ(device.value(18, 4), 64u);
+    // The map: its own entry, the driver's, the HFS volume's.
+    const std::vector<std::tuple<std::string, std::string, uint64_t, uint64_t>> entries{
+        {"Apple_partition_map", "Apple", 1, 63},
+        {"Apple_Driver43", "Macintosh", 64, 32},
+        {"Apple_HFS", "MacOS", 96, 40960},
+    };
+    for (size_t index = 0; index < entries.size(); ++index) {
+        const size_t entry = (index + 1) * 512;
+        const auto& [type, name, start, size] = entries[index];
+        EXPECT_EQ(device.text(entry, 2), "PM");
+        EXPECT_EQ(device.value(entry + 4, 4), 3u);
+        EXPECT_EQ(device.value(entry + 8, 4), start);
+        EXPECT_EQ(device.value(entry + 12, 4), size);
+        EXPECT_EQ(device.text(entry + 16, 32), name);
+        EXPECT_EQ(device.text(entry + 48, 32), type);
+    }
+    // The blank volume's master directory block, "Untitled", and its copy
+    // in the volume's last block but one.
+    const size_t mdb = (96 + 2) * 512;
+    EXPECT_EQ(device.text(mdb, 2), "BD");
+    EXPECT_EQ(device.text(mdb + 37, 8), "Untitled");
+    EXPECT_TRUE(std::equal(device.bytes.begin() + mdb, device.bytes.begin() + mdb + 512,
+                           device.bytes.begin() + (96 + 40958) * 512));
+
+    EXPECT_EQ(zorv({"analyze", "HD10_512 20MB.hda"}).out,
+              "Macintosh Device (Macintosh)\n"
+              "Block size: 512\n"
+              "Size in blocks: 41056 (21020672 bytes)\n"
+              "Partitions:\n"
+              "1:\tPartition Map (Apple), Start: 1, Length: 63\n"
+              "2:\tDriver for SCSI Manager 4.3 (Apple HD SC 7.3.5), Start: 64, Length: 32\n"
+              "3:\tHFS or HFS+ Volume (MacOS), Start: 96, Length: 40960\n");
+}
+
+TEST_F(CliEndToEndTest, MacDeviceNamesAndOverwriting) {
+    EXPECT_EQ(zorv({"create", "mac-device", "-sM", "1", "-s", "0"}).exitStatus, 0);
+    EXPECT_EQ(zorv({"create", "mac-device", "--size-in-mb", "1", "--scsi-id", "7"}).exitStatus, 0);
+    EXPECT_EQ(zorv({"create", "mac-device", "-sM", "2", "my disk"}).exitStatus, 0);
+    EXPECT_EQ(listing(folder.path()),
+              (std::vector<std::string>{"HD00_512 1MB.hda", "HD70_512 1MB.hda", "my disk"}));
+    EXPECT_EQ(std::filesystem::file_size(folder.path() / "HD00_512 1MB.hda"), (96u + 2048) * 512);
+    EXPECT_EQ(std::filesystem::file_size(folder.path() / "my disk"), (96u + 4096) * 512);
+
+    // A smaller device over the larger one: the file is replaced.
+    EXPECT_EQ(zorv({"create", "mac-device", "-sM", "1", "my disk"}).exitStatus, 0);
+    EXPECT_EQ(std::filesystem::file_size(folder.path() / "my disk"), (96u + 2048) * 512);
+
+    std::filesystem::create_directory(folder.path() / "sub");
+    const auto directory = zorv({"create", "mac-device", "-sM", "1", "sub"});
+    EXPECT_EQ(directory.exitStatus, 1);
+    EXPECT_EQ(directory.err, "Error: invalidFileURL\n");
 }
 
 }  // namespace

@@ -1,9 +1,25 @@
 #include "disk_image/formats/macintosh/MacintoshImageCreator.hpp"
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <system_error>
+#include <utility>
+
 #include "data_access/CheckedMath.hpp"
 #include "data_access/FieldEncoder.hpp"
+#include "disk_image/blocks/PhysicalBlockFileError.hpp"
+#include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
+#include "disk_image/formats/macintosh/MacintoshImageCreatorError.hpp"
 #include "disk_image/formats/macintosh/device/DriverDescriptor.hpp"
+#include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMap.hpp"
+#include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntryError.hpp"
+#include "disk_image/formats/macintosh/device/partition_map/PartitionMapError.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
+#include "disk_image/parser/ImageParser.hpp"
+#include "platform/AtomicFileWriter.hpp"
+#include "platform/FileSystem.hpp"
 
 namespace zorv {
 namespace {
@@ -19,6 +35,137 @@ constexpr int64_t silverLiningReservedBlocks = 16;
 // Block 0 is a Macintosh record: big-endian; a value outside 32 bits throws
 // rather than wrap.
 constexpr FieldEncoder blockZeroEncoder{Endianness::bigEndian, TextEncoding::macOSRoman};
+
+// A volume converted to a device gets this many blocks after it.
+constexpr int64_t blocksAfterConvertedVolume = 3;
+// The partition name of an HFS volume without a master directory block.
+constexpr const char* uninitializedVolumeName = "<Not Initialized>";
+// The largest block count the 32-bit fields of block 0 and the map hold.
+constexpr int64_t largestDeviceBlockCount = 0xFFFFFFFFLL;
+
+// In a partition map entry: pmLgDataStart, and the low-order byte of
+// pmPartStatus.
+constexpr int64_t logicalDataStartOffset = 80;
+constexpr int64_t logicalDataStartLength = 4;
+constexpr int64_t partitionStatusLowByteOffset = 91;
+// The low-order status byte of an HFS entry once the driver is replaced, as
+// HD SC Setup writes it.
+constexpr uint8_t hfsPartitionStatusLowByte = 0xB7;
+
+// One run of bytes to write at a block.
+struct Run {
+    int64_t block;
+    ByteView bytes;
+};
+
+void requireFileURL(const URL& fileURL) {
+    if (!fileURL.isFileURL() || fileURL.hasDirectoryPath()) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidFileURL);
+    }
+}
+
+// Writes a file of `sizeInBytes` bytes as the image file writer does (free
+// space checked first; a temporary file beside the target that replaces it
+// only once complete): `base` from byte 0 (zeros after it, or everywhere
+// without one), then each run at its block of 512 bytes, in order. The base
+// and the runs are views (of a memory-mapped input, say): nothing is copied.
+void writeImageFile(const URL& fileURL, int64_t sizeInBytes, ByteView base, const std::vector<Run>& runs,
+                    bool overwrite) {
+    requireFileURL(fileURL);
+    if (sizeInBytes < 0) throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
+    for (const Run& run : runs) {
+        if (run.block < 0 || !checked::rangeFits(checked::mul(run.block, MacintoshImageCreator::defaultBlockSize),
+                                                 static_cast<int64_t>(run.bytes.size()), sizeInBytes)) {
+            throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
+        }
+    }
+    AtomicFileWriter writer(fileURL.path());
+    if (!overwrite) writer.refuseExistingTarget();
+    if (fs::availableCapacity(writer.folder()) < sizeInBytes) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
+    }
+    writer.create();
+    writer.setSize(sizeInBytes);
+    if (!base.empty()) writer.writeAt(0, base.first(std::min(base.size(), static_cast<size_t>(sizeInBytes))));
+    for (const Run& run : runs) writer.writeAt(run.block * MacintoshImageCreator::defaultBlockSize, run.bytes);
+    writer.commit(overwrite);
+}
+
+// The volume a conversion places in a device: its partition name, kind and
+// bytes (whole 512-byte blocks).
+struct ConvertibleVolume {
+    std::string name;
+    VolumeType volumeType;
+    ImageBytes bytes;
+};
+
+// The volume detection found in a volume file, when it is one a device can
+// take by conversion. Detection has already unwrapped a Disk Copy 4.2 image:
+// the volume's bytes are those of the disk, without the container's header
+// and tags.
+ConvertibleVolume convertibleVolume(const ImageParser& parser) {
+    const auto noValidVolume = [] {
+        return MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidVolume);
+    };
+    const auto volume = parser.volume();
+    if (!volume) throw noValidVolume();
+    ConvertibleVolume converted;
+    switch (parser.imageFormat()) {
+        case ImageFormat::hfs: {
+            const auto* hfs = dynamic_cast<const HFSVolume*>(volume.get());
+            if (hfs == nullptr) throw noValidVolume();
+            const auto& mdb = hfs->masterDirectoryBlock();
+            converted = {mdb ? mdb->drVN : uninitializedVolumeName, VolumeType::hfs, hfs->structureData};
+            break;
+        }
+        case ImageFormat::prodos: {
+            const auto* proDOS = dynamic_cast<const ProDOSVolume*>(volume.get());
+            if (proDOS == nullptr) throw noValidVolume();
+            // An Apple II reads a partition in ProDOS block order, whatever
+            // order the file kept its sectors in.
+            converted = {proDOS->volumeDirectoryHeader().name, VolumeType::proDOS,
+                         proDOS->dataInProDOSBlockOrder()};
+            break;
+        }
+        default: throw noValidVolume();
+    }
+    const auto wholeBlocks = static_cast<int64_t>(converted.bytes.size()) / VolumeDescriptor::defaultBlockSize;
+    converted.bytes = converted.bytes.slice(0, wholeBlocks * VolumeDescriptor::defaultBlockSize);
+    return converted;
+}
+
+// An entry of a device's map as stored: its block and the record read.
+struct StoredEntry {
+    int64_t block;
+    PartitionMapEntry entry;
+};
+
+// The map of a device as stored in 512-byte blocks from block 1.
+struct StoredMap {
+    // As the device reader takes them: entries of an unknown type are left
+    // out (they keep their blocks).
+    std::vector<StoredEntry> entries;
+    // The last block of the map.
+    int64_t lastBlock = 0;
+};
+
+StoredMap storedMap(const ImageBytes& image) {
+    constexpr int64_t entrySize = PartitionMapEntry::recordSize;
+    const int64_t blockCount = static_cast<int64_t>(image.size()) / entrySize;
+    const int64_t firstBlock = MacintoshDevice::partitionMapPosition;
+    if (blockCount <= firstBlock) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
+    const int64_t entryCount = PartitionMapEntry(image.slice(firstBlock * entrySize, entrySize)).pmMapBlkCnt;
+    StoredMap map;
+    for (int64_t block = firstBlock; block <= entryCount && block < blockCount; ++block) {
+        map.lastBlock = block;
+        try {
+            map.entries.push_back({block, PartitionMapEntry(image.slice(block * entrySize, entrySize))});
+        } catch (const PartitionMapEntryError& error) {
+            if (error.errorCase != PartitionMapEntryError::Case::unknownPartitionType) throw;
+        }
+    }
+    return map;
+}
 
 }  // namespace
 
@@ -78,6 +225,127 @@ void MacintoshImageCreator::partition(const std::vector<VolumeDescriptor>& volum
         physicalFile.patchBlock(0, silverLiningLastBlockOffset,
                                 blockZeroEncoder.longInteger(blockCount - silverLiningReservedBlocks));
     }
+}
+
+void MacintoshImageCreator::createFromVolumeFile(const URL& fileURL, const URL& volumeURL) {
+    const ImageBytes fileBytes = fs::readWholeFile(volumeURL.path());
+    const ImageParser parser(fileBytes, volumeURL);
+    const ConvertibleVolume volume = convertibleVolume(parser);
+    const auto sizeInBlocks = static_cast<int64_t>(volume.bytes.size()) / defaultBlockSize;
+
+    auto creator = withCapacityInBlocks(
+        fileURL, checked::add(sizeInBlocks, deviceHeaderBlockCount + blocksAfterConvertedVolume));
+    // The map describes the volume at block 96; its bytes go there as they
+    // are, written from the volume itself rather than queued as a copy.
+    creator.partition({VolumeDescriptor(volume.name, deviceHeaderBlockCount, sizeInBlocks, {}, volume.volumeType)},
+                      SCSIDriver::appleHDSC735());
+    std::vector<Run> runs;
+    for (const auto& [block, bytes] : creator.physicalFile.blocksToInstall()) runs.push_back({block, bytes});
+    runs.push_back({deviceHeaderBlockCount, volume.bytes});
+    writeImageFile(fileURL, creator.physicalFile.sizeInBytes, {}, runs, true);
+}
+
+void MacintoshImageCreator::createFromPartition(const URL& fileURL, int64_t partitionIndex,
+                                                const MacintoshDevice& device) {
+    createFromVolumeDescriptor(fileURL, device.volumeDescriptorForPartition(partitionIndex));
+}
+
+void MacintoshImageCreator::createFromInterestingPartition(const URL& fileURL, int64_t interestingPartitionIndex,
+                                                           const MacintoshDevice& device) {
+    createFromVolumeDescriptor(fileURL, device.volumeDescriptorForInterestingPartition(interestingPartitionIndex));
+}
+
+void MacintoshImageCreator::createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor) {
+    requireFileURL(fileURL);
+    const int64_t sizeInBytes = checked::mul(std::max<int64_t>(descriptor.sizeInBlocks, 0), defaultBlockSize);
+    const ImageBytes data = descriptor.dataBlock();
+    const int64_t kept = std::min(static_cast<int64_t>(data.size()) / defaultBlockSize * defaultBlockSize, sizeInBytes);
+    std::vector<Run> runs;
+    if (kept > 0) runs.push_back({0, data.view().first(static_cast<size_t>(kept))});
+    writeImageFile(fileURL, sizeInBytes, {}, runs, true);
+}
+
+void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition, const URL& deviceImageURL) {
+    const ImageBytes bytes = fs::readWholeFile(deviceImageURL.path());
+    const ImageParser parser(bytes, deviceImageURL);
+    const auto* device = dynamic_cast<const MacintoshDevice*>(parser.device().get());
+    if (device == nullptr) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
+    replaceLido(fileURL, inPartition, *device);
+}
+
+void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition, const MacintoshDevice& device) {
+    using Error = MacintoshImageCreatorError;
+    requireFileURL(fileURL);
+    if (device.blockSize != defaultBlockSize) throw Error(Error::Case::unsupportedBlockSize, device.blockSize);
+
+    const std::vector<PartitionMapEntry> partitions = device.partitionMap.sortedPartitions();
+    if (inPartition < 0 || inPartition >= static_cast<int64_t>(partitions.size())) {
+        throw Error(Error::Case::noValidDevice);
+    }
+    const PartitionMapEntry& lido = partitions[static_cast<size_t>(inPartition)];
+    if (!lido.scsiDriver || *lido.scsiDriver != SCSIDriver::lido()) throw Error(Error::Case::noLidoDriver);
+
+    const SCSIDriver& driver = SCSIDriver::appleHDSC735();
+    const ImageBytes& image = device.structureData;
+    const int64_t blockCount = static_cast<int64_t>(image.size()) / defaultBlockSize;
+    if (blockCount > largestDeviceBlockCount) {
+        throw PartitionMapError(PartitionMapError::Case::deviceTooLarge, blockCount);
+    }
+    const int64_t partitionBytes = checked::mul(lido.pmPartBlkCnt, defaultBlockSize);
+    if (partitionBytes < static_cast<int64_t>(driver.driverData.size())) {
+        throw Error(Error::Case::driverPartitionTooSmall, partitionBytes);
+    }
+
+    // The entries where they lie in the map, in the device's order of
+    // partitions (by start block, equal starts in map order): the Lido
+    // entry's own block is found there, not guessed from its position.
+    const StoredMap map = storedMap(image);
+    std::vector<const StoredEntry*> byStart;
+    for (const auto& entry : map.entries) byStart.push_back(&entry);
+    std::stable_sort(byStart.begin(), byStart.end(), [](const StoredEntry* a, const StoredEntry* b) {
+        return a->entry.pmPyPartStart < b->entry.pmPyPartStart;
+    });
+    if (inPartition >= static_cast<int64_t>(byStart.size())) throw Error(Error::Case::noValidDevice);
+    const StoredEntry& lidoStored = *byStart[static_cast<size_t>(inPartition)];
+    if (lidoStored.entry.pmPyPartStart != lido.pmPyPartStart || lidoStored.entry.pmPartBlkCnt != lido.pmPartBlkCnt ||
+        lido.pmPyPartStart <= map.lastBlock || !checked::rangeFits(lido.pmPyPartStart, lido.pmPartBlkCnt, blockCount)) {
+        // A driver written there would land on block 0, the map or past the
+        // image's end.
+        throw Error(Error::Case::noValidDevice);
+    }
+
+    // The blocks that change, each starting from the bytes it holds.
+    std::map<int64_t, Bytes> changed;
+    const auto blockBytes = [&](int64_t block) -> Bytes& {
+        auto found = changed.find(block);
+        if (found == changed.end()) {
+            found = changed.emplace(block, image.slice(block * defaultBlockSize, defaultBlockSize).toBytes()).first;
+        }
+        return found->second;
+    };
+
+    blockBytes(MacintoshDevice::driverDescriptorPosition) =
+        DriverDescriptor(defaultBlockSize, blockCount, lido.pmPyPartStart, driver.ddSize).dataBlock();
+    Bytes& firstEntry = blockBytes(MacintoshDevice::partitionMapPosition);
+    std::fill_n(firstEntry.begin() + logicalDataStartOffset, logicalDataStartLength, uint8_t{0});
+    for (const auto& entry : map.entries) {
+        if (entry.entry.partitionType.kind() == PartitionType::Case::appleHFS) {
+            blockBytes(entry.block)[partitionStatusLowByteOffset] = hfsPartitionStatusLowByte;
+        }
+    }
+    blockBytes(lidoStored.block) =
+        PartitionMapEntry(PartitionType::appleDriver43(lido.pmPyPartStart, lido.pmPartBlkCnt, driver.trailer),
+                          lido.pmMapBlkCnt, defaultBlockSize)
+            .dataBlock();
+
+    std::vector<Run> runs;
+    for (const auto& [block, bytes] : changed) runs.push_back({block, bytes});
+    runs.push_back({lido.pmPyPartStart, driver.driverData});
+
+    // A new file beside an existing one is refused, as a copy would be.
+    const std::filesystem::path folder = std::filesystem::path(fileURL.path()).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder);
+    writeImageFile(fileURL, static_cast<int64_t>(image.size()), image, runs, false);
 }
 
 }  // namespace zorv

@@ -48,11 +48,10 @@ public:
     // sizeInBlocks is their count of whole blocks (a partial block is still
     // installed). The bytes are opened as the given kind: HFS (an HFS wrapper
     // around an HFS+ volume becomes hfsPlus, with the embedded volume), HFS+,
-    // MFS (taken as it is, without a check). A volume that does not open
-    // becomes `unreadable`, without a parsed volume; nothing is thrown.
-    // ProDOS volumes cannot be opened yet and are `unreadable`; DOS 3.3
-    // volumes keep their kind without a parsed volume; A/UX and unreadable
-    // ones are not opened.
+    // MFS (taken as it is, without a check), ProDOS (in either sector order).
+    // A volume that does not open becomes `unreadable`, without a parsed
+    // volume; nothing is thrown. DOS 3.3 volumes keep their kind without a
+    // parsed volume; A/UX and unreadable ones are not opened.
     static VolumeDescriptor fromExistingData(std::string name, int64_t startBlock, ImageBytes existingData,
                                              VolumeType volumeType);
 
