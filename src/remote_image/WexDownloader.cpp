@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/FileSystem.hpp"
+#include "remote_image/CurlLibrary.hpp"
 #include "remote_image/WebFetchError.hpp"
 #include "remote_image/WexDownloaderError.hpp"
 
@@ -29,46 +30,46 @@ constexpr long maximumRedirects = 20;
 // A transfer that moves less than a byte a second for a minute has stalled.
 constexpr long stalledAfterSeconds = 60;
 
-void prepareCurl() {
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    (void)initialised;
-}
+// libcurl's functions, for code that only runs once CurlLibrary::get() has
+// loaded the library: on an easy or multi handle that exists.
+const CurlLibrary& curl() { return *CurlLibrary::get(); }
 
+// Nothing when libcurl could not be loaded.
 CURLM* newMultiHandle() {
-    prepareCurl();
-    return curl_multi_init();
+    const CurlLibrary* library = CurlLibrary::get();
+    return library != nullptr ? library->multi_init() : nullptr;
 }
 
 struct EasyHandleDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    void operator()(CURL* easy) const { curl().easy_cleanup(easy); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
 
 // The options both paths share. `protocols` are the schemes the URL itself may
 // use; redirects may only lead to http and https.
 void configure(CURL* easy, const std::string& url, const char* protocols) {
-    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, maximumRedirects);
-    curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, "zorv");
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stalledAfterSeconds);
+    curl().easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl().easy_setopt(easy, CURLOPT_MAXREDIRS, maximumRedirects);
+    curl().easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
+    curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl().easy_setopt(easy, CURLOPT_USERAGENT, "zorv");
+    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stalledAfterSeconds);
 #if LIBCURL_VERSION_NUM >= 0x075500
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols);
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols);
+    curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 #else
     long allowed = CURLPROTO_HTTP | CURLPROTO_HTTPS;
     if (std::string_view(protocols).find("file") != std::string_view::npos) allowed |= CURLPROTO_FILE;
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS, allowed);
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+    curl().easy_setopt(easy, CURLOPT_PROTOCOLS, allowed);
+    curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
 #endif
 }
 
 int64_t expectedLength(CURL* easy) {
     curl_off_t length = -1;
-    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return -1;
+    if (curl().easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return -1;
     return length;
 }
 
@@ -92,25 +93,25 @@ size_t appendToBody(char* chunk, size_t size, size_t count, void* context) {
 }
 
 ImageBytes fetchFromWeb(const URL& url) {
-    prepareCurl();
     const std::string text = url.absoluteString();
-    EasyHandle easy(curl_easy_init());
+    if (CurlLibrary::get() == nullptr) throw WebFetchError(WebFetchError::Kind::transferFailed, text, 0, CurlLibrary::loadError());
+    EasyHandle easy(curl().easy_init());
     if (!easy) throw WebFetchError(WebFetchError::Kind::transferFailed, text, 0, "libcurl could not start a transfer");
     BodySink sink{easy.get(), {}};
     char failure[CURL_ERROR_SIZE] = {};
     configure(easy.get(), text, "http,https");
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendToBody);
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, failure);
+    curl().easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, appendToBody);
+    curl().easy_setopt(easy.get(), CURLOPT_WRITEDATA, &sink);
+    curl().easy_setopt(easy.get(), CURLOPT_ERRORBUFFER, failure);
 
-    const CURLcode result = curl_easy_perform(easy.get());
+    const CURLcode result = curl().easy_perform(easy.get());
     if (result == CURLE_HTTP_RETURNED_ERROR) {
         long status = 0;
-        curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+        curl().easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
         throw WebFetchError(WebFetchError::Kind::httpStatus, text, status);
     }
     if (result != CURLE_OK) {
-        throw WebFetchError(WebFetchError::Kind::transferFailed, text, 0, failure[0] != '\0' ? failure : curl_easy_strerror(result));
+        throw WebFetchError(WebFetchError::Kind::transferFailed, text, 0, failure[0] != '\0' ? failure : curl().easy_strerror(result));
     }
     return ImageBytes(std::move(sink.body));
 }
@@ -251,9 +252,9 @@ struct WexDownloader::Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     ~Session() {
-        for (const auto& transfer : transfers) curl_multi_remove_handle(multi, transfer->easy.get());
+        for (const auto& transfer : transfers) curl().multi_remove_handle(multi, transfer->easy.get());
         transfers.clear();
-        if (multi != nullptr) curl_multi_cleanup(multi);
+        if (multi != nullptr) curl().multi_cleanup(multi);
     }
 };
 
@@ -295,13 +296,13 @@ void WexDownloader::asyncDownload() {
     if (transfer->fd < 0) return;
     transfer->temporaryPath = pattern;
 
-    transfer->easy.reset(curl_easy_init());
+    transfer->easy.reset(curl().easy_init());
     if (!transfer->easy) return;
     CURL* easy = transfer->easy.get();
     configure(easy, url_.absoluteString(), "http,https,file");
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, Transfer::writeChunk);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-    if (curl_multi_add_handle(session.multi, easy) != CURLM_OK) return;
+    curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, Transfer::writeChunk);
+    curl().easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+    if (curl().multi_add_handle(session.multi, easy) != CURLM_OK) return;
     session.transfers.push_back(std::move(transfer));
 }
 
@@ -310,23 +311,23 @@ bool WexDownloader::runSession(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int running = 0;
-        curl_multi_perform(session_->multi, &running);
+        curl().multi_perform(session_->multi, &running);
         finishTransfers();
         if (session_->transfers.empty()) return true;
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
-        curl_multi_poll(session_->multi, nullptr, 0, static_cast<int>(std::clamp<int64_t>(left, 1, 1000)), nullptr);
+        curl().multi_poll(session_->multi, nullptr, 0, static_cast<int>(std::clamp<int64_t>(left, 1, 1000)), nullptr);
     }
 }
 
 void WexDownloader::finishTransfers() {
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(session_->multi, &queued)) {
+    while (CURLMsg* message = curl().multi_info_read(session_->multi, &queued)) {
         if (message->msg != CURLMSG_DONE) continue;
         CURL* easy = message->easy_handle;
         const CURLcode result = message->data.result;  // the message dies with the handle's removal
-        curl_multi_remove_handle(session_->multi, easy);
+        curl().multi_remove_handle(session_->multi, easy);
 
         auto& transfers = session_->transfers;
         const auto found = std::find_if(transfers.begin(), transfers.end(), [easy](const auto& transfer) { return transfer->easy.get() == easy; });

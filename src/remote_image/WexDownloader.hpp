@@ -14,9 +14,10 @@ namespace zorv {
 // Fetches the whole body of one URL.
 //
 // The blocking path, syncDownload(), is what the manifest and the premade
-// volumes use. http and https go through libcurl: redirects are followed (to
-// http and https only), certificates are checked, and a status of 400 or more
-// is a failed fetch. A file URL (on no host, or on "localhost") is read
+// volumes use. http and https go through libcurl, loaded on the first such
+// fetch (a WebFetchError when it cannot be): redirects are followed (to http
+// and https only), certificates are checked, and a status of 400 or more is a
+// failed fetch. A file URL (on no host, or on "localhost") is read
 // straight from the disk, mapped into memory when it can be.
 //
 // The asynchronous path writes the body to a temporary file, reporting the
