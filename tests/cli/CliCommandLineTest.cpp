@@ -10,20 +10,9 @@ namespace zorv::cli {
 namespace {
 
 using testing::FakeLibrary;
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome runWith(FakeLibrary& fake, const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const LibraryServices services = fake.services();
-    const int status = runZORV(arguments, out, err, services);
-    return {status, out.str(), err.str()};
-}
+using testing::fileContents;
+using testing::Outcome;
+using testing::runWith;
 
 // The root with stand-ins, and its command line, for tests that only parse.
 struct ParsedTree {

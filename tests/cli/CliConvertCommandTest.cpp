@@ -15,23 +15,12 @@ namespace zorv::cli {
 namespace {
 
 using testing::FakeLibrary;
+using testing::fileContents;
+using testing::Outcome;
+using testing::runWith;
 using testing::macintoshDevice;
 using testing::partitionSummary;
 using testing::TemporaryDirectory;
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome runWith(FakeLibrary& fake, const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const LibraryServices services = fake.services();
-    const int status = runZORV(arguments, out, err, services);
-    return {status, out.str(), err.str()};
-}
 
 // Makes `path` a sparse file of `size` bytes; false when the file system or
 // the address space cannot take it (the test is then skipped).

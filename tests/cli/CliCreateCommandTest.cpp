@@ -15,28 +15,10 @@ namespace zorv::cli {
 namespace {
 
 using testing::FakeLibrary;
+using testing::fileContents;
+using testing::Outcome;
+using testing::runWith;
 using testing::TemporaryDirectory;
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome runWith(FakeLibrary& fake, const std::vector<std::string>& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const LibraryServices services = fake.services();
-    const int status = runZORV(arguments, out, err, services);
-    return {status, out.str(), err.str()};
-}
-
-std::string fileContents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/LibraryServices.hpp"
+#include "cli/ZORV.hpp"
 
 namespace zorv::testing {
 
@@ -84,6 +87,29 @@ inline cli::ImageSummary hfsVolume() {
     summary.computerClass = "Macintosh";
     summary.holdsVolume = true;
     return summary;
+}
+
+// What one in-process run of the command line printed and returned.
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs the command line in-process with the fake library functions.
+inline Outcome runWith(FakeLibrary& fake, const std::vector<std::string>& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const cli::LibraryServices services = fake.services();
+    const int status = cli::runZORV(arguments, out, err, services);
+    return {status, out.str(), err.str()};
+}
+
+inline std::string fileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 }  // namespace zorv::testing
