@@ -118,6 +118,18 @@ std::string ArgumentDefinition::helpLabel() const {
     return valueName;
 }
 
+// An option or flag called by its property's long name and the other names given.
+ArgumentDefinition Arguments::named(ArgumentDefinition::Kind kind, std::string_view property,
+                                    std::vector<std::string> otherNames, std::string help) {
+    ArgumentDefinition definition;
+    definition.kind = kind;
+    definition.valueName = kebabCaseName(property);
+    definition.names = std::move(otherNames);
+    definition.names.push_back("--" + definition.valueName);
+    definition.help = std::move(help);
+    return definition;
+}
+
 void Arguments::positional(std::string_view property, std::string help, std::string& target) {
     ArgumentDefinition definition;
     definition.kind = ArgumentDefinition::Kind::positional;
@@ -139,24 +151,14 @@ void Arguments::positional(std::string_view property, std::string help, std::opt
 
 void Arguments::option(std::string_view property, std::vector<std::string> otherNames, std::string help,
                        std::optional<int64_t>& target) {
-    ArgumentDefinition definition;
-    definition.kind = ArgumentDefinition::Kind::option;
-    definition.valueName = kebabCaseName(property);
-    definition.names = std::move(otherNames);
-    definition.names.push_back("--" + definition.valueName);
-    definition.help = std::move(help);
+    ArgumentDefinition definition = named(ArgumentDefinition::Kind::option, property, std::move(otherNames), std::move(help));
     definition.setValue = [&target](const std::string& text) { target = integerValue(text); };
     definitions_.push_back(std::move(definition));
 }
 
 void Arguments::option(std::string_view property, std::vector<std::string> otherNames, std::string help,
                        int64_t& target) {
-    ArgumentDefinition definition;
-    definition.kind = ArgumentDefinition::Kind::option;
-    definition.valueName = kebabCaseName(property);
-    definition.names = std::move(otherNames);
-    definition.names.push_back("--" + definition.valueName);
-    definition.help = std::move(help);
+    ArgumentDefinition definition = named(ArgumentDefinition::Kind::option, property, std::move(otherNames), std::move(help));
     definition.defaultText = std::to_string(target);
     definition.setValue = [&target](const std::string& text) { target = integerValue(text); };
     definitions_.push_back(std::move(definition));
@@ -164,36 +166,21 @@ void Arguments::option(std::string_view property, std::vector<std::string> other
 
 void Arguments::option(std::string_view property, std::vector<std::string> otherNames, std::string help,
                        std::optional<std::string>& target) {
-    ArgumentDefinition definition;
-    definition.kind = ArgumentDefinition::Kind::option;
-    definition.valueName = kebabCaseName(property);
-    definition.names = std::move(otherNames);
-    definition.names.push_back("--" + definition.valueName);
-    definition.help = std::move(help);
+    ArgumentDefinition definition = named(ArgumentDefinition::Kind::option, property, std::move(otherNames), std::move(help));
     definition.setValue = [&target](const std::string& text) { target = text; };
     definitions_.push_back(std::move(definition));
 }
 
 void Arguments::transformedOption(std::string_view property, std::vector<std::string> otherNames, std::string help,
                                   std::function<void(const std::string&)> store) {
-    ArgumentDefinition definition;
-    definition.kind = ArgumentDefinition::Kind::option;
-    definition.valueName = kebabCaseName(property);
-    definition.names = std::move(otherNames);
-    definition.names.push_back("--" + definition.valueName);
-    definition.help = std::move(help);
+    ArgumentDefinition definition = named(ArgumentDefinition::Kind::option, property, std::move(otherNames), std::move(help));
     definition.setValue = std::move(store);
     definition.reportsValueError = true;
     definitions_.push_back(std::move(definition));
 }
 
 void Arguments::flag(std::string_view property, std::vector<std::string> otherNames, std::string help, bool& target) {
-    ArgumentDefinition definition;
-    definition.kind = ArgumentDefinition::Kind::flag;
-    definition.valueName = kebabCaseName(property);
-    definition.names = std::move(otherNames);
-    definition.names.push_back("--" + definition.valueName);
-    definition.help = std::move(help);
+    ArgumentDefinition definition = named(ArgumentDefinition::Kind::flag, property, std::move(otherNames), std::move(help));
     definition.setFlag = [&target](bool value) { target = value; };
     definitions_.push_back(std::move(definition));
 }

@@ -106,6 +106,9 @@ public:
     const std::vector<ArgumentDefinition>& definitions() const { return definitions_; }
 
 private:
+    static ArgumentDefinition named(ArgumentDefinition::Kind kind, std::string_view property,
+                                    std::vector<std::string> otherNames, std::string help);
+
     std::vector<ArgumentDefinition> definitions_;
 };
 
