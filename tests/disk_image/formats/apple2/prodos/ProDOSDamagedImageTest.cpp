@@ -17,6 +17,7 @@
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "platform/FileSystem.hpp"
 #include "ProDOSImageBuilder.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/Corpus.hpp"
 
 namespace zorv {
@@ -102,27 +103,8 @@ std::vector<BaseImage> baseImages() {
     return images;
 }
 
-// Runs a call the interface declares as not throwing.
-template <typename Call>
-void mustNotThrow(const char* what, Call&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        ADD_FAILURE() << what << " threw " << error.what();
-    }
-}
-
-// Runs a call that may throw the library's errors and nothing else.
-template <typename Call>
-void mayThrowOwnErrors(const char* what, Call&& call) {
-    try {
-        call();
-    } catch (const EnumeratedError&) {
-    } catch (const ReadPastEndError&) {
-    } catch (const std::exception& error) {
-        ADD_FAILURE() << what << " threw a foreign error: " << error.what();
-    }
-}
+using testing::mayThrowOwnErrors;
+using testing::mustNotThrow;
 
 // Asks the image everything format detection, the reports and the export
 // ask; true when it opened.
