@@ -31,4 +31,21 @@ void mayThrowOwnErrors(const char* what, Call&& call) {
     }
 }
 
+// Expects `call` to throw an error of type `Error` whose case is `expected`.
+// Every error enumeration of the library carries its case in `errorCase`.
+// Use it for each error check instead of a hand-written try/catch.
+template <typename Error, typename Call>
+void expectError(typename Error::Case expected, Call&& call) {
+    try {
+        call();
+    } catch (const Error& error) {
+        EXPECT_EQ(error.errorCase, expected) << "threw " << error.what();
+        return;
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "threw a different error: " << error.what();
+        return;
+    }
+    ADD_FAILURE() << "threw nothing; expected " << Error::caseName(expected);
+}
+
 }  // namespace zorv::testing
