@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
+#include "disk_image/formats/apple2/image_wrappers/TwoIMG.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
@@ -48,9 +50,9 @@ std::shared_ptr<const DeviceRepresentable> FormatProbes::probeAmigaHardDisk(cons
 
 // --- Containers ---
 
-std::optional<FormatProbes::UnwrappedImage> FormatProbes::unwrap2IMG(const ImageBytes& /*image*/) {
-    // 2IMG containers are not read yet.
-    return std::nullopt;
+std::optional<FormatProbes::UnwrappedImage> FormatProbes::unwrap2IMG(const ImageBytes& image) {
+    if (!TwoIMG::isPossibly2IMG(image)) return std::nullopt;
+    return UnwrappedImage{TwoIMG::extractedImage(image), std::make_shared<const TwoIMG>()};
 }
 
 std::optional<FormatProbes::UnwrappedImage> FormatProbes::unwrapDiskCopy42(const ImageBytes& image) {
@@ -100,9 +102,10 @@ std::optional<FormatProbes::ProbedVolume> FormatProbes::probeProDOS(const ImageB
     return probed(ImageFormat::prodos, std::move(*volume));
 }
 
-std::optional<FormatProbes::ProbedVolume> FormatProbes::probeDOS33(const ImageBytes& /*image*/) {
-    // DOS 3.3 volumes are not read yet.
-    return std::nullopt;
+std::optional<FormatProbes::ProbedVolume> FormatProbes::probeDOS33(const ImageBytes& image) {
+    auto volume = quietly([&] { return DOS33Disk::fromImageData(image); });
+    if (!volume) return std::nullopt;
+    return probed(ImageFormat::dos33, std::move(*volume));
 }
 
 std::optional<FormatProbes::ProbedVolume> FormatProbes::probeADF(const ImageBytes& /*image*/) {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <numeric>
 
+#include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolume.hpp"
@@ -39,10 +40,7 @@ VolumePointer openVolume(const ImageBytes& bytes, VolumeType& volumeType) {
             case VolumeType::mfs:
                 return std::make_shared<const MFSVolume>(VolumeDescriptor::defaultBlockSize, bytes);
             case VolumeType::proDOS: return std::make_shared<const ProDOSVolume>(bytes);
-            case VolumeType::dos33:
-                // SEAM (DOS 3.3): opening DOS 3.3 bytes never fails; attach
-                // the volume once it exists. The kind is kept meanwhile.
-                return nullptr;
+            case VolumeType::dos33: return std::make_shared<const DOS33Disk>(bytes);
             case VolumeType::aux:
             case VolumeType::unreadable: return nullptr;
         }

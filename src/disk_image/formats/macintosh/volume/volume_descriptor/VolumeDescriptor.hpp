@@ -48,10 +48,10 @@ public:
     // sizeInBlocks is their count of whole blocks (a partial block is still
     // installed). The bytes are opened as the given kind: HFS (an HFS wrapper
     // around an HFS+ volume becomes hfsPlus, with the embedded volume), HFS+,
-    // MFS (taken as it is, without a check), ProDOS (in either sector order).
+    // MFS (taken as it is, without a check), ProDOS (in either sector order),
+    // DOS 3.3 (taken as it is, without the probe's check: it always opens).
     // A volume that does not open becomes `unreadable`, without a parsed
-    // volume; nothing is thrown. DOS 3.3 volumes keep their kind without a
-    // parsed volume; A/UX and unreadable ones are not opened.
+    // volume; nothing is thrown. A/UX and unreadable ones are not opened.
     static VolumeDescriptor fromExistingData(std::string name, int64_t startBlock, ImageBytes existingData,
                                              VolumeType volumeType);
 
