@@ -13,9 +13,11 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data_access/TextEncoding.hpp"
+#include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/parser/AnalysisJSONEncoder.hpp"
 #include "disk_image/parser/ImageParser.hpp"
 #include "platform/FileSystem.hpp"
@@ -109,7 +111,18 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"prodos/cp2-simple-dir-test.po", ImageFormat::prodos, "", "DIRTEST", 143360},
         CorpusCase{"prodos/cp2-blank-140k.po", ImageFormat::prodos, "", "BLANK140", 143360},
         CorpusCase{"prodos/cp2-simple-sparse.po", ImageFormat::prodos, "", "SIMPLE.SPARSE", 819200},
-        CorpusCase{"prodos/cp2-blank-800k.po", ImageFormat::prodos, "", "BLANK800", 819200}));
+        CorpusCase{"prodos/cp2-blank-800k.po", ImageFormat::prodos, "", "BLANK800", 819200},
+        CorpusCase{"dos33/cp2-blank-nodos.do", ImageFormat::dos33, "", "Volume 254", 143360},
+        CorpusCase{"dos33/cp2-dos-files.do", ImageFormat::dos33, "", "Volume 254", 143360},
+        CorpusCase{"dos33/cp2-minimal.img", ImageFormat::dos33, "", "Volume 254", 143360},
+        CorpusCase{"dos33/cp2-new-init.do", ImageFormat::dos33, "", "Volume 254", 143360},
+        CorpusCase{"dos33/cp2-simple-sparse.do", ImageFormat::dos33, "", "Volume 254", 143360},
+        CorpusCase{"dos33/cp2-system-master-1983.po", ImageFormat::dos33, "", "Volume 1", 143360},
+        // ProDOS is tried before DOS 3.3: the hybrid shows its ProDOS side.
+        CorpusCase{"dos33/cp2-hybrid-dos-prodos.do", ImageFormat::prodos, "", "DOUBLE.DOS.DISK", 143360},
+        // 2IMG around DOS 3.3: DOS 3.3 disks keep no wrapper.
+        CorpusCase{"2img/cp2-dos33-disk.2mg", ImageFormat::dos33, "", "Volume 254", 143360},
+        CorpusCase{"2img/cp2-prodos-disk.2mg", ImageFormat::prodos, "2MG", "FORKED", 143360}));
 
 // Images that hold no format this program reads: Lisa disks in Disk Copy
 // images, and a Disk Copy image inside MacBinary (which detection does not
@@ -374,6 +387,91 @@ TEST(CorpusMFSVolumes, FileListsOfTheManifest) {
             EXPECT_EQ(files, c.files);
         }
     }
+}
+
+// --- DOS 3.3 catalogs: the file names MANIFEST.md lists (CiderPress2's
+// expectations), each with its length in sectors as the catalog gives it ---
+
+TEST(CorpusDOS33Volumes, CatalogsOfTheManifest) {
+    using Catalog = std::vector<std::pair<std::string, int64_t>>;
+    struct DOS33Case {
+        const char* file;
+        bool proDOSOrder;
+        Catalog files;
+    };
+    const std::vector<DOS33Case> cases{
+        {"dos33/cp2-blank-nodos.do", false, {}},
+        {"dos33/cp2-new-init.do", false, {{"HELLO", 2}}},
+        {"dos33/cp2-minimal.img", false, {{"HELLO", 2}}},
+        {"2img/cp2-dos33-disk.2mg", false, {{"HELLO", 2}}},
+        {"dos33/cp2-simple-sparse.do",
+         false,
+         {{"HELLO", 2}, {"BAS BIG", 24}, {"BAS OVERSIZED", 24}, {"BAS SMALL", 2}, {"MK-SPARSE-TEXT", 3},
+          {"SPARSE-TEXT", 9}, {"MK-BIG BIN", 3}, {"BIG BIN", 33}, {"OVERSIZED BIN", 33}, {"SMALL BIN", 2},
+          {"MK-TXT", 4}, {"TXT SMALL", 2}, {"TXT BIG", 12}, {"TXT NOTRIM", 12}, {"CASE TEST", 2},
+          {"case test", 2}}},
+        {"dos33/cp2-dos-files.do",
+         false,
+         {{"ANIMALSFILE", 5}, {"ALL.TOKENS", 5}, {"INT TEST", 5}, {"INT LISTING", 7}, {"HELLO!.MW", 7},
+          {"PRINTER DIAGRAM.MW", 23}, {"COLOSSAL.SET", 5}, {"PROGRAM SCRAMBLER.F", 7}, {"S.F3D8", 19},
+          {"RANDYS HIRES ROUTINES", 50}, {"READ.SRC.TWEAKED", 4}, {"RANDYS HIRES LISTING", 72},
+          {"READ.SRC.LISTING", 5}, {"FONT.HOUSTON", 19}, {"SET.BENGOTH", 18}}},
+        // Stored in ProDOS block order: read in DOS order, only 7 files come out.
+        {"dos33/cp2-system-master-1983.po",
+         true,
+         {{"HELLO", 3}, {"APPLESOFT", 3}, {"LOADER.OBJ0", 6}, {"FPBASIC", 42}, {"INTBASIC", 42}, {"MASTER", 3},
+          {"MASTER CREATE", 9}, {"COPY", 9}, {"COPY.OBJ0", 3}, {"COPYA", 9}, {"CHAIN", 3}, {"RENUMBER", 14},
+          {"FILEM", 3}, {"FID", 20}, {"CONVERT13", 3}, {"MUFFIN", 27}, {"START13", 3}, {"BOOT13", 7},
+          {"SLOT#", 4}}},
+    };
+    for (const DOS33Case& c : cases) {
+        const auto path = corpusFile(c.file);
+        if (!path) continue;
+        SCOPED_TRACE(c.file);
+        const ImageParser parser = parse(*path);
+        const auto* disk = dynamic_cast<const DOS33Disk*>(parser.volume().get());
+        ASSERT_NE(disk, nullptr);
+        EXPECT_EQ(disk->proDOSOrder(), c.proDOSOrder);
+        Catalog files;
+        for (const auto& entry : disk->catalog()) files.emplace_back(entry->fileName, entry->fileLength);
+        EXPECT_EQ(files, c.files);
+
+        // The verbose reports list the same files, flat, at 256 bytes a sector.
+        const CodableResult result = parser.codableResult(true);
+        ASSERT_TRUE(result.volume && result.volume->fileHierarchy);
+        Catalog reported;
+        for (const auto& item : *result.volume->fileHierarchy) {
+            EXPECT_EQ(item.level, 0);
+            reported.emplace_back(item.name, item.sizeInBytes / 256);
+        }
+        EXPECT_EQ(reported, c.files);
+        ASSERT_TRUE(result.geometry.has_value());
+        EXPECT_EQ(result.geometry->tracks, 35);
+        EXPECT_EQ(result.geometry->sectors, 16);
+        EXPECT_EQ(result.geometry->sides, 1);
+        EXPECT_NE(parser.textualDescription(true).find("Geometry: 35 tracks, 1 side, 16 sectors\n"), std::string::npos);
+    }
+}
+
+// The ProDOS volume of a 2IMG file is the one detection reports, with the
+// container named and the forks of its extended files readable.
+TEST(CorpusTwoIMG, TheProDOSVolumeNamesItsContainer) {
+    const auto path = corpusFile("2img/cp2-prodos-disk.2mg");
+    if (!path) GTEST_SKIP() << "2img/cp2-prodos-disk.2mg is not in the corpus";
+    const ImageParser parser = parse(*path);
+    EXPECT_NE(parser.textualDescription(false).find("\n2MG wrapper\n"), std::string::npos);
+    EXPECT_NE(AnalysisJSONEncoder::encode(parser.codableResult(false)).find("\"wrapper\": \"2MG\""),
+              std::string::npos);
+    const auto volume = parser.volume();
+    for (int64_t index = 0; index < volume->numberOfChildrenOfItem(nullptr); ++index) {
+        const VolumeItem item = volume->child(index, nullptr);
+        SCOPED_TRACE(item->name());
+        const auto resource = volume->getFork(ForkType::resource, item);
+        ASSERT_TRUE(resource.has_value());
+        EXPECT_FALSE(resource->empty());
+        EXPECT_TRUE(volume->getFork(ForkType::data, item).has_value());
+    }
+    EXPECT_EQ(volume->numberOfChildrenOfItem(nullptr), 2);
 }
 
 // --- The whole corpus ---
