@@ -84,6 +84,10 @@ public:
     // outside the image.
     std::optional<ImageBytes> sector(int64_t track, int64_t sector) const;
 
+    // The volume's record and the disk's geometry record of the JSON report.
+    using VolumeRepresentable::codable;
+    using PhysicalDiskRepresentable::codable;
+
     // VolumeRepresentable
     std::string volumeFormatName() const override { return "Apple II (DOS 3.3)"; }
     std::string helpfulDescription() const override;
