@@ -206,6 +206,50 @@ TEST_F(CliAnalyzeEndToEndTest, ImagesNoFormatTakesEndWithTheParsersError) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"noise.img", "short.img", "volume.img"}));
 }
 
+// A DOS 3.3 disk: its name, capacities, geometry and flat file list, in
+// both reports.
+TEST_F(CliAnalyzeEndToEndTest, ADOS33DiskOfTheCorpus) {
+    const auto disk = corpusFile("dos33/cp2-simple-sparse.do");
+    if (!disk) GTEST_SKIP() << "the corpus (../shared/corpus) is absent";
+    const auto run = zorv({"analyze", "-f", disk->string()});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "DOS 3.3 (Apple II)\n"
+              "Block size: 512\n"
+              "Size in blocks: 280 (143360 bytes)\n"
+              "Volume: \"Volume 254\" (bootable), 88832 bytes free out of 143360\n"
+              "Geometry: 35 tracks, 1 side, 16 sectors\n"
+              "File Hierarchy of volume \"Volume 254\":\n"
+              "HELLO\nBAS BIG\nBAS OVERSIZED\nBAS SMALL\nMK-SPARSE-TEXT\nSPARSE-TEXT\nMK-BIG BIN\nBIG BIN\n"
+              "OVERSIZED BIN\nSMALL BIN\nMK-TXT\nTXT SMALL\nTXT BIG\nTXT NOTRIM\nCASE TEST\ncase test\n");
+
+    EXPECT_EQ(zorv({"analyze", "-f", disk->string(), "dos.json"}).exitStatus, 0);
+    const std::string json = readText("dos.json");
+    EXPECT_EQ(json.substr(0, json.find("\n      {")),
+              "{\n"
+              "  \"computerClass\": \"Apple II\",\n"
+              "  \"imageType\": \"DOS 3.3\",\n"
+              "  \"blockSize\": 512,\n"
+              "  \"sizeInBlocks\": 280,\n"
+              "  \"volume\": {\n"
+              "    \"name\": \"Volume 254\",\n"
+              "    \"bootable\": true,\n"
+              "    \"totalCapacityInBytes\": 143360,\n"
+              "    \"freeCapacityInBytes\": 88832,\n"
+              "    \"fileHierarchy\": [");
+    EXPECT_NE(json.find("        \"name\": \"BAS BIG\",\n"
+                        "        \"sizeInBytes\": 6144,\n"
+                        "        \"isFolder\": false,\n"),
+              std::string::npos);
+    EXPECT_TRUE(json.ends_with("  \"geometry\": {\n"
+                               "    \"tracks\": 35,\n"
+                               "    \"sides\": 1,\n"
+                               "    \"sectors\": 16\n"
+                               "  }\n"
+                               "}"));
+}
+
 // A real volume of the corpus, with every item of its hierarchy, whose
 // names and sizes hfsutils lists in the corpus's oracle.
 TEST_F(CliAnalyzeEndToEndTest, ARealVolumeOfTheCorpus) {

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSImageBuilder.hpp"
 #include "disk_image/formats/macintosh/MacintoshImageCreator.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
@@ -222,6 +223,7 @@ TEST_F(CliToDeviceEndToEndTest, RefusalsInTheirOrder) {
     writeFile("mfs.img", mfs);
     writeFile("mfs.image", diskCopyImage(mfs));
     writeFile("device.hda", deviceImage(3000, {VolumeDescriptor::newBlankVolume("HD", 0, 2904, VolumeType::hfs)}));
+    writeFile("dos.do", DOS33Disk::dos33AsData().toBytes());
     const std::string refused = "Error: Non convertible image type.\n" + usageLines(toDeviceUsage, "zorv convert to-device");
     struct Case {
         std::string input;
@@ -238,6 +240,7 @@ TEST_F(CliToDeviceEndToEndTest, RefusalsInTheirOrder) {
         {"mfs.img", 64, "Image type: MFS (Macintosh)\n", refused},
         {"mfs.image", 64, "Image type: MFS (Macintosh)\n", refused},
         {"device.hda", 64, typeLineOfDevice, refused},
+        {"dos.do", 64, "Image type: DOS 3.3 (Apple II)\n", refused},
     };
     const auto before = listing();
     for (const auto& [input, status, out, err] : cases) {

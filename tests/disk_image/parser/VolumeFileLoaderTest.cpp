@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "data_access/ByteHelpers.hpp"
+#include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/macintosh/MacintoshImageCreator.hpp"
 #include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriverCatalog.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptorError.hpp"
@@ -86,6 +87,8 @@ TEST(VolumeFileLoader, CorpusVolumesOfTheThreeKinds) {
         {"hfs/mr-hfs400K.dsk", VolumeType::hfs, "Untitled", 800},
         {"prodos/cp2-simple-dir-test.po", VolumeType::proDOS, "DIRTEST", 280},
         {"dc42/dcr-GSOS_Disk_2_of_7-SystemDisk.image", VolumeType::proDOS, "SYSTEM.DISK", 1600},
+        // The volume unwrapped from its 2IMG container, the header left out.
+        {"2img/cp2-prodos-disk.2mg", VolumeType::proDOS, "FORKED", 280},
     };
     for (const LoadCase& c : cases) {
         const auto path = corpusFile(c.file);
@@ -126,6 +129,8 @@ TEST(VolumeFileLoader, OtherFormatsAreRefusedWithTheirDescription) {
     mfs[1025] = 0xD7;
     EXPECT_EQ(refusal(writeFile(folder, "mfs.img", mfs)), helpfulDescription(ImageFormat::mfs));
     EXPECT_EQ(refusal(writeFile(folder, "zeros.img", Bytes(4096, 0))), helpfulDescription(ImageFormat::emptyVolume));
+    EXPECT_EQ(refusal(writeFile(folder, "dos.do", DOS33Disk::dos33AsData().toBytes())),
+              helpfulDescription(ImageFormat::dos33));
     EXPECT_EQ(refusal(writeFile(folder, "short.img", Bytes(1023, 0))), "nonParseableImage");
     Bytes unknown(4096, 0);
     unknown[100] = 1;

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/MasterDirectoryBlock.hpp"
 #include "disk_image/formats/macintosh/volume/mfs/MFSVolume.hpp"
@@ -109,6 +110,25 @@ TEST(VolumeDescriptorExisting, MFSIsTakenWithoutACheck) {
     const auto real = VolumeDescriptor::fromExistingData("M", 0, *image, VolumeType::mfs);
     ASSERT_NE(real.parsedVolume(), nullptr);
     EXPECT_NE(dynamic_cast<const MFSVolume*>(real.parsedVolume().get()), nullptr);
+}
+
+// DOS 3.3 bytes are opened as they are, without the probe's check, and
+// their partition is an Apple_PRODOS one.
+TEST(VolumeDescriptorExisting, DOS33IsTakenWithoutACheck) {
+    const auto image = corpusImage("dos33/cp2-dos-files.do");
+    if (!image) GTEST_SKIP() << "corpus image dos33/cp2-dos-files.do is absent";
+    const auto descriptor = VolumeDescriptor::fromExistingData("Apple II", 0, *image, VolumeType::dos33);
+    EXPECT_EQ(descriptor.volumeType(), VolumeType::dos33);
+    EXPECT_EQ(descriptor.sizeInBlocks, 280);
+    ASSERT_NE(dynamic_cast<const DOS33Disk*>(descriptor.parsedVolume().get()), nullptr);
+    EXPECT_EQ(descriptor.parsedVolume()->volumeName(), "Volume 254");
+    EXPECT_EQ(descriptor.parsedVolume()->numberOfChildrenOfItem(nullptr), 15);
+    EXPECT_EQ(descriptor.partitionMapEntry().pmParType, "Apple_PRODOS");
+    EXPECT_EQ(descriptor.partitionMapEntry().pmPartBlkCnt, 280);
+
+    const auto zeros = VolumeDescriptor::fromExistingData("Z", 0, ImageBytes(Bytes(2048, 0)), VolumeType::dos33);
+    EXPECT_EQ(zeros.volumeType(), VolumeType::dos33);
+    EXPECT_NE(zeros.parsedVolume(), nullptr);
 }
 
 // An HFS volume made by hfsutils, turned into a wrapper: its master directory
