@@ -110,16 +110,6 @@ TEST_F(System608Test, ClutResourceGivesTheTableItsBytesHold) {
     EXPECT_EQ(clut->ctTable[6], (ColorSpec{6, 0, 0, 0xD400}));
 }
 
-TEST_F(System608Test, SmallIconsDecodeToRows) {
-    const auto fork = resourceForkAt(*volume, {"System Folder", "System"});
-    ASSERT_TRUE(fork);
-    const auto sicn = fork->getResource("SICN", 0);
-    ASSERT_TRUE(sicn);
-    const SICNIcon icon(*sicn);
-    EXPECT_EQ(icon.pixelArray.size(), 16u);
-    EXPECT_EQ(icon.pixelArray.at(0).size(), 16u);
-}
-
 TEST_F(System608Test, RandomlyDamagedForkNeverFails) {
     // Random bytes of TeachText's fork overwritten, and the fork cut short:
     // it reads, and its lookups and icons answer, without an error or a read
