@@ -1,0 +1,17 @@
+#include "disk_image/formats/macintosh/volume/resource_fork/ResourceTypeReferenceListItem.hpp"
+
+#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+
+namespace zorv {
+
+ResourceTypeReferenceListItem::ResourceTypeReferenceListItem(const ImageBytes& block) {
+    HFSReaderBlock reader(block);
+    resourceID = reader.getInteger();
+    offsetToResourceName = reader.getInteger();
+    resourceAttributes = reader.getUnsignedByte();
+    const int64_t high = reader.getUnsignedByte();
+    offsetFromResourceDataToResource = (high << 16) | reader.getInteger();
+    reader.getLongInteger();  // reserved handle
+}
+
+}  // namespace zorv
