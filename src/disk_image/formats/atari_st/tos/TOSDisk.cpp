@@ -62,7 +62,6 @@ void TOSDisk::walkDirectories(const ImageBytes& rootDirectory) {
     // Clusters of every directory walked so far; each is walked once, so
     // the walk reads no more than the data area.
     std::vector<bool> walked(static_cast<size_t>(fat_.clusterCount + 2), false);
-    std::vector<bool> opened;
     std::vector<OpenDirectory> open{{rootDirectory, 0, 0}};
 
     while (!open.empty()) {
@@ -84,9 +83,10 @@ void TOSDisk::walkDirectories(const ImageBytes& rootDirectory) {
         // every low attribute bit; the 8.3 entry that follows is the file.
         if (entry->attributes.isLongName()) continue;
 
-        entries_.push_back(entry);
-        opened.push_back(false);
-        if (!entry->isSubdirectory()) continue;
+        if (!entry->isSubdirectory()) {
+            entries_.push_back(entry);
+            continue;
+        }
         std::vector<int64_t> chain = fat_.clusterListStarting(entry->startingCluster);
         for (size_t at = 0; at < chain.size(); ++at) {
             if (walked[static_cast<size_t>(chain[at])]) {
@@ -94,12 +94,15 @@ void TOSDisk::walkDirectories(const ImageBytes& rootDirectory) {
                 break;
             }
         }
+        // No cluster of its own: the root (cluster 0), a cluster outside
+        // the data area, or a directory walked already (itself, an
+        // ancestor). Listing it would show a folder inside itself.
         if (chain.empty()) continue;
         for (const int64_t cluster : chain) walked[static_cast<size_t>(cluster)] = true;
-        opened.back() = true;
+        entries_.push_back(entry);
         open.push_back({clusterBytes(chain), 0, 0});  // `directory` is not used after this
     }
-    buildNavigation(opened);
+    buildNavigation();
 }
 
 ImageBytes TOSDisk::contentsOf(const TOSDirectoryEntry& entry) const {

@@ -32,15 +32,15 @@ namespace zorv {
 // entries, the "." and ".." entries and long-name entries are not kept; a
 // "." entry makes its cluster the parent of the entries after it. No
 // cluster is walked twice: a subdirectory whose chain starts at a cluster
-// already walked (the root's "cluster" 0, an ancestor, another directory)
-// is listed but not opened, and a chain that runs into a walked cluster is
-// cut there.
+// already walked or outside the data area (the root's "cluster" 0, itself,
+// an ancestor, another directory) is left out, and a chain that runs into
+// a walked cluster is cut there.
 //
 // Items are the entries. The children of the root are the entries whose
-// parent cluster is 0, those of an opened subdirectory the entries whose
-// parent cluster is its starting cluster, in walk order. Only folders
-// reached from the root that way have children, so no folder lists itself
-// or one of its ancestors.
+// parent cluster is 0, those of a subdirectory the entries whose parent
+// cluster is its starting cluster, in walk order. Only folders reached from
+// the root that way have children, so no folder lists itself or one of its
+// ancestors (a "." entry can name any cluster).
 class TOSDisk : public BlockStructureDefinable, public VolumeRepresentable, public PhysicalDiskRepresentable {
 public:
     // The probe of format detection: the floppy, or nothing when opening
@@ -91,12 +91,12 @@ public:
     std::optional<int64_t> totalCountOfFiles() const override { return std::nullopt; }
     std::optional<int64_t> totalCountOfFolders() const override { return std::nullopt; }
     // The root's children for no item (or an item of another volume);
-    // those of an opened folder reached from the root; none otherwise.
+    // those of a folder reached from the root; none otherwise (a file).
     int64_t numberOfChildrenOfItem(const VolumeItem& item) const override;
     bool isItemExpandable(const VolumeItem& item) const override;
     VolumeItem child(int64_t index, const VolumeItem& ofItem) const override;
     VolumeItem volumeItem(const VolumeItem& item) const override;
-    // The opened folder whose starting cluster is the item's parent cluster;
+    // The folder whose starting cluster is the item's parent cluster;
     // nothing in the root directory.
     VolumeItem parentItem(const VolumeItem& item) const override;
     // The data fork of an entry (contentsOf); nothing for the resource fork
@@ -121,7 +121,7 @@ private:
     // The bytes of the clusters, joined in order.
     ImageBytes clusterBytes(const std::vector<int64_t>& clusters) const;
     void walkDirectories(const ImageBytes& rootDirectory);
-    void buildNavigation(const std::vector<bool>& opened);
+    void buildNavigation();
     const std::vector<VolumeItem>& childrenOf(const VolumeItem& item) const;
 
     std::shared_ptr<const ImageWrapperRepresentable> imageWrapper_;

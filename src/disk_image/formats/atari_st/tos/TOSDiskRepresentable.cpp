@@ -16,22 +16,21 @@ const std::vector<VolumeItem> noChildren;
 
 struct TOSDisk::Navigation {
     std::vector<VolumeItem> rootChildren;
-    // By the entry of an opened folder reached from the root, its children.
+    // By the entry of a folder reached from the root, its children.
     std::unordered_map<const TOSDirectoryEntry*, std::vector<VolumeItem>> childrenByFolder;
-    // By starting cluster, the opened folder that has it.
+    // By starting cluster, the folder that has it (one at most).
     std::unordered_map<int64_t, VolumeItem> folderByCluster;
 };
 
-void TOSDisk::buildNavigation(const std::vector<bool>& opened) {
+void TOSDisk::buildNavigation() {
     auto navigation = std::make_shared<Navigation>();
     std::unordered_map<int64_t, std::vector<VolumeItem>> byParentCluster;
-    for (size_t index = 0; index < entries_.size(); ++index) {
-        const auto& entry = entries_[index];
+    for (const auto& entry : entries_) {
         byParentCluster[entry->parentCluster].push_back(entry);
-        if (opened[index]) navigation->folderByCluster.try_emplace(entry->startingCluster, entry);
+        if (entry->isSubdirectory()) navigation->folderByCluster.try_emplace(entry->startingCluster, entry);
     }
-    // From the root down, each opened folder once: a "." entry that names
-    // the folder itself or an ancestor cannot make a folder its own child.
+    // From the root down, each folder once: a "." entry that names the
+    // folder itself or an ancestor cannot make a folder its own child.
     const auto takeChildren = [&](int64_t cluster) {
         const auto found = byParentCluster.find(cluster);
         if (found == byParentCluster.end()) return std::vector<VolumeItem>{};
