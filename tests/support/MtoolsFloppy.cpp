@@ -88,7 +88,12 @@ void MtoolsFloppy::copyIn(const Bytes& bytes, const std::string& path) const {
     std::filesystem::remove(hostFile);
 }
 
-MdirListing MtoolsFloppy::listing() const { return MdirListing::parse(run({"mdir", "-/", "-a", "-i", imagePath_, "::"})); }
+MdirListing MtoolsFloppy::listing() const {
+    // `mdir -/` fails on an empty root directory; plain mdir lists it.
+    const CommandResult recursive = runCommand({"mdir", "-/", "-a", "-i", imagePath_, "::"}, mtoolsEnvironment);
+    if (recursive.exitStatus == 0) return MdirListing::parse(recursive.output);
+    return MdirListing::parse(run({"mdir", "-a", "-i", imagePath_, "::"}));
+}
 
 std::string MtoolsFloppy::packedAsMSA() const {
     const std::filesystem::path image(imagePath_);
