@@ -1,11 +1,12 @@
 // Detection and reports on the real images of ../shared/corpus: each image of
 // a format built so far is detected as that format with its wrapper, volume
-// name and size, and its verbose hierarchy holds what the hfsutils listings
+// name and size, and its verbose hierarchy holds what the hfsutils and mdir listings
 // in oracles/ and MANIFEST.md record; every other file is refused or
 // detected without a crash.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,6 +22,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
 #include "support/HlsListing.hpp"
+#include "support/MtoolsFloppy.hpp"
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -109,7 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"prodos/cp2-simple-dir-test.po", ImageFormat::prodos, "", "DIRTEST", 143360},
         CorpusCase{"prodos/cp2-blank-140k.po", ImageFormat::prodos, "", "BLANK140", 143360},
         CorpusCase{"prodos/cp2-simple-sparse.po", ImageFormat::prodos, "", "SIMPLE.SPARSE", 819200},
-        CorpusCase{"prodos/cp2-blank-800k.po", ImageFormat::prodos, "", "BLANK800", 819200}));
+        CorpusCase{"prodos/cp2-blank-800k.po", ImageFormat::prodos, "", "BLANK800", 819200},
+        CorpusCase{"st/hatari-blank-a.st", ImageFormat::tosVolume, "", "Untitled", 737280},
+        CorpusCase{"st/hatari-bootauto.st", ImageFormat::tosVolume, "", "Untitled", 368640},
+        CorpusCase{"st/hatari-bootdesk.st", ImageFormat::tosVolume, "", "Untitled", 368640},
+        CorpusCase{"msa/derived-hmsa-hatari-blank-a.msa", ImageFormat::tosVolume, "MSA", "Untitled", 737280},
+        CorpusCase{"msa/derived-hmsa-hatari-bootdesk.msa", ImageFormat::tosVolume, "MSA", "Untitled", 368640}));
 
 // Images that hold no format this program reads: Lisa disks in Disk Copy
 // images, and a Disk Copy image inside MacBinary (which detection does not
@@ -373,6 +380,34 @@ TEST(CorpusMFSVolumes, FileListsOfTheManifest) {
         if (!c.files.empty()) {
             EXPECT_EQ(files, c.files);
         }
+    }
+}
+
+// --- Atari ST floppies against the mdir listings ---
+
+// The files and folders of each floppy and its free bytes, as the mdir
+// listings of st/oracles give them (an MSA file is its floppy packed).
+TEST(CorpusTOSVolumes, MatchTheMdirListings) {
+    for (const auto& [image, listingFile] :
+         {std::pair{"st/hatari-bootauto.st", "st/oracles/hatari-bootauto.st.mdir.txt"},
+          std::pair{"st/hatari-bootdesk.st", "st/oracles/hatari-bootdesk.st.mdir.txt"},
+          std::pair{"msa/derived-hmsa-hatari-bootdesk.msa", "st/oracles/hatari-bootdesk.st.mdir.txt"}}) {
+        const auto path = corpusFile(image);
+        const auto listingPath = corpusFile(listingFile);
+        if (!path || !listingPath) continue;
+        SCOPED_TRACE(image);
+        const testing::MdirListing listing = testing::MdirListing::parse(readText(*listingPath));
+        ASSERT_FALSE(listing.items.empty());
+        const CodableResult result = parse(*path).codableResult(true);
+        ASSERT_TRUE(result.volume.has_value());
+        std::map<std::string, testing::MdirListing::Item> reported;
+        for (const auto& [itemPath, item] : reportedItems(*result.volume)) {
+            std::string slashed = itemPath;
+            std::replace(slashed.begin(), slashed.end(), ':', '/');
+            reported[slashed] = {item.isFolder, item.size};
+        }
+        EXPECT_EQ(reported, listing.items);
+        EXPECT_EQ(result.volume->freeCapacityInBytes, listing.freeBytes);
     }
 }
 
