@@ -262,6 +262,19 @@ TEST_F(CliToDeviceEndToEndTest, AnHFSPlusVolumeOfTheCorpusIsRefused) {
     EXPECT_TRUE(listing().empty());
 }
 
+TEST_F(CliToDeviceEndToEndTest, AtariSTFloppiesOfTheCorpusAreRefused) {
+    for (const char* floppy : {"st/hatari-bootauto.st", "msa/derived-hmsa-hatari-bootdesk.msa"}) {
+        const auto volume = corpusFile(floppy);
+        if (!volume) GTEST_SKIP() << "the corpus (../shared/corpus) is absent";
+        const auto run = zorv({"convert", "to-device", volume->string(), "out.hda"});
+        EXPECT_EQ(run.exitStatus, 64) << floppy;
+        EXPECT_EQ(run.out, "Image type: Atari ST TOS (Atari ST)\n");
+        EXPECT_EQ(run.err,
+                  "Error: Non convertible image type.\n" + usageLines(toDeviceUsage, "zorv convert to-device"));
+        EXPECT_TRUE(listing().empty());
+    }
+}
+
 // A ProDOS volume file, in either sector order, with or without the boot
 // signature, gives a device whose partition holds it in ProDOS block order,
 // and to-volume gives that back.

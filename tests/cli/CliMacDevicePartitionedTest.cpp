@@ -390,6 +390,12 @@ TEST_F(CliMacDevicePartitionedTest, LocalFilesThatCannotBePlacedWriteNothing) {
                            "System (HFS) as the primary file system of Apple computers with the 1998 release of Mac "
                            "OS 8.1.\")\n");
     }
+    // Atari ST floppies, bare or packed as MSA.
+    for (const char* floppy : {"st/hatari-bootdesk.st", "msa/derived-hmsa-hatari-bootdesk.msa"}) {
+        if (const auto path = corpusFile(floppy)) {
+            cases.emplace_back(path->string(), "Error: unuseableVolumeType(\"This is an Atari ST floppy.\")\n");
+        }
+    }
     for (const auto& [path, error] : cases) {
         const auto run = zorv({"--partitions", "[" + earlier + R"({"localFile": ")" + path + R"("}])"});
         EXPECT_EQ(run.exitStatus, 1) << path;

@@ -6,6 +6,8 @@
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/apple2/image_wrappers/TwoIMG.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
+#include "disk_image/formats/atari_st/image_wrappers/MSA.hpp"
+#include "disk_image/formats/atari_st/tos/TOSDisk.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/NDIF.hpp"
@@ -60,10 +62,11 @@ std::optional<FormatProbes::UnwrappedImage> FormatProbes::unwrapDiskCopy42(const
     return UnwrappedImage{DiskCopy42::extractedImage(image), std::make_shared<const DiskCopy42>()};
 }
 
-std::optional<FormatProbes::UnwrappedImage> FormatProbes::unwrapMSA(const ImageBytes& /*image*/) {
-    // MSA files are not read yet. Their decompression must refuse contents
-    // beyond the largest floppy an MSA header can describe.
-    return std::nullopt;
+std::optional<FormatProbes::UnwrappedImage> FormatProbes::unwrapMSA(const ImageBytes& image) {
+    if (!MSA::isPossiblyMSA(image)) return std::nullopt;
+    // MSA refuses headers beyond the largest floppy it can describe, so the
+    // expanded floppy stays bounded even though it outgrows the file.
+    return UnwrappedImage{MSA::extractedImage(image), std::make_shared<const MSA>()};
 }
 
 bool FormatProbes::isNDIF(const URL& file, const ImageBytes& image) {
@@ -114,9 +117,10 @@ std::optional<FormatProbes::ProbedVolume> FormatProbes::probeADF(const ImageByte
     return std::nullopt;
 }
 
-std::optional<FormatProbes::ProbedVolume> FormatProbes::probeTOS(const ImageBytes& /*image*/) {
-    // Atari ST floppies are not read yet.
-    return std::nullopt;
+std::optional<FormatProbes::ProbedVolume> FormatProbes::probeTOS(const ImageBytes& image) {
+    auto volume = quietly([&] { return TOSDisk::fromImageData(image); });
+    if (!volume) return std::nullopt;
+    return probed(ImageFormat::tosVolume, std::move(*volume));
 }
 
 std::optional<std::vector<Model>> FormatProbes::probeMacintoshROM(const ImageBytes& image) {

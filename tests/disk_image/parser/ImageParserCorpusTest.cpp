@@ -1,11 +1,12 @@
 // Detection and reports on the real images of ../shared/corpus: each image of
 // a format built so far is detected as that format with its wrapper, volume
-// name and size, and its verbose hierarchy holds what the hfsutils listings
+// name and size, and its verbose hierarchy holds what the hfsutils and mdir listings
 // in oracles/ and MANIFEST.md record; every other file is refused or
 // detected without a crash.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -23,6 +24,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
 #include "support/HlsListing.hpp"
+#include "support/MtoolsFloppy.hpp"
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -122,7 +124,12 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"dos33/cp2-hybrid-dos-prodos.do", ImageFormat::prodos, "", "DOUBLE.DOS.DISK", 143360},
         // 2IMG around DOS 3.3: DOS 3.3 disks keep no wrapper.
         CorpusCase{"2img/cp2-dos33-disk.2mg", ImageFormat::dos33, "", "Volume 254", 143360},
-        CorpusCase{"2img/cp2-prodos-disk.2mg", ImageFormat::prodos, "2MG", "FORKED", 143360}));
+        CorpusCase{"2img/cp2-prodos-disk.2mg", ImageFormat::prodos, "2MG", "FORKED", 143360},
+        CorpusCase{"st/hatari-blank-a.st", ImageFormat::tosVolume, "", "Untitled", 737280},
+        CorpusCase{"st/hatari-bootauto.st", ImageFormat::tosVolume, "", "Untitled", 368640},
+        CorpusCase{"st/hatari-bootdesk.st", ImageFormat::tosVolume, "", "Untitled", 368640},
+        CorpusCase{"msa/derived-hmsa-hatari-blank-a.msa", ImageFormat::tosVolume, "MSA", "Untitled", 737280},
+        CorpusCase{"msa/derived-hmsa-hatari-bootdesk.msa", ImageFormat::tosVolume, "MSA", "Untitled", 368640}));
 
 // Images that hold no format this program reads: Lisa disks in Disk Copy
 // images, and a Disk Copy image inside MacBinary (which detection does not
@@ -472,6 +479,34 @@ TEST(CorpusTwoIMG, TheProDOSVolumeNamesItsContainer) {
         EXPECT_TRUE(volume->getFork(ForkType::data, item).has_value());
     }
     EXPECT_EQ(volume->numberOfChildrenOfItem(nullptr), 2);
+}
+
+// --- Atari ST floppies against the mdir listings ---
+
+// The files and folders of each floppy and its free bytes, as the mdir
+// listings of st/oracles give them (an MSA file is its floppy packed).
+TEST(CorpusTOSVolumes, MatchTheMdirListings) {
+    for (const auto& [image, listingFile] :
+         {std::pair{"st/hatari-bootauto.st", "st/oracles/hatari-bootauto.st.mdir.txt"},
+          std::pair{"st/hatari-bootdesk.st", "st/oracles/hatari-bootdesk.st.mdir.txt"},
+          std::pair{"msa/derived-hmsa-hatari-bootdesk.msa", "st/oracles/hatari-bootdesk.st.mdir.txt"}}) {
+        const auto path = corpusFile(image);
+        const auto listingPath = corpusFile(listingFile);
+        if (!path || !listingPath) continue;
+        SCOPED_TRACE(image);
+        const testing::MdirListing listing = testing::MdirListing::parse(readText(*listingPath));
+        ASSERT_FALSE(listing.items.empty());
+        const CodableResult result = parse(*path).codableResult(true);
+        ASSERT_TRUE(result.volume.has_value());
+        std::map<std::string, testing::MdirListing::Item> reported;
+        for (const auto& [itemPath, item] : reportedItems(*result.volume)) {
+            std::string slashed = itemPath;
+            std::replace(slashed.begin(), slashed.end(), ':', '/');
+            reported[slashed] = {item.isFolder, item.size};
+        }
+        EXPECT_EQ(reported, listing.items);
+        EXPECT_EQ(result.volume->freeCapacityInBytes, listing.freeBytes);
+    }
 }
 
 // --- The whole corpus ---

@@ -85,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DamagedImages,
                          ::testing::Values("hfs/cp2-simple-gsos.po", "hfs/hr-importfl-1.2.2.dsk",
                                            "mfs/im-System_1.1.dsk", "dc42/cp2-Installer_Disk_1.image",
                                            "apm/mr-combined.dsk", "prodos/cp2-simple-dir-test.po",
-                                           "dos33/cp2-simple-sparse.do", "2img/cp2-prodos-disk.2mg"));
+                                           "dos33/cp2-simple-sparse.do", "2img/cp2-prodos-disk.2mg",
+                                           "st/hatari-bootauto.st", "msa/derived-hmsa-hatari-bootdesk.msa"));
 
 }  // namespace
 }  // namespace zorv

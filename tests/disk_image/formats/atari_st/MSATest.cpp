@@ -1,0 +1,130 @@
+// MSA files: the header, the run-length code of tracks, the limits that
+// keep a damaged or hostile file from expanding without bound, and Hatari's
+// own MSA files against the floppies they were made from.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "disk_image/formats/atari_st/image_wrappers/MSA.hpp"
+#include "disk_image/formats/atari_st/image_wrappers/MSAError.hpp"
+#include "platform/FileSystem.hpp"
+#include "support/ByteBuilder.hpp"
+#include "support/Corpus.hpp"
+#include "support/ErrorExpectations.hpp"
+
+namespace zorv {
+namespace {
+
+using testing::ByteBuilder;
+
+// The 10-byte header.
+ByteBuilder header(int64_t sectors, int64_t sidesMinusOne, int64_t firstTrack, int64_t lastTrack) {
+    ByteBuilder bytes;
+    bytes.u8(0x0E).u8(0x0F).u16(sectors).u16(sidesMinusOne).u16(firstTrack).u16(lastTrack);
+    return bytes;
+}
+
+// One single-sided track of one sector (512 bytes) in run-length code:
+// `code` first, then zeros up to the track's end.
+ByteBuilder codedTrack(const Bytes& code, int64_t expandsTo) {
+    ByteBuilder record;
+    Bytes all = code;
+    const int64_t rest = 512 - expandsTo;
+    if (rest > 0) all.insert(all.end(), {0xE5, 0x00, static_cast<uint8_t>(rest >> 8), static_cast<uint8_t>(rest)});
+    record.u16(static_cast<int64_t>(all.size())).bytes(ByteView(all));
+    return record;
+}
+
+struct RunCase {
+    const char* name;
+    Bytes code;
+    Bytes expanded;
+};
+
+class MSARunLengthCode : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(MSARunLengthCode, Expands) {
+    const RunCase& c = GetParam();
+    const MSA msa(header(1, 0, 0, 0).bytes(codedTrack(c.code, static_cast<int64_t>(c.expanded.size()))).image());
+    ASSERT_EQ(msa.decompressedData.size(), 512u);
+    EXPECT_EQ(msa.decompressedData.slice(0, static_cast<int64_t>(c.expanded.size())), c.expanded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, MSARunLengthCode,
+                         ::testing::Values(RunCase{"TenZeros", {0xE5, 0x00, 0x00, 0x0A}, Bytes(10, 0)},
+                                           RunCase{"OneE5", {0xE5, 0xE5, 0x00, 0x01}, {0xE5}},
+                                           RunCase{"EmptyRun", {0x41, 0xE5, 0x41, 0x00, 0x00}, {0x41}},
+                                           RunCase{"Literals", {0x01, 0x02, 0x03}, {0x01, 0x02, 0x03}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MSA, AWholeTrackIsCopiedUnchanged) {
+    Bytes track(512, 0xE5);
+    track[1] = 0x00;
+    const MSA msa(header(1, 0, 0, 0).u16(512).bytes(ByteView(track)).image());
+    EXPECT_EQ(msa.decompressedData, track);
+}
+
+TEST(MSA, ReadsTheTracksTheHeaderAsksFor) {
+    // Two sides of tracks 3 to 4, then a record the header does not count.
+    ByteBuilder file = header(1, 1, 3, 4);
+    for (int record = 0; record < 5; ++record) file.bytes(codedTrack({static_cast<uint8_t>(record)}, 1));
+    const MSA msa(file.image());
+    ASSERT_EQ(msa.decompressedData.size(), 4u * 512);
+    for (size_t track = 0; track < 4; ++track) EXPECT_EQ(msa.decompressedData[track * 512], track);
+}
+
+TEST(MSA, ALastTrackBelowTheFirstGivesNothing) {
+    EXPECT_TRUE(MSA(header(9, 1, 5, 4).image()).decompressedData.empty());
+}
+
+TEST(MSA, SignatureTest) {
+    EXPECT_TRUE(MSA::isPossiblyMSA(Bytes{0x0E, 0x0F}));
+    EXPECT_FALSE(MSA::isPossiblyMSA(Bytes{0x0E}));
+    EXPECT_FALSE(MSA::isPossiblyMSA(Bytes{0x0F, 0x0E, 0x00}));
+}
+
+struct RefusalCase {
+    const char* name;
+    Bytes file;
+    MSAError::Case error;
+};
+
+class MSARefusals : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(MSARefusals, EndAtOnceWithTheirError) {
+    testing::expectError<MSAError>(GetParam().error, [&] { MSA(ImageBytes(GetParam().file)); });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MSARefusals,
+    ::testing::Values(
+        RefusalCase{"Signature", ByteBuilder().u8(0x0F).u8(0x0E).zeros(8), MSAError::Case::invalidSignature},
+        RefusalCase{"ThreeSides", header(9, 2, 0, 79), MSAError::Case::invalidGeometry},
+        RefusalCase{"HugeHeader", header(0xFFFF, 0xFFFF, 0, 0xFFFF), MSAError::Case::invalidGeometry},
+        RefusalCase{"Sectors256", header(256, 0, 0, 0), MSAError::Case::invalidGeometry},
+        RefusalCase{"LastTrack255", header(9, 0, 0, 255), MSAError::Case::invalidGeometry},
+        // One 4-byte run asks for 65,535 bytes of a 512-byte track.
+        RefusalCase{"Bomb", header(1, 0, 0, 0).u16(4).u8(0xE5).u8(0).u16(0xFFFF), MSAError::Case::oversizedTrack},
+        RefusalCase{"LiteralsBeyondTheTrack", header(1, 0, 0, 0).u16(513).zeros(513), MSAError::Case::oversizedTrack},
+        RefusalCase{"HeaderOnly", header(9, 1, 0, 79), MSAError::Case::truncatedImage},
+        RefusalCase{"CutInsideATrack", header(9, 0, 0, 0).u16(4608).zeros(100), MSAError::Case::truncatedImage},
+        RefusalCase{"CutInsideARun", header(9, 0, 0, 0).u16(4).u8(0xE5).u8(0), MSAError::Case::truncatedImage},
+        RefusalCase{"ShortHeader", ByteBuilder().u8(0x0E).u8(0x0F).u16(9), MSAError::Case::truncatedImage}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Hatari's hmsa made these from the floppies beside them; unpacking gives
+// the floppies back byte for byte.
+TEST(MSACorpus, HmsaFilesExpandToTheirFloppies) {
+    for (const auto& [packed, floppy] :
+         {std::pair{"msa/derived-hmsa-hatari-bootdesk.msa", "st/hatari-bootdesk.st"},
+          std::pair{"msa/derived-hmsa-hatari-blank-a.msa", "st/hatari-blank-a.st"}}) {
+        const auto msa = testing::corpusImage(packed);
+        const auto st = testing::corpusImage(floppy);
+        if (!msa || !st) GTEST_SKIP() << packed << " or " << floppy << " is not in the corpus";
+        EXPECT_EQ(MSA::extractedImage(*msa), *st) << packed;
+    }
+}
+
+}  // namespace
+}  // namespace zorv

@@ -1,0 +1,196 @@
+// TOS floppies opened from damaged or unusual bytes: a real floppy made by
+// mtools with one field or one entry changed. Each ends at once, with a
+// volume or with a clear error.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "disk_image/blocks/BlockStructureDefinableError.hpp"
+#include "disk_image/formats/atari_st/tos/TOSDisk.hpp"
+#include "disk_image/formats/atari_st/tos/TOSDiskError.hpp"
+#include "platform/FileSystem.hpp"
+#include "support/ErrorExpectations.hpp"
+#include "support/MtoolsFloppy.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace zorv {
+namespace {
+
+using testing::MtoolsFloppy;
+
+// A DSDD floppy by mtools: /AUTO/START.PRG (2,000 bytes, two clusters) and
+// /TEXT (100 bytes), with helpers to change its bytes in place.
+class TOSDamagedFloppy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
+        const MtoolsFloppy floppy(folder.file("floppy.st"));
+        floppy.makeFolder("/AUTO");
+        floppy.copyIn(Bytes(2000, 'p'), "/AUTO/START.PRG");
+        floppy.copyIn(Bytes(100, 't'), "/TEXT");
+        image = fs::readWholeFile(floppy.imagePath()).toBytes();
+        const TOSDisk disk{ImageBytes(image)};
+        autoCluster = entryNamed(disk, "AUTO").startingCluster;
+        startCluster = entryNamed(disk, "START.PRG").startingCluster;
+    }
+
+    static const TOSDirectoryEntry& entryNamed(const TOSDisk& disk, const std::string& name) {
+        for (const auto& entry : disk.entries()) {
+            if (entry->name() == name) return *entry;
+        }
+        throw std::runtime_error("no entry " + name);
+    }
+
+    void setWord(size_t offset, int64_t value) {
+        image[offset] = static_cast<uint8_t>(value);
+        image[offset + 1] = static_cast<uint8_t>(value >> 8);
+    }
+    int64_t word(size_t offset) const { return image[offset] | image[offset + 1] << 8; }
+    size_t fatOffset() const { return static_cast<size_t>(word(14) * 512); }
+    size_t rootOffset() const { return fatOffset() + static_cast<size_t>(image[16] * word(22) * 512); }
+    size_t clusterOffset(int64_t cluster) const {
+        return rootOffset() + static_cast<size_t>(word(17) * 32 + (cluster - 2) * image[13] * 512);
+    }
+    // Sets the FAT entry of a cluster in the first copy.
+    void setFATEntry(int64_t cluster, int64_t value) {
+        const size_t at = fatOffset() + static_cast<size_t>(cluster * 3 / 2);
+        if (cluster % 2 == 0) {
+            image[at] = static_cast<uint8_t>(value);
+            image[at + 1] = static_cast<uint8_t>((image[at + 1] & 0xF0) | (value >> 8));
+        } else {
+            image[at] = static_cast<uint8_t>((image[at] & 0x0F) | (value & 0x0F) << 4);
+            image[at + 1] = static_cast<uint8_t>(value >> 4);
+        }
+    }
+    // Writes a directory entry at a byte offset.
+    void putEntry(size_t offset, const std::string& nameAndExtension, uint8_t attributes, int64_t cluster,
+                  int64_t size = 0) {
+        std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(offset), 32, 0);
+        std::copy(nameAndExtension.begin(), nameAndExtension.end(), image.begin() + static_cast<std::ptrdiff_t>(offset));
+        image[offset + 11] = attributes;
+        setWord(offset + 24, 0x2A21);  // 2001-01-01
+        setWord(offset + 26, cluster);
+        setWord(offset + 28, size);
+    }
+    TOSDisk opened() const { return TOSDisk(ImageBytes(image)); }
+    TOSDisk disk() const { return opened(); }
+
+    testing::TemporaryDirectory folder;
+    Bytes image;
+    int64_t autoCluster = 0;
+    int64_t startCluster = 0;
+};
+
+TEST_F(TOSDamagedFloppy, LayoutsNoFAT12FloppyHasAreRefused) {
+    const Bytes good = image;
+    const std::vector<std::pair<const char*, std::function<void()>>> damages{
+        {"no sectors per cluster", [&] { image[13] = 0; }},
+        {"data area past the sectors", [&] { setWord(19, 10); }},
+        {"FAT too short for the clusters", [&] { setWord(22, 1); }},
+        {"4,087 clusters", [&] {
+             image[13] = 1;
+             setWord(19, 4087 + 34);
+             setWord(22, 13);
+             image.resize(static_cast<size_t>(4087 + 34) * 512, 0);
+         }},
+    };
+    for (const auto& [what, damage] : damages) {
+        SCOPED_TRACE(what);
+        image = good;
+        damage();
+        testing::expectError<TOSDiskError>(TOSDiskError::Case::invalidVolumeLayout, [&] { opened(); });
+        EXPECT_FALSE(TOSDisk::fromImageData(ImageBytes(image)).has_value());
+    }
+}
+
+TEST_F(TOSDamagedFloppy, AnImageTooShortForItsRootDirectoryIsNone) {
+    image.resize(rootOffset() + static_cast<size_t>(word(17) * 32) - 512);
+    testing::expectError<BlockStructureDefinableError>(BlockStructureDefinableError::Case::unreacheableBlock,
+                                                       [&] { opened(); });
+    EXPECT_FALSE(TOSDisk::fromImageData(ImageBytes(image)).has_value());
+}
+
+TEST_F(TOSDamagedFloppy, NoGeometryGivesNoTracks) {
+    setWord(24, 0);
+    EXPECT_EQ(opened().trackCount(), 0);
+    setWord(24, 9);
+    setWord(26, 0);
+    EXPECT_EQ(opened().trackCount(), 0);
+}
+
+TEST_F(TOSDamagedFloppy, LoopingChainsEnd) {
+    // Back to its first cluster after the second: both clusters, once.
+    setFATEntry(startCluster + 1, startCluster);
+    const TOSDisk looped = opened();
+    EXPECT_EQ(looped.contentsOf(entryNamed(looped, "START.PRG")), Bytes(2000, 'p'));
+    // Onto itself: one cluster, fewer bytes than the size.
+    setFATEntry(startCluster, startCluster);
+    const TOSDisk selfLooped = opened();
+    testing::expectError<TOSDiskError>(TOSDiskError::Case::fileSizeMismatch,
+                                       [&] { selfLooped.contentsOf(entryNamed(selfLooped, "START.PRG")); });
+}
+
+TEST_F(TOSDamagedFloppy, StartClusterOutsideTheDataIsAnEmptyChain) {
+    // TEXT is the second root entry.
+    const size_t text = rootOffset() + 32;
+    for (const int64_t cluster : {0, 1, 5000}) {
+        SCOPED_TRACE(cluster);
+        setWord(text + 26, cluster);
+        const TOSDisk disk = opened();
+        testing::expectError<TOSDiskError>(TOSDiskError::Case::fileSizeMismatch,
+                                           [&] { disk.contentsOf(entryNamed(disk, "TEXT")); });
+    }
+    setWord(text + 28, 0);
+    const TOSDisk empty = opened();
+    EXPECT_EQ(empty.contentsOf(entryNamed(empty, "TEXT")).size(), 0u);
+}
+
+// AUTO holds ".", "..", START.PRG; after them come a folder that is AUTO
+// itself, one that is the root, and ODD, whose own directory holds a folder
+// that is ODD again.
+TEST_F(TOSDamagedFloppy, FoldersThatContainThemselvesAreNotOpenedAgain) {
+    const size_t autoDirectory = clusterOffset(autoCluster);
+    const int64_t spare = disk().fat().clusterCount + 1;
+    putEntry(autoDirectory + 3 * 32, "SELF       ", 0x10, autoCluster);
+    putEntry(autoDirectory + 4 * 32, "ROOT       ", 0x10, 0);
+    putEntry(autoDirectory + 5 * 32, "ODD        ", 0x10, spare);
+    setFATEntry(spare, 0xFFF);
+    putEntry(clusterOffset(spare), ".          ", 0x10, spare);
+    putEntry(clusterOffset(spare) + 32, "ODD        ", 0x10, spare);
+    const TOSDisk disk = opened();
+
+    std::vector<std::string> listed;
+    for (const FileHierarchyElement& element : disk.fileHierarchy()) {
+        listed.push_back(std::string(static_cast<size_t>(element.level), '/') + element.item->name());
+        if (element.item->name() == "ODD") {
+            EXPECT_EQ(disk.numberOfChildrenOfItem(element.item), 0) << element.item->name();
+        }
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{"AUTO", "/START.PRG", "/ODD", "TEXT"}));
+}
+
+TEST_F(TOSDamagedFloppy, AVolumeLabelNamesTheVolume) {
+    putEntry(rootOffset() + 2 * 32, "GAMES      ", 0x08, 0);
+    const TOSDisk disk = opened();
+    EXPECT_EQ(disk.volumeName(), "GAMES");
+    ASSERT_TRUE(disk.creationDate().has_value());
+    EXPECT_EQ(disk.creationDate(), entryNamed(disk, "GAMES").fileDateTime);
+    const VolumeItem label = disk.child(2, nullptr);
+    EXPECT_EQ(label->name(), "GAMES");
+    EXPECT_FALSE(label->isFolder());
+    EXPECT_EQ(disk.parentItem(label), nullptr);
+    EXPECT_EQ(disk.parentItem(disk.child(0, disk.child(0, nullptr))), disk.child(0, nullptr));
+}
+
+TEST_F(TOSDamagedFloppy, EntriesAfterANeverUsedSlotAreRead) {
+    std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(rootOffset() + 32), 32, 0);
+    putEntry(rootOffset() + 3 * 32, "LATE    TXT", 0x20, 0);
+    const TOSDisk disk = opened();
+    EXPECT_EQ(disk.numberOfChildrenOfItem(nullptr), 2);
+    EXPECT_EQ(disk.child(1, nullptr)->name(), "LATE.TXT");
+}
+
+}  // namespace
+}  // namespace zorv

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data_access/Bytes.hpp"
+
+namespace zorv::testing {
+
+// What `mdir -/ -a` lists of a FAT floppy: every file and folder by path
+// ("/GAMES/SUB/B.DAT"; "." and ".." left out), and the free bytes.
+struct MdirListing {
+    struct Item {
+        bool isFolder = false;
+        int64_t size = 0;  // 0 for folders
+        friend bool operator==(const Item&, const Item&) = default;
+    };
+    std::map<std::string, Item> items;
+    int64_t freeBytes = -1;
+
+    static MdirListing parse(const std::string& text);
+};
+
+// Drives mtools (and Hatari's hmsa) to make real Atari ST floppies: images
+// that `mformat -a` formats and `mmd`/`mcopy` fill, read back with `mdir`,
+// packed as MSA files. Paths on the floppy are absolute, "/FOLDER/NAME.EXT",
+// in upper-case 8.3 names, which mtools stores as plain 8.3 entries. Every
+// step throws std::runtime_error, with the tool's output, when the tool fails.
+class MtoolsFloppy {
+public:
+    static bool isAvailable();
+    static bool isHmsaAvailable();
+
+    // Formats a new image of `tracks` x `sides` x `sectors` in Atari mode.
+    explicit MtoolsFloppy(std::string imagePath, int tracks = 80, int sides = 2, int sectors = 9);
+
+    // Opens an image that already exists (nothing is formatted).
+    static MtoolsFloppy existing(std::string imagePath);
+
+    void makeFolder(const std::string& path) const;
+    // Writes `bytes` to a host file beside the image and copies it in.
+    void copyIn(const Bytes& bytes, const std::string& path) const;
+    MdirListing listing() const;
+
+    // Packs the image with hmsa; the path of the MSA file.
+    std::string packedAsMSA() const;
+
+    const std::string& imagePath() const { return imagePath_; }
+
+private:
+    struct Existing {};
+    MtoolsFloppy(Existing, std::string imagePath) : imagePath_(std::move(imagePath)) {}
+    std::string run(const std::vector<std::string>& arguments) const;
+
+    std::string imagePath_;
+};
+
+}  // namespace zorv::testing
