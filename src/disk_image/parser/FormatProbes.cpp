@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "disk_image/formats/amiga/adf/ADFDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
@@ -105,10 +106,10 @@ std::optional<FormatProbes::ProbedVolume> FormatProbes::probeDOS33(const ImageBy
     return std::nullopt;
 }
 
-std::optional<FormatProbes::ProbedVolume> FormatProbes::probeADF(const ImageBytes& /*image*/) {
-    // Amiga volumes are not read yet. Their reader throws rather than
-    // declining: catch it here, with no geometry given.
-    return std::nullopt;
+std::optional<FormatProbes::ProbedVolume> FormatProbes::probeADF(const ImageBytes& image) {
+    auto volume = quietly([&] { return ADFDisk::fromImageData(image); });
+    if (!volume) return std::nullopt;
+    return probed(ImageFormat::adfVolume, std::move(*volume));
 }
 
 std::optional<FormatProbes::ProbedVolume> FormatProbes::probeTOS(const ImageBytes& /*image*/) {
