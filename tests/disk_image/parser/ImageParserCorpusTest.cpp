@@ -109,7 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"prodos/cp2-simple-dir-test.po", ImageFormat::prodos, "", "DIRTEST", 143360},
         CorpusCase{"prodos/cp2-blank-140k.po", ImageFormat::prodos, "", "BLANK140", 143360},
         CorpusCase{"prodos/cp2-simple-sparse.po", ImageFormat::prodos, "", "SIMPLE.SPARSE", 819200},
-        CorpusCase{"prodos/cp2-blank-800k.po", ImageFormat::prodos, "", "BLANK800", 819200}));
+        CorpusCase{"prodos/cp2-blank-800k.po", ImageFormat::prodos, "", "BLANK800", 819200},
+        CorpusCase{"adf/arccsh.adf", ImageFormat::adfVolume, "", "cshell", 901120},
+        CorpusCase{"adf/blank.adf", ImageFormat::adfVolume, "", "toto", 901120},
+        CorpusCase{"adf/links.adf", ImageFormat::adfVolume, "", "links", 901120},
+        CorpusCase{"adf/test_link_chains.adf", ImageFormat::adfVolume, "", "link_chains", 901120},
+        CorpusCase{"adf/testffs.adf", ImageFormat::adfVolume, "", "ffs_cache", 901120},
+        CorpusCase{"adf/testhd.adf", ImageFormat::adfVolume, "", "hd_ffs_intl_dircache", 1802240},
+        CorpusCase{"adf/testofs.adf", ImageFormat::adfVolume, "", "testofs", 901120},
+        CorpusCase{"adf/win32-names.adf", ImageFormat::adfVolume, "", "win32-names", 901120}));
 
 // Images that hold no format this program reads: Lisa disks in Disk Copy
 // images, and a Disk Copy image inside MacBinary (which detection does not

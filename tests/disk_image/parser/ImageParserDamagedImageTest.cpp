@@ -84,7 +84,8 @@ TEST_P(DamagedImages, AreDetectedOrRefusedWithoutACrash) {
 INSTANTIATE_TEST_SUITE_P(Corpus, DamagedImages,
                          ::testing::Values("hfs/cp2-simple-gsos.po", "hfs/hr-importfl-1.2.2.dsk",
                                            "mfs/im-System_1.1.dsk", "dc42/cp2-Installer_Disk_1.image",
-                                           "apm/mr-combined.dsk", "prodos/cp2-simple-dir-test.po"));
+                                           "apm/mr-combined.dsk", "prodos/cp2-simple-dir-test.po",
+                                           "adf/testffs.adf"));
 
 }  // namespace
 }  // namespace zorv
