@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
+#include "disk_image/formats/amiga/adf/ADFDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSImageBuilder.hpp"
 #include "disk_image/formats/macintosh/MacintoshImageCreator.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
@@ -222,6 +223,7 @@ TEST_F(CliToDeviceEndToEndTest, RefusalsInTheirOrder) {
     writeFile("zeros.img", Bytes(4096, 0));
     writeFile("mfs.img", mfs);
     writeFile("mfs.image", diskCopyImage(mfs));
+    writeFile("amiga.adf", ADFDisk::blankDisk(ADFDiskGeometry::DDFloppy, false).structureData.toBytes());
     writeFile("device.hda", deviceImage(3000, {VolumeDescriptor::newBlankVolume("HD", 0, 2904, VolumeType::hfs)}));
     writeFile("dos.do", DOS33Disk::dos33AsData().toBytes());
     const std::string refused = "Error: Non convertible image type.\n" + usageLines(toDeviceUsage, "zorv convert to-device");
@@ -239,6 +241,7 @@ TEST_F(CliToDeviceEndToEndTest, RefusalsInTheirOrder) {
         {"zeros.img", 64, "Image type: Empty Volume (Unknown)\n", refused},
         {"mfs.img", 64, "Image type: MFS (Macintosh)\n", refused},
         {"mfs.image", 64, "Image type: MFS (Macintosh)\n", refused},
+        {"amiga.adf", 64, "Image type: Amiga Disk Format (Amiga)\n", refused},
         {"device.hda", 64, typeLineOfDevice, refused},
         {"dos.do", 64, "Image type: DOS 3.3 (Apple II)\n", refused},
     };

@@ -9,6 +9,7 @@
 #include "cli/PremadeServerFolder.hpp"
 #include "cli/ZorvProcess.hpp"
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
+#include "disk_image/formats/amiga/adf/ADFDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
@@ -376,13 +377,18 @@ TEST_F(CliMacDevicePartitionedTest, ALocalProDOSVolume) {
 TEST_F(CliMacDevicePartitionedTest, LocalFilesThatCannotBePlacedWriteNothing) {
     writeFile(elsewhere.path() / "text.img", std::string(4096, 't'));
     const Bytes dos33 = DOS33Disk::dos33AsData().toBytes();
-    writeFile(elsewhere.path() / "dos.do", std::string(dos33.begin(), dos33.end()));
+    writeFile(elsewhere.path() / "dos.do", std::string(dos33.begin(), dos33.end(),
+    const Bytes amiga = ADFDisk::blankDisk(ADFDiskGeometry::DDFloppy, false).structureData.toBytes();
+    writeFile(elsewhere.path() / "amiga.adf", std::string(amiga.begin(), amiga.end()));
     const std::string earlier = R"({"blankHFS": 1}, )";
     std::vector<std::pair<std::string, std::string>> cases{
         {(elsewhere.path() / "absent.img").string(), "Error: No such file or directory\n"},
         {(elsewhere.path() / "text.img").string(), "Error: unknownVolumeType\n"},
         {(elsewhere.path() / "dos.do").string(),
          "Error: unuseableVolumeType(\"This is a DOS 3.3 volume. DOS is the older disk format of the Apple II.\")\n"},
+        {(elsewhere.path() / "amiga.adf").string(),
+         "Error: unuseableVolumeType(\"This is an Amiga volume in the ADF format.\nMost likely, this is either the "
+         "image of a floppy, or a hard file created for use in the UAE emulator.\")\n"},
     };
     if (const auto hfsPlus = corpusFile("hfsplus/dfvfs-hfsplus.raw")) {
         cases.emplace_back(hfsPlus->string(),

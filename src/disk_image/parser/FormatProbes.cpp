@@ -5,6 +5,7 @@
 
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/apple2/image_wrappers/TwoIMG.hpp"
+#include "disk_image/formats/amiga/adf/ADFDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "disk_image/formats/atari_st/image_wrappers/MSA.hpp"
 #include "disk_image/formats/atari_st/tos/TOSDisk.hpp"
@@ -111,10 +112,10 @@ std::optional<FormatProbes::ProbedVolume> FormatProbes::probeDOS33(const ImageBy
     return probed(ImageFormat::dos33, std::move(*volume));
 }
 
-std::optional<FormatProbes::ProbedVolume> FormatProbes::probeADF(const ImageBytes& /*image*/) {
-    // Amiga volumes are not read yet. Their reader throws rather than
-    // declining: catch it here, with no geometry given.
-    return std::nullopt;
+std::optional<FormatProbes::ProbedVolume> FormatProbes::probeADF(const ImageBytes& image) {
+    auto volume = quietly([&] { return ADFDisk::fromImageData(image); });
+    if (!volume) return std::nullopt;
+    return probed(ImageFormat::adfVolume, std::move(*volume));
 }
 
 std::optional<FormatProbes::ProbedVolume> FormatProbes::probeTOS(const ImageBytes& image) {

@@ -129,7 +129,15 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"st/hatari-bootauto.st", ImageFormat::tosVolume, "", "Untitled", 368640},
         CorpusCase{"st/hatari-bootdesk.st", ImageFormat::tosVolume, "", "Untitled", 368640},
         CorpusCase{"msa/derived-hmsa-hatari-blank-a.msa", ImageFormat::tosVolume, "MSA", "Untitled", 737280},
-        CorpusCase{"msa/derived-hmsa-hatari-bootdesk.msa", ImageFormat::tosVolume, "MSA", "Untitled", 368640}));
+        CorpusCase{"msa/derived-hmsa-hatari-bootdesk.msa", ImageFormat::tosVolume, "MSA", "Untitled", 368640},
+        CorpusCase{"adf/arccsh.adf", ImageFormat::adfVolume, "", "cshell", 901120},
+        CorpusCase{"adf/blank.adf", ImageFormat::adfVolume, "", "toto", 901120},
+        CorpusCase{"adf/links.adf", ImageFormat::adfVolume, "", "links", 901120},
+        CorpusCase{"adf/test_link_chains.adf", ImageFormat::adfVolume, "", "link_chains", 901120},
+        CorpusCase{"adf/testffs.adf", ImageFormat::adfVolume, "", "ffs_cache", 901120},
+        CorpusCase{"adf/testhd.adf", ImageFormat::adfVolume, "", "hd_ffs_intl_dircache", 1802240},
+        CorpusCase{"adf/testofs.adf", ImageFormat::adfVolume, "", "testofs", 901120},
+        CorpusCase{"adf/win32-names.adf", ImageFormat::adfVolume, "", "win32-names", 901120}));
 
 // Images that hold no format this program reads: Lisa disks in Disk Copy
 // images, and a Disk Copy image inside MacBinary (which detection does not

@@ -86,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DamagedImages,
                                            "mfs/im-System_1.1.dsk", "dc42/cp2-Installer_Disk_1.image",
                                            "apm/mr-combined.dsk", "prodos/cp2-simple-dir-test.po",
                                            "dos33/cp2-simple-sparse.do", "2img/cp2-prodos-disk.2mg",
-                                           "st/hatari-bootauto.st", "msa/derived-hmsa-hatari-bootdesk.msa"));
+                                           "st/hatari-bootauto.st", "msa/derived-hmsa-hatari-bootdesk.msa",
+                                           "adf/testffs.adf"));
 
 }  // namespace
 }  // namespace zorv

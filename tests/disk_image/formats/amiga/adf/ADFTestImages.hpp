@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "data_access/Bytes.hpp"
+#include "disk_image/model/VolumeRepresentable.hpp"
+
+namespace zorv::testing {
+
+// A big-endian long of an image, read and written in place.
+inline uint32_t longAt(const Bytes& bytes, size_t at) {
+    return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
+           static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+inline void putLong(Bytes& bytes, size_t at, uint32_t value) {
+    for (size_t index = 0; index < 4; ++index) bytes[at + index] = static_cast<uint8_t>(value >> (24 - 8 * index));
+}
+
+// Every item of a volume with its path ("dir/file"), in hierarchy order.
+inline std::vector<std::pair<std::string, VolumeItem>> itemsByPath(const VolumeRepresentable& volume) {
+    std::vector<std::pair<std::string, VolumeItem>> items;
+    std::vector<std::string> folders;
+    for (const auto& element : volume.fileHierarchy()) {
+        folders.resize(static_cast<size_t>(element.level));
+        std::string path;
+        for (const std::string& folder : folders) path += folder + "/";
+        items.emplace_back(path + element.item->name(), element.item);
+        folders.push_back(element.item->name());
+    }
+    return items;
+}
+
+}  // namespace zorv::testing
