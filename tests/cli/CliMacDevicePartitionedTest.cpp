@@ -377,7 +377,7 @@ TEST_F(CliMacDevicePartitionedTest, ALocalProDOSVolume) {
 TEST_F(CliMacDevicePartitionedTest, LocalFilesThatCannotBePlacedWriteNothing) {
     writeFile(elsewhere.path() / "text.img", std::string(4096, 't'));
     const Bytes dos33 = DOS33Disk::dos33AsData().toBytes();
-    writeFile(elsewhere.path() / "dos.do", std::string(dos33.begin(), dos33.end(),
+    writeFile(elsewhere.path() / "dos.do", std::string(dos33.begin(), dos33.end()));
     const Bytes amiga = ADFDisk::blankDisk(ADFDiskGeometry::DDFloppy, false).structureData.toBytes();
     writeFile(elsewhere.path() / "amiga.adf", std::string(amiga.begin(), amiga.end()));
     const std::string earlier = R"({"blankHFS": 1}, )";
