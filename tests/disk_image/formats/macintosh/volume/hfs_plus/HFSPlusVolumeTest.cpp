@@ -453,8 +453,8 @@ TEST(HFSPlusCatalogItems, FinderFlagsOfFilesAndFolders) {
          {FinderFlag::kIsOnDesk, FinderFlag::kColor, FinderFlag::kIsShared, FinderFlag::kHasNoINITs,
           FinderFlag::kHasBeenInited, FinderFlag::kHasCustomIcon, FinderFlag::kIsStationery, FinderFlag::kNameLocked,
           FinderFlag::kHasBundle, FinderFlag::kIsInvisible, FinderFlag::kIsAlias}},
-        {"folder: Finder flags are not read", true, 0, 0x4000, {}},
-        {"folder: record flags are", true, 0x4000, 0, {FinderFlag::kIsInvisible}},
+        {"folder: Finder flags are read", true, 0, 0x4000, {FinderFlag::kIsInvisible}},
+        {"folder: record flags are not", true, 0x4000, 0, {}},
     };
     for (const Case& c : cases) {
         testing::HFSPlusFileFields fields;
