@@ -119,6 +119,9 @@ public:
     bool isItemExpandable(const VolumeItem& item) const override;
     VolumeItem child(int64_t index, const VolumeItem& ofItem) const override;
     VolumeItem volumeItem(const VolumeItem& item) const override;
+    // The directory block whose entries the item's children are: its key
+    // block, 2 for the root and for anything that is not an entry.
+    std::optional<uint64_t> folderKey(const VolumeItem& folder) const override;
     // The first subdirectory entry whose key block is the item's header
     // pointer; nothing for entries of the volume directory.
     VolumeItem parentItem(const VolumeItem& item) const override;

@@ -86,6 +86,10 @@ VolumeItem ProDOSVolume::child(int64_t index, const VolumeItem& ofItem) const {
 
 VolumeItem ProDOSVolume::volumeItem(const VolumeItem& item) const { return asEntry(item) != nullptr ? item : nullptr; }
 
+std::optional<uint64_t> ProDOSVolume::folderKey(const VolumeItem& folder) const {
+    return static_cast<uint64_t>(parentBlock(folder));
+}
+
 VolumeItem ProDOSVolume::parentItem(const VolumeItem& item) const {
     const ProDOSVolumeFileEntry* entry = asEntry(item);
     if (entry == nullptr || entry->headerPointer == ProDOSDisk::volumeDirectoryBlock) return nullptr;

@@ -176,6 +176,26 @@ TEST(ProDOSVolumeReportedTest, SelfParentingEntriesEndTheWalk) {
     for (const auto& element : hierarchy) EXPECT_FALSE(volume.tree(element.item).empty());
 }
 
+TEST(ProDOSVolumeReportedTest, DeepTreeIsWalkedWhole) {
+    // 270 nested subdirectories, key blocks 7 to 276, and a file at the bottom.
+    constexpr int depth = 270;
+    ProDOSImageBuilder builder;
+    builder.putEntry(2, 1, entry("D0", 0xD, 7, 1));
+    for (int level = 0; level < depth; ++level) {
+        const int key = 7 + level;
+        builder.putSubdirectoryKeyBlock(key, "D" + std::to_string(level), level == 0 ? 2 : key - 1, 1);
+        if (level + 1 < depth) {
+            builder.putEntry(key, 1, entry("D" + std::to_string(level + 1), 0xD, key + 1, 1, key));
+        } else {
+            builder.putEntry(key, 1, entry("BOTTOM", 1, 277, 1, key));
+        }
+    }
+    const auto hierarchy = openVolume(builder).fileHierarchy();
+    ASSERT_EQ(hierarchy.size(), static_cast<size_t>(depth + 1));
+    EXPECT_EQ(hierarchy.back().item->name(), "BOTTOM");
+    EXPECT_EQ(hierarchy.back().level, depth);
+}
+
 TEST(ProDOSVolumeReportedTest, ApplesoftProgramsAreOfferedAsTheirListing) {
     ProDOSImageBuilder builder;
     ProDOSEntryFields program = entry("HELLO", 1, 10, 1);

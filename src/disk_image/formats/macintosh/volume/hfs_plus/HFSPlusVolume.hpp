@@ -125,6 +125,9 @@ public:
     bool isItemExpandable(const VolumeItem& item) const override;
     VolumeItem child(int64_t index, const VolumeItem& ofItem) const override;
     VolumeItem volumeItem(const VolumeItem& item) const override;
+    // The folder ID whose children the item's are: its folderID, the root
+    // folder's for the root and for anything else.
+    std::optional<uint64_t> folderKey(const VolumeItem& folder) const override;
     // The folder record whose folder ID is the item's parent ID; nothing for
     // the root folder, for a folder that names itself as its parent, and for
     // anything but a leaf record.
