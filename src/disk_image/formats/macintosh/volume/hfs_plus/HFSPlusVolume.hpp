@@ -103,7 +103,8 @@ public:
     void setWrapper(std::shared_ptr<const ImageWrapperRepresentable> wrapper) override;
     // presentableName().
     std::string volumeName() const override;
-    // The header's createDate and modifyDate, read as GMT.
+    // The header's createDate (kept in local time, read in the host's zone
+    // when the volume opened) and modifyDate (GMT).
     std::optional<Date> creationDate() const override;
     std::optional<Date> modificationDate() const override;
     // totalBlocks (or freeBlocks) allocation blocks: a 32-bit count times a
