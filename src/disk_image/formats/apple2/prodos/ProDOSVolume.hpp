@@ -102,9 +102,10 @@ public:
     std::optional<Date> modificationDate() const override { return std::nullopt; }
     // totalBlocks blocks of 512 bytes.
     int64_t totalCapacityInBytes() const override;
-    // The total less the blocks used by every entry, never below 0. The
-    // bitmap is not read: boot blocks, volume directory and bitmap count as
-    // free.
+    // The blocks the volume bitmap marks free, 512 bytes each: the
+    // (totalBlocks + 4,095) / 4,096 blocks from the header's bitmap pointer,
+    // read in the disk's order, one set bit per free block below totalBlocks.
+    // A bitmap block the image does not hold counts as all in use.
     int64_t freeCapacityInBytes() const override;
     bool isFormatted() const override { return true; }
     bool isBootable() const override { return true; }
