@@ -43,11 +43,11 @@ class ProDOSVolume : public VolumeRepresentable, public AppleIIBlockable<ProDOSV
 public:
     static constexpr std::array<uint8_t, 4> ProDOSBootSignature = zorv::ProDOSBootSignature;
 
-    // The probe of format detection, never throwing. An image that begins
-    // with the boot signature and is stored in DOS order is rearranged into
-    // ProDOS order first (the volume then holds that copy); any other image
-    // is opened as it is, in the order ProDOSDisk finds. Nothing when
-    // opening fails.
+    // The probe of format detection, never throwing: the image opened as it
+    // is, in the order ProDOSDisk finds, with or without the boot signature.
+    // A DOS-ordered image is not copied: its blocks are put in ProDOS order
+    // as they are read (and whole by dataInProDOSBlockOrder() when the volume
+    // is written out). Nothing when opening fails.
     static std::optional<ProDOSVolume> fromImageData(const ImageBytes& imageData);
 
     // Opens a volume from its bytes, in either sector order, without

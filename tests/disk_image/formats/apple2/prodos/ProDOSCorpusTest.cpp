@@ -186,7 +186,7 @@ TEST(ProDOSCorpusTest, DirectoryTestVolumeInDOSOrder) {
 
     const auto signed_ = ProDOSVolume::fromImageData(ImageBytes(dos));
     ASSERT_TRUE(signed_);
-    EXPECT_TRUE(signed_->disk().proDOSOrder) << "rearranged when opened";
+    EXPECT_FALSE(signed_->disk().proDOSOrder) << "read in place, whatever the boot blocks hold";
     EXPECT_EQ(paths(*signed_), dirTestPaths());
     EXPECT_EQ(signed_->dataInProDOSBlockOrder(), *bytes);
 
@@ -411,10 +411,11 @@ void expectForkedVolume(const ProDOSVolume& volume) {
 
 TEST(ProDOSCorpusTest, ExtendedFilesInDOSOrder) {
     OPEN_OR_SKIP(volume, extendedDO);
-    EXPECT_TRUE(volume->disk().proDOSOrder) << "rearranged: it begins with the boot signature";
+    EXPECT_FALSE(volume->disk().proDOSOrder);
+    EXPECT_EQ(volume->disk().structureData.data(), volumeImageData->data()) << "read in place, not copied";
     expectForkedVolume(*volume);
 
-    // Without the signature it stays in DOS order and reads the same.
+    // Without the signature it reads the same.
     Bytes unsigned_ = volumeBytes(extendedDO)->toBytes();
     std::fill(unsigned_.begin(), unsigned_.begin() + 4, 0);
     const auto dosOrdered = ProDOSVolume::fromImageData(ImageBytes(unsigned_));
