@@ -529,6 +529,26 @@ TEST_F(CliToVolumeDevicesTest, TheDevicesOfTheCorpus) {
     EXPECT_TRUE(analysis.out.starts_with("HFS (Macintosh)\n")) << analysis.out;
 }
 
+// A dump of that device missing its last block: still a device, its ProDOS
+// partition converts, and the HFS one, cut short, ends with an error.
+TEST_F(CliToVolumeDevicesTest, ADeviceMissingItsLastBlock) {
+    const auto device = corpusFile("apm/cp2-apm-prodos-hfs.iso");
+    if (!device) GTEST_SKIP() << "the corpus (../shared/corpus) is absent";
+    const Bytes image = fs::readWholeFile(device->string()).toBytes();
+    writeFile("cut.iso", Bytes(image.begin(), image.end() - 512));
+
+    const auto analysis = zorv({"analyze", "cut.iso"});
+    EXPECT_EQ(analysis.exitStatus, 0) << analysis.err;
+    EXPECT_TRUE(analysis.out.starts_with("Macintosh Device (Macintosh)\n")) << analysis.out;
+    EXPECT_EQ(zorv({"convert", "to-volume", "cut.iso", "prodos.po", "-p", "1"}).exitStatus, 0);
+    EXPECT_EQ(readFile("prodos.po"), blocksOf(image, 4, 1600));
+    const auto cut = zorv({"convert", "to-volume", "cut.iso", "hfs.img", "-p", "2"});
+    EXPECT_EQ(cut.exitStatus, 1);
+    EXPECT_EQ(cut.out, typeLineOfDevice);
+    EXPECT_EQ(cut.err, "Error: partitionPastEndOfImage\n");
+    EXPECT_FALSE(std::filesystem::exists(path("hfs.img")));
+}
+
 // --- replace-lido ---
 
 class CliReplaceLidoDevicesTest : public ZorvEndToEndTest {
@@ -639,6 +659,16 @@ TEST_F(CliReplaceLidoDevicesTest, RefusalsInTheirOrder) {
         EXPECT_EQ(run.err, err) << input;
     }
     EXPECT_FALSE(std::filesystem::exists(path("out.hda")));
+}
+
+TEST_F(CliReplaceLidoDevicesTest, ADeviceCutShortIsRefused) {
+    // The dump ends inside the HFS volume.
+    writeFile("cut.hda", Bytes(device.image.begin(), device.image.begin() + (device.hfsStart + 10) * 512));
+    const auto run = zorv({"convert", "replace-lido", "cut.hda", "apple.hda"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Error: partitionPastEndOfImage(" + std::to_string(device.hfsStart) + ")\n");
+    EXPECT_FALSE(std::filesystem::exists(path("apple.hda")));
 }
 
 // The device reader names an entry of an unknown type in each step.

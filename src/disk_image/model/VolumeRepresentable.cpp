@@ -2,68 +2,67 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 
 #include "disk_image/model/ISO8601DateFormatter.hpp"
 
 namespace zorv {
 namespace {
 
-// The depth-first walk of fileHierarchy(). `path_` holds the folders being
-// opened, from a child of the root down to the current folder, each with its
-// identifier read once (the walk compares them for every folder it opens);
-// it is at most maxHierarchyDepth long.
+// The depth-first walk of fileHierarchy(), with an explicit stack of the
+// folders being listed (a sound volume can nest deeper than a call stack
+// would allow). Each folder is opened once: the keys its volume looks
+// children up by are remembered, and objects for folders without a key.
 class HierarchyWalk {
 public:
     explicit HierarchyWalk(const VolumeRepresentable& volume) : volume_(volume) {}
 
     std::vector<FileHierarchyElement> run() {
-        listChildren(nullptr, 0);
+        enter(nullptr);
+        open(nullptr, 0);
+        while (!open_.empty()) {
+            OpenFolder& folder = open_.back();
+            if (folder.next >= folder.count) {
+                open_.pop_back();
+                continue;
+            }
+            VolumeItem item = volume_.child(folder.next++, folder.item);
+            // Fewer children than counted: the count cannot be trusted further.
+            if (!item) {
+                open_.pop_back();
+                continue;
+            }
+            const int64_t level = folder.level;
+            elements_.push_back({item, level});
+            if (item->isFolder() && enter(item)) open(item, level + 1);  // `folder` is not used after this
+        }
         return std::move(elements_);
     }
 
 private:
     struct OpenFolder {
-        const VolumeItemRepresentable* object;
-        bool hasIdentifier;
-        uint64_t identifier;
-
-        explicit OpenFolder(const VolumeItem& folder) : object(folder.get()) {
-            const auto id = folder->itemIdentifier();
-            hasIdentifier = id.has_value();
-            identifier = id.value_or(0);
-        }
+        VolumeItem item;  // null: the root
+        int64_t count;
+        int64_t next;
+        int64_t level;  // of its children
     };
 
-    void listChildren(const VolumeItem& folder, int64_t level) {
-        const int64_t count = volume_.numberOfChildrenOfItem(folder);
-        for (int64_t index = 0; index < count; ++index) {
-            if (visits_ == VolumeRepresentable::maxHierarchyVisits) return;
-            ++visits_;
-            VolumeItem item = volume_.child(index, folder);
-            if (!item) continue;
-            elements_.push_back({item, level});
-            if (!item->isFolder() || level + 1 >= VolumeRepresentable::maxHierarchyDepth) continue;
-            const OpenFolder opened(item);
-            if (isOnPath(opened)) continue;
-            path_.push_back(opened);
-            listChildren(item, level + 1);
-            path_.pop_back();
-        }
+    void open(const VolumeItem& folder, int64_t childLevel) {
+        open_.push_back({folder, volume_.numberOfChildrenOfItem(folder), 0, childLevel});
     }
 
-    // isSameVolumeItem()'s test against every folder of the path.
-    bool isOnPath(const OpenFolder& folder) const {
-        for (const OpenFolder& ancestor : path_) {
-            if (ancestor.object == folder.object) return true;
-            if (folder.hasIdentifier && ancestor.hasIdentifier && ancestor.identifier == folder.identifier) return true;
-        }
-        return false;
+    // Whether the folder is met for the first time in this walk.
+    bool enter(const VolumeItem& folder) {
+        if (const auto key = volume_.folderKey(folder)) return keys_.insert(*key).second;
+        return folder && objects_.insert(folder.get()).second;
     }
 
     const VolumeRepresentable& volume_;
     std::vector<FileHierarchyElement> elements_;
-    std::vector<OpenFolder> path_;
-    int64_t visits_ = 0;
+    std::vector<OpenFolder> open_;
+    std::unordered_set<uint64_t> keys_;
+    // Listed items stay alive in elements_, so their addresses stay theirs.
+    std::unordered_set<const VolumeItemRepresentable*> objects_;
 };
 
 }  // namespace
@@ -102,6 +101,11 @@ bool VolumeRepresentable::isRangeOccupied(int64_t firstBlock, int64_t lastBlock)
 }
 
 const PhysicalDiskRepresentable* VolumeRepresentable::physicalDisk() const { return nullptr; }
+
+std::optional<uint64_t> VolumeRepresentable::folderKey(const VolumeItem& folder) const {
+    if (!folder) return std::nullopt;
+    return folder->itemIdentifier();
+}
 
 std::vector<FileHierarchyElement> VolumeRepresentable::fileHierarchy() const { return HierarchyWalk(*this).run(); }
 

@@ -29,13 +29,8 @@ class PhysicalDiskRepresentable;
 // volume answers nothing: 0 children, a null child or parent, no fork.
 class VolumeRepresentable {
 public:
-    // The hierarchy walk lists items down to this depth (levels 0 to
-    // maxHierarchyDepth - 1) and does not open folders below it.
+    // tree() names at most this many parents of an item.
     static constexpr int64_t maxHierarchyDepth = 256;
-    // The walk asks a volume for at most this many children in all, so a
-    // damaged volume whose folders share subfolders, or that claims huge child
-    // counts, ends in bounded time and memory.
-    static constexpr int64_t maxHierarchyVisits = int64_t{1} << 21;
 
     virtual ~VolumeRepresentable() = default;
 
@@ -69,6 +64,14 @@ public:
     virtual VolumeItem child(int64_t index, const VolumeItem& ofItem) const = 0;
     // The item's record, or null when the item is not one of this volume's.
     virtual VolumeItem volumeItem(const VolumeItem& item) const = 0;
+    // What the volume looks a folder's children up by (null: the root): a
+    // catalog folder ID, a directory's key block... Two folders with the same
+    // key have the same children. Default: the folder's itemIdentifier(),
+    // nothing for the root. A format whose folders can be met on more than
+    // one path (a damaged catalog can do that) must answer one, the same for
+    // every object it hands out for the folder: without it the walk can tell
+    // folders apart only by object.
+    virtual std::optional<uint64_t> folderKey(const VolumeItem& folder) const;
     // The folder holding the item; null at the top. Whether the root folder
     // answers as a parent is the format's choice.
     virtual VolumeItem parentItem(const VolumeItem& item) const = 0;
@@ -93,10 +96,12 @@ public:
 
     // Every item reachable from the root, depth first: each item before its
     // children, children in index order, folders' contents one level deeper.
-    // Only folders are asked for children. Guards against damaged volumes: a
-    // folder already on the path from the root to it (the same item by
-    // isSameVolumeItem) is listed but not opened again, nor is a folder at
-    // the deepest level, and the walk stops after maxHierarchyVisits children.
+    // Only folders are asked for children, and each folder is opened at most
+    // once per walk (by folderKey(), the root's included): a folder met again,
+    // inside itself or on another path of a damaged volume, is listed but not
+    // opened. A folder that hands out fewer children than it counts (a null
+    // child) ends there. So a sound volume is listed whole, however deep or
+    // large, and a damaged one in time and memory linear in what it holds.
     std::vector<FileHierarchyElement> fileHierarchy() const;
     // The volume's record in the JSON report; with `verbose`, with the walk's
     // items.

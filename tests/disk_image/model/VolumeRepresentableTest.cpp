@@ -62,15 +62,44 @@ TEST(FileHierarchy, DepthFirstWithLevels) {
               (std::vector<std::string>{"A@0", "B@0", "C@1", "D@1", "E@2", "F@1", "Empty@0", "G@0"}));
 }
 
-TEST(FileHierarchy, AsksOnlyFoldersAndSkipsNonItems) {
+TEST(FileHierarchy, AsksOnlyFolders) {
     FakeVolume volume;
     const auto file = volume.add(nullptr, FakeItem("file"));
-    volume.childrenOf[nullptr].push_back(nullptr);  // a value that is not an item
     volume.add(nullptr, FakeItem("last"));
     volume.add(file, FakeItem("inside a file"));  // never asked for: files have no children
     volume.recordCounts = true;
     EXPECT_EQ(walk(volume), (std::vector<std::string>{"file@0", "last@0"}));
     EXPECT_EQ(volume.countedItems, std::vector<std::string>{"<root>"});
+}
+
+TEST(FileHierarchy, FolderEndsAtItsFirstMissingChild) {
+    FakeVolume volume;
+    const auto folder = volume.add(nullptr, FakeItem("folder", true));
+    volume.add(folder, FakeItem("a"));
+    volume.childrenOf[folder.get()].push_back(nullptr);  // counted, but not handed out
+    volume.add(folder, FakeItem("b"));
+    volume.add(nullptr, FakeItem("after"));
+    EXPECT_EQ(walk(volume), (std::vector<std::string>{"folder@0", "a@1", "after@0"}));
+
+    // A root that claims more children than it has.
+    class Boastful : public FakeVolume {
+    public:
+        mutable int64_t asked = 0;
+        int64_t numberOfChildrenOfItem(const VolumeItem&) const override { return int64_t{1} << 40; }
+        VolumeItem child(int64_t index, const VolumeItem&) const override {
+            ++asked;
+            return index < 2 ? std::make_shared<const FakeItem>("file") : nullptr;
+        }
+    } boastful;
+    EXPECT_EQ(boastful.fileHierarchy().size(), 2u);
+    EXPECT_EQ(boastful.asked, 3);
+
+    // A negative count is no children.
+    class Negative : public FakeVolume {
+    public:
+        int64_t numberOfChildrenOfItem(const VolumeItem&) const override { return -5; }
+    } negative;
+    EXPECT_TRUE(negative.fileHierarchy().empty());
 }
 
 TEST(FileHierarchy, FolderInsideItselfIsNotOpenedAgain) {
@@ -82,36 +111,35 @@ TEST(FileHierarchy, FolderInsideItselfIsNotOpenedAgain) {
     EXPECT_EQ(walk(volume), (std::vector<std::string>{"loop@0", "x@1", "loop@1", "after@0"}));
 }
 
-TEST(FileHierarchy, FolderInsideItsChildIsNotOpenedAgain) {
+TEST(FileHierarchy, FolderMetAgainIsListedButNotOpened) {
     FakeVolume volume;
     const auto parent = volume.add(nullptr, FakeItem("parent", true));
     const auto child = volume.add(parent, FakeItem("child", true));
     volume.link(child, parent);
-    // A folder met twice on different paths is no loop: both are listed.
+    // A folder met on two paths is opened on the first only.
     const auto shared = volume.add(nullptr, FakeItem("shared", true));
     volume.add(shared, FakeItem("s"));
     volume.link(child, shared);
-    EXPECT_EQ(walk(volume), (std::vector<std::string>{"parent@0", "child@1", "parent@2", "shared@2", "s@3",
-                                                      "shared@0", "s@1"}));
+    EXPECT_EQ(walk(volume),
+              (std::vector<std::string>{"parent@0", "child@1", "parent@2", "shared@2", "s@3", "shared@0"}));
 }
 
 // A volume that makes new objects on every answer: only identifiers tell
-// that two of them are the same folder.
+// that two of them are the same folder. The root holds folder 1 and folder n
+// holds folder n + 1, up to `deepest`; with `loop`, folder 3 holds folder 2.
 class FreshObjectVolume : public FakeVolume {
 public:
-    bool withIdentifiers = true;
+    bool loop = true;
+    uint64_t deepest = 1000;
 
-    int64_t numberOfChildrenOfItem(const VolumeItem&) const override { return 1; }
+    int64_t numberOfChildrenOfItem(const VolumeItem& item) const override { return id(item) < deepest ? 1 : 0; }
     VolumeItem child(int64_t, const VolumeItem& ofItem) const override {
-        // The root holds folder 1, folder n holds folder n + 1, and folder 3 holds folder 2.
-        uint64_t id = 1;
-        if (ofItem) {
-            const auto parentId = static_cast<const FakeItem&>(*ofItem).identifier.value_or(0);
-            id = parentId == 3 ? 2 : parentId + 1;
-        }
-        FakeItem folder = folderWithId("f" + std::to_string(id), id);
-        if (!withIdentifiers) folder.identifier = std::nullopt;
-        return std::make_shared<const FakeItem>(folder);
+        const uint64_t parent = id(ofItem);
+        const uint64_t next = loop && parent == 3 ? 2 : parent + 1;
+        return std::make_shared<const FakeItem>(folderWithId("f" + std::to_string(next), next));
+    }
+    static uint64_t id(const VolumeItem& item) {
+        return item ? static_cast<const FakeItem&>(*item).identifier.value_or(0) : 0;
     }
 };
 
@@ -120,53 +148,59 @@ TEST(FileHierarchy, LoopFoundByIdentifier) {
     EXPECT_EQ(walk(volume), (std::vector<std::string>{"f1@0", "f2@1", "f3@2", "f2@3"}));
 }
 
-TEST(FileHierarchy, DepthIsBounded) {
-    FreshObjectVolume volume;
-    volume.withIdentifiers = false;  // no way to see the loop: the depth bound ends it
-    const auto elements = volume.fileHierarchy();
-    ASSERT_EQ(static_cast<int64_t>(elements.size()), VolumeRepresentable::maxHierarchyDepth);
-    EXPECT_EQ(elements.back().level, VolumeRepresentable::maxHierarchyDepth - 1);
+TEST(FileHierarchy, SoundVolumesAreListedWhole) {
+    FreshObjectVolume deep;
+    deep.loop = false;
+    deep.deepest = 300;
+    const auto elements = deep.fileHierarchy();
+    ASSERT_EQ(elements.size(), 300u) << "no depth limit";
+    EXPECT_EQ(elements.back().level, 299);
+
+    class Crowded : public FakeVolume {
+    public:
+        VolumeItem file = std::make_shared<const FakeItem>("file");
+        int64_t numberOfChildrenOfItem(const VolumeItem& item) const override { return item ? 0 : 2100000; }
+        VolumeItem child(int64_t, const VolumeItem&) const override { return file; }
+    } crowded;
+    EXPECT_EQ(crowded.fileHierarchy().size(), 2100000u) << "no limit on the number of items";
 }
 
-TEST(FileHierarchy, WorkIsBounded) {
-    // Six folders, each listed sixteen times in the one above: 16^6 paths.
+TEST(FileHierarchy, FoldersSharingAKeyAreOpenedOnce) {
+    // Six folders, each listed sixteen times in the one above: 16^6 paths,
+    // but each folder is opened once.
     class SharedFolders : public FakeVolume {
     public:
         std::vector<VolumeItem> folders;
         SharedFolders() {
             for (uint64_t depth = 0; depth < 6; ++depth) {
-                folders.push_back(std::make_shared<const FakeItem>(folderWithId("d", depth)));
+                folders.push_back(std::make_shared<const FakeItem>(folderWithId("d", depth + 1)));
             }
         }
         int64_t numberOfChildrenOfItem(const VolumeItem& item) const override {
             return !item || depth(item) + 1 < folders.size() ? 16 : 0;
         }
         VolumeItem child(int64_t, const VolumeItem& ofItem) const override {
-            return folders[ofItem ? depth(ofItem) + 1 : 0];
+            // A new object each time: the key, not the object, tells them apart.
+            return std::make_shared<const FakeItem>(*static_cast<const FakeItem*>(
+                    folders[ofItem ? depth(ofItem) + 1 : 0].get()));
         }
-        static uint64_t depth(const VolumeItem& item) { return *static_cast<const FakeItem&>(*item).identifier; }
+        static uint64_t depth(const VolumeItem& item) { return *static_cast<const FakeItem&>(*item).identifier - 1; }
     } shared;
-    EXPECT_EQ(static_cast<int64_t>(shared.fileHierarchy().size()), VolumeRepresentable::maxHierarchyVisits);
+    EXPECT_EQ(shared.fileHierarchy().size(), 6u * 16u);
 
-    // A root that claims more children than it has.
-    class Boastful : public FakeVolume {
+    // The volume's folderKey() decides, and the root's key counts as opened.
+    class KeyedByName : public FakeVolume {
     public:
-        mutable int64_t asked = 0;
-        int64_t numberOfChildrenOfItem(const VolumeItem&) const override { return int64_t{1} << 40; }
-        VolumeItem child(int64_t, const VolumeItem&) const override {
-            ++asked;
-            return nullptr;
+        std::optional<uint64_t> folderKey(const VolumeItem& folder) const override {
+            return folder ? folder->name().size() : 0;
         }
-    } boastful;
-    EXPECT_TRUE(boastful.fileHierarchy().empty());
-    EXPECT_EQ(boastful.asked, VolumeRepresentable::maxHierarchyVisits);
-
-    // A negative count is no children.
-    class Negative : public FakeVolume {
-    public:
-        int64_t numberOfChildrenOfItem(const VolumeItem&) const override { return -5; }
-    } negative;
-    EXPECT_TRUE(negative.fileHierarchy().empty());
+    } keyed;
+    const auto first = keyed.add(nullptr, FakeItem("one", true));
+    keyed.add(first, FakeItem("x"));
+    keyed.add(nullptr, FakeItem("two", true));  // same key as "one"
+    const auto root = keyed.add(first, FakeItem("", true));  // the root's key
+    keyed.add(root, FakeItem("y"));
+    EXPECT_EQ(walk(keyed), (std::vector<std::string>{"one@0", "x@1", "@1", "two@0"}));
 }
 
 TEST(VolumeTree, ParentsOutwardsThenTheVolume) {

@@ -279,6 +279,9 @@ void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition,
     if (device.blockSize != defaultBlockSize) throw Error(Error::Case::unsupportedBlockSize, device.blockSize);
 
     const std::vector<PartitionMapEntry> partitions = device.partitionMap.sortedPartitions();
+    for (const PartitionMapEntry& entry : partitions) {
+        if (device.isCutShort(entry)) throw Error(Error::Case::partitionPastEndOfImage, entry.pmPyPartStart);
+    }
     if (inPartition < 0 || inPartition >= static_cast<int64_t>(partitions.size())) {
         throw Error(Error::Case::noValidDevice);
     }

@@ -82,7 +82,8 @@ public:
     // the device's partitions by start block (volumeDescriptorForPartition),
     // or among its HFS, MFS and ProDOS partitions
     // (volumeDescriptorForInterestingPartition), written as a bare volume
-    // file. The device's errors pass on.
+    // file. The device's errors pass on (partitionPastEndOfImage for a
+    // partition of a dump cut short).
     static void createFromPartition(const URL& fileURL, int64_t partitionIndex, const MacintoshDevice& device);
     static void createFromInterestingPartition(const URL& fileURL, int64_t interestingPartitionIndex,
                                                const MacintoshDevice& device);
@@ -108,7 +109,8 @@ public:
     // unless the whole copy is. Throws noValidDevice for an image that holds
     // no Macintosh device or an index outside its partitions, noLidoDriver
     // for a partition without the Lido driver, unsupportedBlockSize for a
-    // device of other than 512-byte blocks, driverPartitionTooSmall for a
+    // device of other than 512-byte blocks, partitionPastEndOfImage for a
+    // device cut short (MacintoshDevice::isCutShort), driverPartitionTooSmall for a
     // Lido partition smaller than the new driver, PartitionMapError::
     // deviceTooLarge for a file of 2^32 blocks or more.
     static void replaceLido(const URL& fileURL, int64_t inPartition, const URL& deviceImageURL);

@@ -9,6 +9,7 @@ const char* MacintoshImageCreatorError::caseName(Case errorCase) {
         case Case::noLidoDriver: return "noLidoDriver";
         case Case::driverPartitionTooSmall: return "driverPartitionTooSmall";
         case Case::unsupportedBlockSize: return "unsupportedBlockSize";
+        case Case::partitionPastEndOfImage: return "partitionPastEndOfImage";
     }
     return "unknown";
 }

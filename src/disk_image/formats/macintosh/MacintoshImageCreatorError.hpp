@@ -26,6 +26,10 @@ public:
         // The device counts in blocks of another size than 512 bytes;
         // carries that size.
         unsupportedBlockSize,
+        // A volume or driver partition of the device reaches past the end of
+        // the image (a dump cut short), so the device cannot be carried over
+        // whole; carries the partition's start block.
+        partitionPastEndOfImage,
     };
 
     explicit MacintoshImageCreatorError(Case errorCase)
@@ -36,7 +40,7 @@ public:
     static const char* caseName(Case errorCase);
 
     Case errorCase;
-    // driverPartitionTooSmall, unsupportedBlockSize.
+    // driverPartitionTooSmall, unsupportedBlockSize, partitionPastEndOfImage.
     int64_t payload = 0;
 
     friend bool operator==(const MacintoshImageCreatorError& a, const MacintoshImageCreatorError& b) {

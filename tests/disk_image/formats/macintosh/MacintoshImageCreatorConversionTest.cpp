@@ -394,6 +394,11 @@ TEST_F(MacintoshImageCreatorLidoTest, RefusedDevicesWriteNothing) {
     Bytes small = device.image;
     small[device.driverEntryBlock * block + entryBlockCountOffset + 3] = 24;
     EXPECT_EQ(refusal(small, 1), MacintoshImageCreatorError(ErrorCase::driverPartitionTooSmall, 24 * block));
+
+    // A dump that ends inside the HFS volume reads, but cannot be carried
+    // over whole.
+    const Bytes cut(device.image.begin(), device.image.begin() + (device.hfsStart + 10) * block);
+    EXPECT_EQ(refusal(cut, 1), MacintoshImageCreatorError(ErrorCase::partitionPastEndOfImage, device.hfsStart));
 }
 
 // A device in 1024-byte blocks: block 0, the map's entry, the Lido entry,

@@ -53,10 +53,9 @@ ProDOSVolume::ProDOSVolume(ProDOSDisk disk, ProDOSVolumeDirectoryHeader header,
 
 std::optional<ProDOSVolume> ProDOSVolume::fromImageData(const ImageBytes& imageData) {
     try {
-        if (beginsWithProDOSBootSignature(imageData)) {
-            const ProDOSDisk disk(imageData);
-            return ProDOSVolume(disk.proDOSOrder ? imageData : disk.dataInDiskOrder());
-        }
+        // Opened in place whatever its order: rearranging a DOS-ordered input
+        // up front would copy all of it, however large, before block 2 says
+        // whether it holds a volume at all.
         return ProDOSVolume(imageData);
     } catch (const EnumeratedError&) {
     } catch (const ReadPastEndError&) {

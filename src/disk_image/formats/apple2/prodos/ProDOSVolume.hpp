@@ -43,11 +43,11 @@ class ProDOSVolume : public VolumeRepresentable, public AppleIIBlockable<ProDOSV
 public:
     static constexpr std::array<uint8_t, 4> ProDOSBootSignature = zorv::ProDOSBootSignature;
 
-    // The probe of format detection, never throwing. An image that begins
-    // with the boot signature and is stored in DOS order is rearranged into
-    // ProDOS order first (the volume then holds that copy); any other image
-    // is opened as it is, in the order ProDOSDisk finds. Nothing when
-    // opening fails.
+    // The probe of format detection, never throwing: the image opened as it
+    // is, in the order ProDOSDisk finds, with or without the boot signature.
+    // A DOS-ordered image is not copied: its blocks are put in ProDOS order
+    // as they are read (and whole by dataInProDOSBlockOrder() when the volume
+    // is written out). Nothing when opening fails.
     static std::optional<ProDOSVolume> fromImageData(const ImageBytes& imageData);
 
     // Opens a volume from its bytes, in either sector order, without
@@ -102,9 +102,10 @@ public:
     std::optional<Date> modificationDate() const override { return std::nullopt; }
     // totalBlocks blocks of 512 bytes.
     int64_t totalCapacityInBytes() const override;
-    // The total less the blocks used by every entry, never below 0. The
-    // bitmap is not read: boot blocks, volume directory and bitmap count as
-    // free.
+    // The blocks the volume bitmap marks free, 512 bytes each: the
+    // (totalBlocks + 4,095) / 4,096 blocks from the header's bitmap pointer,
+    // read in the disk's order, one set bit per free block below totalBlocks.
+    // A bitmap block the image does not hold counts as all in use.
     int64_t freeCapacityInBytes() const override;
     bool isFormatted() const override { return true; }
     bool isBootable() const override { return true; }
@@ -119,6 +120,9 @@ public:
     bool isItemExpandable(const VolumeItem& item) const override;
     VolumeItem child(int64_t index, const VolumeItem& ofItem) const override;
     VolumeItem volumeItem(const VolumeItem& item) const override;
+    // The directory block whose entries the item's children are: its key
+    // block, 2 for the root and for anything that is not an entry.
+    std::optional<uint64_t> folderKey(const VolumeItem& folder) const override;
     // The first subdirectory entry whose key block is the item's header
     // pointer; nothing for entries of the volume directory.
     VolumeItem parentItem(const VolumeItem& item) const override;

@@ -6,6 +6,7 @@
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/apple2/ApplesoftBasicParser.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
+#include "disk_image/formats/apple2/prodos/ProDOSVolumeBitmap.hpp"
 
 namespace zorv {
 namespace {
@@ -62,9 +63,19 @@ void ProDOSVolume::setWrapper(std::shared_ptr<const ImageWrapperRepresentable> w
 int64_t ProDOSVolume::totalCapacityInBytes() const { return volumeDirectoryHeader_.totalBlocks * 512; }
 
 int64_t ProDOSVolume::freeCapacityInBytes() const {
-    int64_t usedBlocks = 0;
-    for (const auto& entry : fileEntries_) usedBlocks += entry->blocksUsed;
-    return std::max<int64_t>(0, totalCapacityInBytes() - usedBlocks * 512);
+    constexpr int64_t blocksPerBitmapBlock = ProDOSVolumeBitmap::blocksPerBitmapBlock;
+    const int64_t totalBlocks = volumeDirectoryHeader_.totalBlocks;
+    int64_t freeBlocks = 0;
+    for (int64_t first = 0; first < totalBlocks; first += blocksPerBitmapBlock) {
+        const int64_t bitmapBlock = volumeDirectoryHeader_.bitmapPointer + first / blocksPerBitmapBlock;
+        if (!disk_.hasProDOSBlock(bitmapBlock)) continue;  // nothing says these blocks are free
+        const ImageBytes bits = disk_.getProDOSBlock(bitmapBlock);
+        const int64_t covered = std::min(blocksPerBitmapBlock, totalBlocks - first);
+        for (int64_t bit = 0; bit < covered; ++bit) {
+            if (bits[static_cast<size_t>(bit / 8)] & (0x80 >> (bit % 8))) ++freeBlocks;
+        }
+    }
+    return freeBlocks * ProDOSDisk::proDOSBlockSize;
 }
 
 std::optional<int64_t> ProDOSVolume::totalCountOfFiles() const { return volumeDirectoryHeader_.fileCount; }
@@ -85,6 +96,10 @@ VolumeItem ProDOSVolume::child(int64_t index, const VolumeItem& ofItem) const {
 }
 
 VolumeItem ProDOSVolume::volumeItem(const VolumeItem& item) const { return asEntry(item) != nullptr ? item : nullptr; }
+
+std::optional<uint64_t> ProDOSVolume::folderKey(const VolumeItem& folder) const {
+    return static_cast<uint64_t>(parentBlock(folder));
+}
 
 VolumeItem ProDOSVolume::parentItem(const VolumeItem& item) const {
     const ProDOSVolumeFileEntry* entry = asEntry(item);

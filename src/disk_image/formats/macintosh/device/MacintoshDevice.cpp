@@ -4,6 +4,7 @@
 #include <iostream>
 #include <tuple>
 
+#include "data_access/CheckedMath.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDeviceError.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntryError.hpp"
@@ -87,6 +88,12 @@ void MacintoshDevice::readPartitionMap() {
             continue;
         }
         PartitionMapEntry& entry = *read;
+        // Listed as it is, without its volume or driver: the rest of a dump
+        // cut short still reads.
+        if (isCutShort(entry)) {
+            entries.push_back(std::move(entry));
+            continue;
+        }
         switch (entry.partitionType.kind()) {
             case PartitionType::Case::appleHFS:
             case PartitionType::Case::appleMFS:
@@ -121,6 +128,18 @@ VolumeType MacintoshDevice::volumeTypeOfPartition(PartitionType::Case kind, cons
     return holdsHFSPlus(partitionBytes) ? VolumeType::hfsPlus : VolumeType::hfs;
 }
 
+bool MacintoshDevice::isCutShort(const PartitionMapEntry& entry) const {
+    switch (entry.partitionType.kind()) {
+        case PartitionType::Case::appleHFS:
+        case PartitionType::Case::appleMFS:
+        case PartitionType::Case::applePRODOS:
+        case PartitionType::Case::appleDriver:
+        case PartitionType::Case::appleDriver43:
+            return !checked::rangeFits(entry.pmPyPartStart, entry.pmPartBlkCnt, sizeInBlocks());
+        default: return false;
+    }
+}
+
 ImageBytes MacintoshDevice::partitionBytes(const PartitionMapEntry& entry) const {
     return getBlockAtPosition(entry.pmPyPartStart, entry.pmPartBlkCnt);
 }
@@ -151,22 +170,21 @@ std::vector<std::pair<int64_t, PartitionMapEntry>> MacintoshDevice::partitionMap
     return found;
 }
 
-VolumeDescriptor MacintoshDevice::descriptorOfStart(int64_t startBlock) const {
-    const auto found = volumeDescriptors.find(startBlock);
+VolumeDescriptor MacintoshDevice::descriptorOf(const PartitionMapEntry* entry) const {
+    if (!entry) throw MacintoshDeviceError(MacintoshDeviceError::Case::invalidPartitionIndex);
+    // Another partition may start where this one does: its volume is not this one's.
+    if (isCutShort(*entry)) throw MacintoshDeviceError(MacintoshDeviceError::Case::partitionPastEndOfImage);
+    const auto found = volumeDescriptors.find(entry->startPhysicalBlock());
     if (found == volumeDescriptors.end()) throw MacintoshDeviceError(MacintoshDeviceError::Case::invalidPartitionIndex);
     return found->second;
 }
 
 VolumeDescriptor MacintoshDevice::volumeDescriptorForPartition(int64_t partitionIndex) const {
-    const PartitionMapEntry* entry = entryByStart(partitionMap, partitionIndex, anyEntry);
-    if (!entry) throw MacintoshDeviceError(MacintoshDeviceError::Case::invalidPartitionIndex);
-    return descriptorOfStart(entry->startPhysicalBlock());
+    return descriptorOf(entryByStart(partitionMap, partitionIndex, anyEntry));
 }
 
 VolumeDescriptor MacintoshDevice::volumeDescriptorForInterestingPartition(int64_t interestingPartitionIndex) const {
-    const PartitionMapEntry* entry = entryByStart(partitionMap, interestingPartitionIndex, interestingEntry);
-    if (!entry) throw MacintoshDeviceError(MacintoshDeviceError::Case::invalidPartitionIndex);
-    return descriptorOfStart(entry->startPhysicalBlock());
+    return descriptorOf(entryByStart(partitionMap, interestingPartitionIndex, interestingEntry));
 }
 
 std::string MacintoshDevice::deviceName() const { return "Macintosh SCSI Device"; }

@@ -52,14 +52,16 @@ public:
     // the number of entries, each read from its own block; volume partitions
     // are opened as volumes (Apple_HFS holding "H+" 1,024 bytes into the
     // partition as HFS+), driver partitions matched against the driver
-    // catalog. An entry of an unknown type is left out and its type printed
-    // on a line of its own to standard output. Throws:
+    // catalog. A volume or driver partition that reaches past the end of the
+    // image (a dump missing its last blocks) is listed without a volume or
+    // driver, so the rest of the device still reads. An entry of an unknown
+    // type is left out and its type printed on a line of its own to standard
+    // output. Throws:
     // - DriverDescriptorError when block 0 does not begin with "ER" (not for
     //   Toast images);
     // - BlockStructureDefinableError::unreacheableBlock for an image of fewer
     //   than two blocks, a block size smaller than a map entry (152 bytes;
-    //   0 included), a map entry beyond the image (pmMapBlkCnt too large) and
-    //   a volume or driver partition that does not lie inside the image;
+    //   0 included) and a map entry beyond the image (pmMapBlkCnt too large);
     // - PartitionMapEntryError: a block of the map without "PM", an unknown
     //   partition type at block 1; ReadPastEndError for a damaged entry.
     MacintoshDevice(ImageBytes data, URL fileURL);
@@ -80,7 +82,8 @@ public:
     // A copy of the volume descriptor of the partition at that index of the
     // partitions by start block (devicePartitions()). Throws
     // MacintoshDeviceError::invalidPartitionIndex outside the list and for a
-    // partition without a volume.
+    // partition without a volume, ::partitionPastEndOfImage for a volume
+    // partition that reaches past the end of the image.
     VolumeDescriptor volumeDescriptorForPartition(int64_t partitionIndex) const;
     // The same among the interesting partitions (HFS, MFS, ProDOS) by start
     // block: what the command line takes out of a device.
@@ -92,6 +95,10 @@ public:
     // device's block size), hfs otherwise (a partition too short for the test
     // included).
     static VolumeType volumeTypeOfPartition(PartitionType::Case kind, const ImageBytes& partitionBytes);
+
+    // Whether the entry's partition is a volume or driver partition that
+    // does not lie wholly inside the image: one the reader could not open.
+    bool isCutShort(const PartitionMapEntry& entry) const;
 
     // DeviceRepresentable
     // "Macintosh SCSI Device".
@@ -113,7 +120,7 @@ private:
     // The bytes of the entry's partition; unreacheableBlock unless they lie
     // inside the image.
     ImageBytes partitionBytes(const PartitionMapEntry& entry) const;
-    VolumeDescriptor descriptorOfStart(int64_t startBlock) const;
+    VolumeDescriptor descriptorOf(const PartitionMapEntry* entry) const;
 };
 
 }  // namespace zorv

@@ -6,6 +6,7 @@ const char* MacintoshDeviceError::caseName(Case errorCase) {
     switch (errorCase) {
         case Case::invalidPartitionIndex: return "invalidPartitionIndex";
         case Case::volumeDescriptorNotFound: return "volumeDescriptorNotFound";
+        case Case::partitionPastEndOfImage: return "partitionPastEndOfImage";
     }
     return "unknown";
 }

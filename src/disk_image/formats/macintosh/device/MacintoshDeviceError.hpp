@@ -11,6 +11,9 @@ public:
         // No partition at that index, or one without a volume.
         invalidPartitionIndex,
         volumeDescriptorNotFound,
+        // The volume partition asked for reaches past the end of the image (a
+        // dump cut short): there is no whole volume to take out of it.
+        partitionPastEndOfImage,
     };
 
     explicit MacintoshDeviceError(Case errorCase) : EnumeratedError(caseName(errorCase)), errorCase(errorCase) {}

@@ -52,7 +52,7 @@ TEST(ProDOSVolumeReportedTest, BlankVolume) {
               "This is a bootable ProDOS Volume. It contains the files required to start an Apple II.");
     EXPECT_EQ(volume.volumeName(), "UNTITLED");
     EXPECT_EQ(volume.totalCapacityInBytes(), 143360);
-    EXPECT_EQ(volume.freeCapacityInBytes(), 143360);
+    EXPECT_EQ(volume.freeCapacityInBytes(), (280 - 7) * 512) << "boot blocks, directory and bitmap are in use";
     EXPECT_EQ(volume.numberOfChildrenOfItem(nullptr), 0);
     EXPECT_EQ(volume.totalCountOfFiles(), 0);
     EXPECT_EQ(volume.totalCountOfFolders(), 0);
@@ -66,16 +66,30 @@ TEST(ProDOSVolumeReportedTest, BlankVolume) {
     EXPECT_TRUE(volume.fileHierarchy().empty());
 }
 
-TEST(ProDOSVolumeReportedTest, FreeCapacityCountsTheBlocksOfEveryEntry) {
-    ProDOSImageBuilder builder;
-    builder.putEntry(2, 1, entry("SAP", 2, 40, 3));
-    builder.putEntry(2, 2, entry("DIR", 0xD, 37, 1));
-    builder.putSubdirectoryKeyBlock(37, "DIR", 2, 2);
-    EXPECT_EQ(openVolume(builder).freeCapacityInBytes(), 141312);
-
-    // Never below zero.
-    builder.putEntry(2, 3, entry("HUGE", 1, 10, 65535));
-    EXPECT_EQ(openVolume(builder).freeCapacityInBytes(), 0);
+TEST(ProDOSVolumeReportedTest, FreeCapacityComesFromTheBitmap) {
+    struct Case {
+        const char* what;
+        int totalBlocks;
+        int bitmapPointer;
+        std::vector<std::pair<int64_t, uint8_t>> bytes;  // of the bitmap, from its first block
+        int64_t freeBlocks;
+    };
+    std::vector<std::pair<int64_t, uint8_t>> allSet;
+    for (int64_t at = 0; at < 512; ++at) allSet.emplace_back(at, 0xFF);
+    const std::vector<Case> cases{
+        {"one bit per block, the first block in the high bit", 280, 6, {{0, 0x01}, {1, 0x81}}, 3},
+        {"bits past the total blocks are not counted", 280, 6, allSet, 280},
+        {"a bitmap beyond the image is all in use", 280, 300, {}, 0},
+        {"so is its part beyond the image", 5000, 279, allSet, 4096},
+    };
+    for (const Case& c : cases) {
+        ProDOSImageBuilder builder;
+        builder.putEntry(2, 1, entry("SAP", 2, 40, 3));  // entries' blocks used play no part
+        ProDOSImageBuilder::put16(&builder.headerByte(35), c.bitmapPointer);
+        ProDOSImageBuilder::put16(&builder.headerByte(37), c.totalBlocks);
+        for (const auto& [at, value] : c.bytes) *builder.at(c.bitmapPointer, at) = value;
+        EXPECT_EQ(openVolume(builder).freeCapacityInBytes(), c.freeBlocks * 512) << c.what;
+    }
 }
 
 TEST(ProDOSVolumeReportedTest, CountsComeFromTheHeader) {
@@ -174,6 +188,26 @@ TEST(ProDOSVolumeReportedTest, SelfParentingEntriesEndTheWalk) {
     const auto hierarchy = volume.fileHierarchy();
     EXPECT_LT(hierarchy.size(), 20u);
     for (const auto& element : hierarchy) EXPECT_FALSE(volume.tree(element.item).empty());
+}
+
+TEST(ProDOSVolumeReportedTest, DeepTreeIsWalkedWhole) {
+    // 270 nested subdirectories, key blocks 7 to 276, and a file at the bottom.
+    constexpr int depth = 270;
+    ProDOSImageBuilder builder;
+    builder.putEntry(2, 1, entry("D0", 0xD, 7, 1));
+    for (int level = 0; level < depth; ++level) {
+        const int key = 7 + level;
+        builder.putSubdirectoryKeyBlock(key, "D" + std::to_string(level), level == 0 ? 2 : key - 1, 1);
+        if (level + 1 < depth) {
+            builder.putEntry(key, 1, entry("D" + std::to_string(level + 1), 0xD, key + 1, 1, key));
+        } else {
+            builder.putEntry(key, 1, entry("BOTTOM", 1, 277, 1, key));
+        }
+    }
+    const auto hierarchy = openVolume(builder).fileHierarchy();
+    ASSERT_EQ(hierarchy.size(), static_cast<size_t>(depth + 1));
+    EXPECT_EQ(hierarchy.back().item->name(), "BOTTOM");
+    EXPECT_EQ(hierarchy.back().level, depth);
 }
 
 TEST(ProDOSVolumeReportedTest, ApplesoftProgramsAreOfferedAsTheirListing) {

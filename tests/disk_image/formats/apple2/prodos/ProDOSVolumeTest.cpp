@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +17,9 @@
 #include "disk_image/formats/apple2/prodos/ProDOSVolumeDirectoryHeaderError.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolumeError.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolumeBitmap.hpp"
+#include "platform/FileSystem.hpp"
 #include "ProDOSImageBuilder.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
 namespace {
@@ -79,17 +85,18 @@ TEST(ProDOSVolumeTest, OpensAndLeavesTheHeaderOut) {
     EXPECT_EQ(volume->fileEntries()[0]->entryIndex, 1);
 }
 
-TEST(ProDOSVolumeTest, DOSOrderWithTheBootSignatureIsRearranged) {
+TEST(ProDOSVolumeTest, DOSOrderWithTheBootSignatureIsReadInPlace) {
     ProDOSImageBuilder builder;
     builder.putEntry(2, 1, file("HELLO", 1, 10, 5));
     fillCounting(builder, 10, 0x41);
-    const Bytes dos = builder.dosOrdered();
+    const ImageBytes dos(builder.dosOrdered());
     ASSERT_EQ(Bytes(dos.begin(), dos.begin() + 4), (Bytes{0x01, 0x38, 0xB0, 0x03}));
 
-    const auto volume = ProDOSVolume::fromImageData(ImageBytes(dos));
+    const auto volume = ProDOSVolume::fromImageData(dos);
     ASSERT_TRUE(volume);
-    EXPECT_TRUE(volume->disk().proDOSOrder);
-    EXPECT_EQ(volume->disk().structureData, builder.image);
+    EXPECT_FALSE(volume->disk().proDOSOrder);
+    EXPECT_EQ(volume->disk().structureData.data(), dos.data()) << "the input itself, not a copy";
+    // What goes into a partition or a volume file is in ProDOS block order.
     EXPECT_EQ(volume->dataBlockArray(), std::vector<Bytes>{builder.image});
     EXPECT_EQ(volume->dataInProDOSBlockOrder(), builder.image);
     EXPECT_EQ(volume->getFileContents(*volume->fileEntries()[0]), blockBytes(builder, 10, 5));
@@ -112,6 +119,27 @@ TEST(ProDOSVolumeTest, DOSOrderWithoutTheBootSignatureStaysInDOSOrder) {
     EXPECT_EQ(volume->dataInProDOSBlockOrder(), builder.image);
     EXPECT_EQ(volume->dataBlockArray(), std::vector<Bytes>{builder.image});
     EXPECT_EQ(volume->dataBlock(), builder.image);
+}
+
+// Peak resident memory of this process, in KiB.
+int64_t peakResidentKiB() {
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(ProDOSVolumeTest, ProbeOfAHugeInputCopiesNothing) {
+    // 1 GiB that begins with the boot signature and holds no volume in either
+    // order: a sparse file, mapped as files to analyse are.
+    const testing::TemporaryDirectory folder;
+    const std::string path = folder.file("huge.do");
+    std::ofstream(path, std::ios::binary).write("\x01\x38\xB0\x03", 4);
+    std::filesystem::resize_file(path, uintmax_t{1} << 30);
+    const ImageBytes huge = fs::readWholeFile(path);
+
+    const int64_t before = peakResidentKiB();
+    EXPECT_FALSE(ProDOSVolume::fromImageData(huge));
+    EXPECT_LT(peakResidentKiB() - before, 64 * 1024) << "KiB more at the peak";
 }
 
 TEST(ProDOSVolumeTest, TooShortImages) {
@@ -398,7 +426,6 @@ TEST(ProDOSVolumeTest, BlankVolumeOpensAsItWasMade) {
         EXPECT_EQ(reopened->volumeDirectoryHeader().totalBlocks, blocks);
         EXPECT_EQ(reopened->volumeDirectoryHeader().bitmapPointer, 6);
         EXPECT_EQ(reopened->numberOfChildrenOfItem(nullptr), 0);
-        EXPECT_EQ(reopened->freeCapacityInBytes(), blocks * 512);
 
         const ProDOSVolumeBitmap expected(blocks);
         const ImageBytes bitmap = reopened->disk().getBlockAtPosition(6, ProDOSVolumeBitmap::blockCount(blocks));
@@ -406,6 +433,7 @@ TEST(ProDOSVolumeTest, BlankVolumeOpensAsItWasMade) {
         int64_t free = 0;
         for (int64_t block = 0; block < blocks; ++block) free += expected.isBlockFree(block) ? 1 : 0;
         EXPECT_EQ(free, blocks - 6 - ProDOSVolumeBitmap::blockCount(blocks)) << blocks;
+        EXPECT_EQ(reopened->freeCapacityInBytes(), free * 512) << blocks;
     }
 }
 

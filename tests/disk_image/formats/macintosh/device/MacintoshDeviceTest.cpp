@@ -10,6 +10,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/Corpus.hpp"
+#include "support/ErrorExpectations.hpp"
 
 // Reading device images: the two real ones of the corpus and hand-made ones
 // for each rule of the reader.
@@ -364,19 +365,52 @@ TEST(MacintoshDeviceReading, DriversAreIdentifiedByTheirFirstBytes) {
     EXPECT_EQ(found.size(), drivers.size() + 1);
 }
 
-TEST(MacintoshDeviceReading, PartitionsBeyondTheImageAreUnreachable) {
+TEST(MacintoshDeviceReading, PartitionsPastTheEndAreListedWithoutVolumeOrDriver) {
+    struct Extent {
+        int64_t start;
+        int64_t size;
+        bool cutShort;
+    };
     for (const char* type : {"Apple_HFS", "Apple_MFS", "Apple_PRODOS", "Apple_Driver43", "Apple_Driver"}) {
-        SCOPED_TRACE(type);
-        EXPECT_EQ(blockError(handMadeDevice(512, 100, {{"Apple_partition_map", 1, 2}, {type, 90, 11}})),
-                  unreacheable);
-        EXPECT_EQ(blockError(handMadeDevice(512, 100, {{"Apple_partition_map", 1, 2}, {type, 0xFFFFFFFF, 0xFFFFFFFF}})),
-                  unreacheable);
-        const Bytes fits = handMadeDevice(512, 100, {{"Apple_partition_map", 1, 2}, {type, 90, 10}});
-        EXPECT_NO_THROW(MacintoshDevice{ImageBytes(fits)});
+        for (const Extent extent : {Extent{90, 11, true}, Extent{0xFFFFFFFF, 0xFFFFFFFF, true}, Extent{90, 10, false}}) {
+            SCOPED_TRACE(std::string(type) + " at " + std::to_string(extent.start));
+            const MacintoshDevice device{
+                ImageBytes(handMadeDevice(512, 100, {{"Apple_partition_map", 1, 2}, {type, extent.start, extent.size}}))};
+            ASSERT_EQ(device.partitionMap.partitions.size(), 2u);
+            const PartitionMapEntry& entry = device.partitionMap.partitions[1];
+            EXPECT_EQ(device.isCutShort(entry), extent.cutShort);
+            if (!extent.cutShort) continue;
+            EXPECT_EQ(entry.associatedVolume(), nullptr);
+            EXPECT_FALSE(entry.scsiDriver);
+            EXPECT_TRUE(device.volumeDescriptors.empty());
+            if (entry.isInteresting()) {
+                testing::expectError<MacintoshDeviceError>(MacintoshDeviceError::Case::partitionPastEndOfImage,
+                                                           [&] { device.volumeDescriptorForInterestingPartition(0); });
+            }
+        }
     }
     // Other kinds are not opened: their extent is not looked at.
-    EXPECT_NO_THROW(MacintoshDevice{
-        ImageBytes(handMadeDevice(512, 100, {{"Apple_partition_map", 1, 2}, {"Apple_Free", 90, 1000}}))});
+    const MacintoshDevice free{
+        ImageBytes(handMadeDevice(512, 100, {{"Apple_partition_map", 1, 2}, {"Apple_Free", 90, 1000}}))};
+    EXPECT_FALSE(free.isCutShort(free.partitionMap.partitions[1]));
+}
+
+// A dump that lost its last block: the map and every partition that lies
+// whole in it still read; the last volume is listed without its volume.
+TEST(MacintoshDeviceCorpus, DeviceMissingItsLastBlock) {
+    const auto image = corpusImage("apm/mr-combined.dsk");
+    if (!image) GTEST_SKIP() << "corpus image apm/mr-combined.dsk is absent";
+    const auto device = MacintoshDevice::fromImageData(image->slice(0, static_cast<int64_t>(image->size()) - 512));
+    ASSERT_TRUE(device);
+    EXPECT_EQ(startsOf(device->devicePartitions()), (std::vector<int64_t>{1, 5, 1605, 4485}));
+    ASSERT_NE(device->volumeForPartition(1), nullptr);
+    EXPECT_EQ(device->volumeForPartition(1)->volumeName(), "Apple II Setup");
+    ASSERT_NE(device->volumeForPartition(2), nullptr);
+    EXPECT_EQ(device->volumeForPartition(2)->volumeName(), "Untitled");
+    EXPECT_EQ(device->volumeForPartition(3), nullptr) << "the ProDOS volume lacks its last block";
+    EXPECT_EQ(device->volumeDescriptorForInterestingPartition(1).volumeType(), VolumeType::mfs);
+    testing::expectError<MacintoshDeviceError>(MacintoshDeviceError::Case::partitionPastEndOfImage,
+                                               [&] { device->volumeDescriptorForInterestingPartition(2); });
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ std::vector<FinderFlag> HFSCatalogLeafRecord::finderFlags(int64_t flagsWord) { r
 
 std::optional<std::vector<FinderFlag>> HFSCatalogLeafRecord::flags() const {
     if (const auto* file = fileRecord()) return finderFlags(file->filUsrWds.fdFlags);
-    if (const auto* folder = folderRecord()) return finderFlags(folder->dirFlags);
+    if (const auto* folder = folderRecord()) return finderFlags(folder->dirUsrInfo.frFlags);
     return std::nullopt;
 }
 

@@ -50,8 +50,9 @@ struct HFSCatalogLeafRecord : HFSBlockable<HFSCatalogLeafRecord>, VolumeItemRepr
     std::optional<Date> modificationDate() const override;
     // A folder leaf, also one whose folder record could not be read.
     bool isFolder() const override;
-    // From fdFlags of a file, from the folder record's own dirFlags of a
-    // folder (not the frFlags of its Finder information).
+    // From the Finder information of a file (fdFlags) or of a folder
+    // (frFlags of dirUsrInfo): that is where the Finder keeps a folder's
+    // invisibility, not in the record's own dirFlags.
     std::optional<std::vector<FinderFlag>> flags() const override;
     // The TypeList description of the file's type code, or "Unknown type".
     std::optional<std::string> kind() const override;

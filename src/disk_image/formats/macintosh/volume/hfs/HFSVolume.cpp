@@ -345,6 +345,10 @@ VolumeItem HFSVolume::child(int64_t index, const VolumeItem& ofItem) const {
 
 VolumeItem HFSVolume::volumeItem(const VolumeItem& item) const { return asLeaf(item) != nullptr ? item : nullptr; }
 
+std::optional<uint64_t> HFSVolume::folderKey(const VolumeItem& folder) const {
+    return static_cast<uint64_t>(folderBehind(folder));
+}
+
 VolumeItem HFSVolume::parentItem(const VolumeItem& item) const {
     const auto* leaf = asLeaf(item);
     const auto* built = navigation();

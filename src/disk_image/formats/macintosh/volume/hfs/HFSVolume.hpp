@@ -137,6 +137,9 @@ public:
     bool isItemExpandable(const VolumeItem& item) const override;
     VolumeItem child(int64_t index, const VolumeItem& ofItem) const override;
     VolumeItem volumeItem(const VolumeItem& item) const override;
+    // The folder ID whose children the item's are: its dirDirID, the root
+    // folder's for the root and for anything else.
+    std::optional<uint64_t> folderKey(const VolumeItem& folder) const override;
     // The folder record of the item's parent ID; items of the root folder
     // answer the root folder's record, which itself has no parent.
     VolumeItem parentItem(const VolumeItem& item) const override;

@@ -63,7 +63,7 @@ std::vector<FinderFlag> HFSPlusCatalogLeafRecord::finderFlags(int64_t flagsWord)
 
 std::optional<std::vector<FinderFlag>> HFSPlusCatalogLeafRecord::flags() const {
     if (const auto* file = data.fileRecord()) return finderFlags(file->userInfo.finderFlags);
-    if (const auto* folder = data.folderRecord()) return finderFlags(folder->flags);
+    if (const auto* folder = data.folderRecord()) return finderFlags(folder->userInfo.finderFlags);
     return std::nullopt;
 }
 

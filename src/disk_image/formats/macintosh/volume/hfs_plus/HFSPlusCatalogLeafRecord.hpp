@@ -56,8 +56,9 @@ struct HFSPlusCatalogLeafRecord : HFSPlusBlockable<HFSPlusCatalogLeafRecord>, Vo
     std::optional<Date> creationDate() const override;
     std::optional<Date> modificationDate() const override;
     bool isFolder() const override;
-    // From userInfo.finderFlags of a file; from a folder record's own flags
-    // field (not the Finder flags of its userInfo); nothing for a thread.
+    // From userInfo.finderFlags of a file or a folder: the Finder keeps a
+    // folder's invisibility there, not in the record's own flags field.
+    // Nothing for a thread.
     std::optional<std::vector<FinderFlag>> flags() const override;
     // The TypeList description of a file's type code, or "Unknown type".
     std::optional<std::string> kind() const override;

@@ -204,6 +204,10 @@ VolumeItem HFSPlusVolume::child(int64_t index, const VolumeItem& ofItem) const {
 
 VolumeItem HFSPlusVolume::volumeItem(const VolumeItem& item) const { return asLeaf(item) != nullptr ? item : nullptr; }
 
+std::optional<uint64_t> HFSPlusVolume::folderKey(const VolumeItem& folder) const {
+    return static_cast<uint64_t>(folderBehind(folder));
+}
+
 VolumeItem HFSPlusVolume::parentItem(const VolumeItem& item) const {
     const auto* leaf = asLeaf(item);
     if (leaf == nullptr) return nullptr;

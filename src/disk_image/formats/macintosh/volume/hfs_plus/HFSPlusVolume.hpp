@@ -103,7 +103,8 @@ public:
     void setWrapper(std::shared_ptr<const ImageWrapperRepresentable> wrapper) override;
     // presentableName().
     std::string volumeName() const override;
-    // The header's createDate and modifyDate, read as GMT.
+    // The header's createDate (kept in local time, read in the host's zone
+    // when the volume opened) and modifyDate (GMT).
     std::optional<Date> creationDate() const override;
     std::optional<Date> modificationDate() const override;
     // totalBlocks (or freeBlocks) allocation blocks: a 32-bit count times a
@@ -125,6 +126,9 @@ public:
     bool isItemExpandable(const VolumeItem& item) const override;
     VolumeItem child(int64_t index, const VolumeItem& ofItem) const override;
     VolumeItem volumeItem(const VolumeItem& item) const override;
+    // The folder ID whose children the item's are: its folderID, the root
+    // folder's for the root and for anything else.
+    std::optional<uint64_t> folderKey(const VolumeItem& folder) const override;
     // The folder record whose folder ID is the item's parent ID; nothing for
     // the root folder, for a folder that names itself as its parent, and for
     // anything but a leaf record.

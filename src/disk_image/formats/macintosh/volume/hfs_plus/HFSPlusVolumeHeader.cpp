@@ -22,7 +22,7 @@ HFSPlusVolumeHeader::HFSPlusVolumeHeader(const ImageBytes& block) {
     attributes = VolumeAttributes(reader.getLongInteger());
     lastMountedVersion = reader.getLongInteger();
     journalInfoBlock = reader.getLongInteger();
-    createDate = reader.getDateFromMacintoshIntegerValue();
+    createDate = reader.getLocalDateFromMacintoshIntegerValue();
     modifyDate = reader.getDateFromMacintoshIntegerValue();
     backupDate = reader.getDateFromMacintoshIntegerValue();
     checkedDate = reader.getDateFromMacintoshIntegerValue();
@@ -78,7 +78,7 @@ std::vector<Bytes> HFSPlusVolumeHeader::dataBlockArray() const {
         longInteger(attributes.rawValue),
         longInteger(lastMountedVersion),
         longInteger(journalInfoBlock),
-        date(createDate),
+        longInteger(HFSPlusReaderBlock::localMacintoshIntegerValue(createDate)),
         date(modifyDate),
         date(backupDate),
         date(checkedDate),

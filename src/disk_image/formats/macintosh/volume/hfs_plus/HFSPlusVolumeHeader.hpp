@@ -19,7 +19,8 @@ namespace zorv {
 
 // The HFS+ volume header: 512 bytes at byte 1024 of the volume, with an
 // alternate copy 1024 bytes before the volume's end. It holds the signature,
-// dates (GMT), file and folder counts, the allocation block size and count,
+// dates (the creation date in local time, as Mac OS keeps it, the three
+// others GMT), file and folder counts, the allocation block size and count,
 // and the fork records of the five special files (allocation bitmap, extents
 // overflow, catalog, attributes, startup).
 //

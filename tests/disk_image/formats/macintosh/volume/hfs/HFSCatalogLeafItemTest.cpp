@@ -101,10 +101,12 @@ TEST(HFSCatalogLeafItem, InvisibleFilesAndFolders) {
     const HFSCatalogLeafRecord file = fileLeaf("Desktop", "FNDR", 0x4000);
     EXPECT_EQ(file.flags(), std::vector<FinderFlag>{FinderFlag::kIsInvisible});
     EXPECT_TRUE(file.isInvisible());
-    // A folder answers from dirFlags, whatever its Finder information holds.
-    EXPECT_EQ(folderLeaf("F", 0x4000, 0).flags(), std::vector<FinderFlag>{FinderFlag::kIsInvisible});
-    EXPECT_TRUE(folderLeaf("F", 0x4000, 0).isInvisible());
-    EXPECT_FALSE(folderLeaf("F", 0, 0x4000).isInvisible());
+    // A folder answers from its Finder information (frFlags), as the Finder
+    // does, whatever the record's own dirFlags hold.
+    EXPECT_EQ(folderLeaf("F", 0, 0x4000).flags(), std::vector<FinderFlag>{FinderFlag::kIsInvisible});
+    EXPECT_TRUE(folderLeaf("F", 0, 0x4000).isInvisible());
+    EXPECT_EQ(folderLeaf("F", 0x4000, 0).flags(), std::vector<FinderFlag>{});
+    EXPECT_FALSE(folderLeaf("F", 0x4000, 0).isInvisible());
 }
 
 TEST(HFSCatalogLeafItem, FinderFlagsNeedAllTheirBits) {

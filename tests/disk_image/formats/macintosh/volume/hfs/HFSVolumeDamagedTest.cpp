@@ -98,7 +98,8 @@ void exercise(const HFSVolume& volume) {
     } catch (const BlockStructureDefinableError&) {
     }
     const auto hierarchy = volume.fileHierarchy();
-    EXPECT_LE(static_cast<int64_t>(hierarchy.size()), VolumeRepresentable::maxHierarchyVisits);
+    // Each folder ID is opened once, so no leaf is listed twice.
+    EXPECT_LE(hierarchy.size(), volume.catalogFile() ? volume.catalogFile()->leaves.size() : 0);
     for (const auto& element : hierarchy) {
         (void)volume.tree(element.item);
         (void)volume.parentItem(element.item);
@@ -246,6 +247,28 @@ TEST(HFSVolumeDamagedShapes, ExtremeFieldValuesStayBounded) {
         openAndExercise(damaged);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+}
+
+TEST(HFSVolumeDamagedShapes, FoldersSharingAnIDAreOpenedOnce) {
+    // Two folders at each of 24 levels, both with the ID the next level
+    // names as its parent: 2^24 paths through 48 folders.
+    SyntheticHfsVolume sample;
+    constexpr int64_t levels = 24;
+    for (int64_t level = 0; level < levels; ++level) {
+        for (const char* name : {"a", "b"}) {
+            sample.folders.push_back({level == 0 ? 2 : 99 + level, name, 100 + level, 0, 0, 0, 0});
+        }
+    }
+    const HFSVolume volume{ImageBytes(sample.build())};
+    const auto hierarchy = volume.fileHierarchy();
+    ASSERT_EQ(hierarchy.size(), 2u * levels);
+    for (int64_t level = 0; level < levels; ++level) {
+        // "a" is opened; "b", met after it with the same ID, is listed only.
+        EXPECT_EQ(hierarchy[static_cast<size_t>(level)].level, level);
+        EXPECT_EQ(hierarchy[static_cast<size_t>(level)].item->name(), "a");
+        EXPECT_EQ(hierarchy[static_cast<size_t>(2 * levels - 1 - level)].level, level);
+        EXPECT_EQ(hierarchy[static_cast<size_t>(2 * levels - 1 - level)].item->name(), "b");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, HFSVolumeDamaged,

@@ -7,6 +7,7 @@
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolumeHeader.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusTestImages.hpp"
+#include "support/ScopedTimeZone.hpp"
 
 namespace zorv {
 namespace {
@@ -33,6 +34,7 @@ Case errorOf(const ImageBytes& block) {
 }
 
 TEST(HFSPlusVolumeHeader, BlankHeaderBytes) {
+    const testing::ScopedTimeZone zone{"UTC"};  // where local time is GMT
     ByteBuilder expected;
     expected.text("H+").u16(4).u32(0).text("8.10").u32(0);
     for (int date = 0; date < 4; ++date) expected.u32(kMay2024Stored);
@@ -51,6 +53,32 @@ TEST(HFSPlusVolumeHeader, BlankHeaderBytes) {
     EXPECT_TRUE(header.structureData.empty());
     EXPECT_EQ(header.blockSize, 512);
     EXPECT_EQ(header.catalogFile.blockSize, 512);
+}
+
+TEST(HFSPlusVolumeHeader, CreationDateIsKeptInLocalTime) {
+    struct ZoneCase {
+        const char* zone;
+        int64_t hoursAheadOfGMT;  // on 2024-05-01
+    };
+    for (const ZoneCase& c : std::vector<ZoneCase>{{"UTC", 0},
+                                                   {"EST5EDT,M3.2.0,M11.1.0", -4},
+                                                   {"CET-1CEST,M3.5.0,M10.5.0/3", 2},
+                                                   {"JST-9", 9}}) {
+        const testing::ScopedTimeZone zone{c.zone};
+        const Bytes bytes = HFSPlusVolumeHeader(2048, "Untitled", 512, kMay2024).dataBlock();
+        EXPECT_EQ(Bytes(bytes.begin() + 16, bytes.begin() + 20),
+                  Bytes(ByteBuilder().u32(kMay2024Stored + c.hoursAheadOfGMT * 3600)))
+            << c.zone;
+        for (int date = 1; date < 4; ++date) {
+            EXPECT_EQ(Bytes(bytes.begin() + 16 + 4 * date, bytes.begin() + 20 + 4 * date),
+                      Bytes(ByteBuilder().u32(kMay2024Stored)))
+                << c.zone << ": the other dates stay GMT";
+        }
+        const HFSPlusVolumeHeader read{ImageBytes(bytes)};
+        EXPECT_EQ(read.createDate, kMay2024) << c.zone;
+        EXPECT_EQ(read.modifyDate, kMay2024) << c.zone;
+        EXPECT_EQ(read.dataBlock(), bytes) << c.zone;
+    }
 }
 
 TEST(HFSPlusVolumeHeader, BlocksForANewVolume) {
@@ -171,8 +199,16 @@ TEST(HFSPlusVolumeHeader, ReadsARealVolume) {
     // 7-Zip lists the root folder as created 2022-01-14 07:19:41 GMT. The
     // header's creation date is the one HFS+ date that Mac OS stores in
     // local time; the volume was made on a clock an hour ahead of GMT, and
-    // zorv reads it, like every HFS+ date, as GMT.
-    EXPECT_EQ(header.createDate.secondsSince1970, 1642144781 + 3600);
+    // reads so in such a zone. Elsewhere it names that wall-clock time.
+    for (const auto& [zone, secondsSince1970] : std::vector<std::pair<const char*, int64_t>>{
+                 {"CET-1CEST,M3.5.0,M10.5.0/3", 1642144781},
+                 {"UTC", 1642144781 + 3600},
+                 {"EST5EDT,M3.2.0,M11.1.0", 1642144781 + 6 * 3600}}) {
+        const testing::ScopedTimeZone scoped{zone};
+        const HFSPlusVolumeHeader inZone(block);
+        EXPECT_EQ(inZone.createDate.secondsSince1970, secondsSince1970) << zone;
+        EXPECT_EQ(inZone.dataBlock(), block.toBytes()) << zone;
+    }
 
     struct ForkCase {
         const HFSPlusForkDataStucture& fork;

@@ -228,11 +228,14 @@ TEST(HFSPlusVolume, ReportsTheHeader) {
     EXPECT_FALSE(volume.isBlockOccupied(0));
     EXPECT_FALSE(volume.isRangeOccupied(0, 999));
     EXPECT_EQ(volume.sizeInBlocks(), 1000);
-    // HFS+ dates are GMT: the host's time zone changes nothing.
-    for (const char* zone : {"UTC", "America/New_York", "Asia/Tokyo"}) {
+    // HFS+ dates are GMT, except the header's creation date, which Mac OS
+    // keeps in local time: read in the host's zone when the volume opens.
+    for (const auto& [zone, hoursAheadOfGMT] : std::vector<std::pair<const char*, int64_t>>{
+                 {"UTC", 0}, {"EST5EDT,M3.2.0,M11.1.0", -5}, {"JST-9", 9}}) {
         const testing::ScopedTimeZone timeZone(zone);
-        EXPECT_EQ(volume.creationDate(), Date{0xDE06D48D - kSecondsFrom1904To1970}) << zone;
-        EXPECT_EQ(volume.modificationDate(), Date{0xDE06D48E - kSecondsFrom1904To1970}) << zone;
+        const HFSPlusVolume opened = open(builder);
+        EXPECT_EQ(opened.creationDate(), Date{0xDE06D48D - kSecondsFrom1904To1970 - hoursAheadOfGMT * 3600}) << zone;
+        EXPECT_EQ(opened.modificationDate(), Date{0xDE06D48E - kSecondsFrom1904To1970}) << zone;
     }
 }
 
@@ -453,8 +456,8 @@ TEST(HFSPlusCatalogItems, FinderFlagsOfFilesAndFolders) {
          {FinderFlag::kIsOnDesk, FinderFlag::kColor, FinderFlag::kIsShared, FinderFlag::kHasNoINITs,
           FinderFlag::kHasBeenInited, FinderFlag::kHasCustomIcon, FinderFlag::kIsStationery, FinderFlag::kNameLocked,
           FinderFlag::kHasBundle, FinderFlag::kIsInvisible, FinderFlag::kIsAlias}},
-        {"folder: Finder flags are not read", true, 0, 0x4000, {}},
-        {"folder: record flags are", true, 0x4000, 0, {FinderFlag::kIsInvisible}},
+        {"folder: Finder flags are read", true, 0, 0x4000, {FinderFlag::kIsInvisible}},
+        {"folder: record flags are not", true, 0x4000, 0, {}},
     };
     for (const Case& c : cases) {
         testing::HFSPlusFileFields fields;
