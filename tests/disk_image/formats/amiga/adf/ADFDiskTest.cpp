@@ -295,7 +295,20 @@ TEST_P(ADFBlankVolumes, ReadBackWithValidChecksums) {
     const std::string path = folder.file("blank.adf");
     AmigaImageCreator creator(c.geometry, c.bootable, URL::fileURLWithPath(path));
     creator.create(false);
-    EXPECT_TRUE(fs::readWholeFile(path) == bytes);
+    // The root block carries the moment of creation, which may have moved on
+    // between the two builds: compare it apart from its dates and checksum.
+    Bytes written = fs::readWholeFile(path).toBytes();
+    ASSERT_EQ(written.size(), bytes.size());
+    Bytes expected = bytes;
+    const auto rootAt = static_cast<size_t>(at(c.root));
+    EXPECT_EQ(AmigaChecksum::calculatedChecksumValue(ByteView(written).subspan(rootAt, 512)), 0u);
+    for (Bytes* image : {&written, &expected}) {
+        std::fill_n(image->begin() + static_cast<std::ptrdiff_t>(rootAt) + 20, 4, 0);    // checksum
+        std::fill_n(image->begin() + static_cast<std::ptrdiff_t>(rootAt) + 420, 12, 0);   // bitmap change date
+        std::fill_n(image->begin() + static_cast<std::ptrdiff_t>(rootAt) + 472, 12, 0);   // volume change date
+        std::fill_n(image->begin() + static_cast<std::ptrdiff_t>(rootAt) + 484, 12, 0);   // creation date
+    }
+    EXPECT_TRUE(written == expected);
 
     const ImageParser parser{ImageBytes(bytes)};
     EXPECT_EQ(parser.imageFormat(), ImageFormat::adfVolume);
