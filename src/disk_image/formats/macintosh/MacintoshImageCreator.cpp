@@ -129,8 +129,12 @@ ConvertibleVolume convertibleVolume(const ImageParser& parser) {
         }
         default: throw noValidVolume();
     }
-    const auto wholeBlocks = static_cast<int64_t>(converted.bytes.size()) / VolumeDescriptor::defaultBlockSize;
-    converted.bytes = converted.bytes.slice(0, wholeBlocks * VolumeDescriptor::defaultBlockSize);
+    // A partial block at the end would be lost from the device: refused, as
+    // the image writer refuses bytes that are not whole blocks.
+    const auto byteCount = static_cast<int64_t>(converted.bytes.size());
+    if (byteCount % VolumeDescriptor::defaultBlockSize != 0) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidBlockSize, byteCount);
+    }
     return converted;
 }
 
