@@ -199,6 +199,21 @@ TEST_F(CliToVolumeCommandTest, SeveralConvertiblePartitionsNeedANumber) {
     EXPECT_EQ(fake.extractedVolumes[0].first, 1);
 }
 
+// A partition's type and name come from the disk: they cannot drive the terminal.
+TEST_F(CliToVolumeCommandTest, ControlCharactersOfPartitionsShowAsQuestionMarks) {
+    const auto partition = partitionSummary("HFS\x1B[2J", "Icon\r", 96, 2048, true);
+    fake.summary = macintoshDevice({partition});
+    EXPECT_EQ(runWith(fake, {"convert", "to-volume", input, output}).out,
+              "Image type: Macintosh Device (Macintosh)\n"
+              "Selecting partition 1: HFS?[2J (Icon?), Start: 96, Length: 2048\n");
+    fake.summary = macintoshDevice({partition, partition});
+    EXPECT_EQ(failureMessage(runWith(fake, {"convert", "to-volume", input, output}).err),
+              "Error: Unspecified partition to convert. Please specify one.\n"
+              "Convertible Partitions:\n"
+              "1:\tHFS?[2J (Icon?), Start: 96, Length: 2048\n"
+              "2:\tHFS?[2J (Icon?), Start: 96, Length: 2048\n\n");
+}
+
 TEST_F(CliToVolumeCommandTest, ADeviceWithoutVolumesHasNothingToConvert) {
     fake.summary = macintoshDevice({});
     const auto without = runWith(fake, {"convert", "to-volume", input, output});

@@ -630,6 +630,14 @@ TEST_F(CliReplaceLidoDevicesTest, UnknownEntriesAreNamedInEachStep) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, "Zorv_Unknown\nZorv_Unknown\n");
     EXPECT_EQ(LidoDevice::typeAt(readFile("apple.hda"), device.proDOSEntryBlock), "Zorv_Unknown");
+
+    // A type that would clear the screen is shown harmless, and copied as it is.
+    device.setEntryType(device.proDOSEntryBlock, "X\x1B[2J");
+    writeFile("escape.hda", device.image);
+    const auto escape = zorv({"convert", "replace-lido", "escape.hda", "escaped.hda"});
+    EXPECT_EQ(escape.exitStatus, 0);
+    EXPECT_EQ(escape.out, "X?[2J\nX?[2J\n");
+    EXPECT_EQ(LidoDevice::typeAt(readFile("escaped.hda"), device.proDOSEntryBlock), "X\x1B[2J");
 }
 
 }  // namespace
