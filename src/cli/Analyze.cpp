@@ -51,6 +51,12 @@ void Analyze::declareArguments(Arguments& arguments) {
                              fileHierarchy);
 }
 
+void Analyze::validate(std::ostream&) {
+    if (outputFile && fs::isSameFile(inputFile, *outputFile)) {
+        throw ValidationError("The output file is the input file: the report would replace the disk image.");
+    }
+}
+
 void Analyze::run(std::ostream& out) {
     const URL inputURL = URL::fileURLWithPath(inputFile);
     const ImageBytes bytes = fs::readWholeFile(inputURL.path());

@@ -71,6 +71,13 @@ ImageBytes readWholeFile(const std::string& path) {
     return ImageBytes(std::move(bytes));
 }
 
+bool isSameFile(const std::string& first, const std::string& second) {
+    struct stat firstInfo {};
+    struct stat secondInfo {};
+    return ::stat(first.c_str(), &firstInfo) == 0 && ::stat(second.c_str(), &secondInfo) == 0 &&
+           firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
+}
+
 int64_t availableCapacity(const std::string& path) {
     struct statvfs info {};
     if (::statvfs(path.c_str(), &info) != 0) throwErrno();

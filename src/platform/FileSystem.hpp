@@ -17,6 +17,10 @@ namespace zorv::fs {
 // touches), the bytes read whole otherwise.
 ImageBytes readWholeFile(const std::string& path);
 
+// Whether two paths name one existing file (the same device and inode, symbolic
+// links followed): a hard link, a link or another spelling of the same name.
+bool isSameFile(const std::string& first, const std::string& second);
+
 // Bytes available to an unprivileged user on the volume holding `path`.
 int64_t availableCapacity(const std::string& path);
 
