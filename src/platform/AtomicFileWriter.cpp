@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/FileSystem.hpp"
+
 namespace zorv {
 namespace {
 
@@ -48,29 +50,48 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-void writeFully(int fd, int64_t offset, ByteView bytes) {
+// Returns 0, or the errno of the failed write.
+int writeFully(int fd, int64_t offset, ByteView bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t count = ::pwrite(fd, bytes.data() + written, bytes.size() - written,
                                        static_cast<off_t>(offset + static_cast<int64_t>(written)));
         if (count < 0) {
             if (errno == EINTR) continue;
-            throwErrno();
+            return errno;
         }
         written += static_cast<size_t>(count);
     }
+    return 0;
 }
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath)
-    : target_(resolveTarget(targetPath)), folder_(folderOf(target_)) {}
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string name)
+    : name_(name.empty() ? targetPath : std::move(name)) {
+    try {
+        target_ = resolveTarget(targetPath);
+    } catch (const std::system_error& error) {
+        fail(error.code().value());
+    }
+    folder_ = folderOf(target_);
+}
+
+void AtomicFileWriter::fail(int error) const { throw std::system_error(error, std::generic_category(), name_); }
+
+int64_t AtomicFileWriter::availableCapacity() const {
+    try {
+        return fs::availableCapacity(folder_);
+    } catch (const std::system_error& error) {
+        fail(error.code().value());
+    }
+}
 
 void AtomicFileWriter::create() {
     if (fd_ >= 0) return;
     std::string pattern = folder_ + "/.zorv-XXXXXX";
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) throwErrno();
+    if (fd_ < 0) fail(errno);
     temporary_ = pattern;
     // mkstemp creates the file with 0600; give it what a plain create would.
     const mode_t mask = ::umask(0);
@@ -79,7 +100,7 @@ void AtomicFileWriter::create() {
         const int error = errno;
         ::close(fd_);
         ::unlink(temporary_.c_str());
-        throwErrno(error);
+        fail(error);
     }
 }
 
@@ -89,52 +110,54 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::refuseExistingTarget() const {
-    if (exists(target_)) throwErrno(EEXIST);
+    if (exists(target_)) fail(EEXIST);
 }
 
 void AtomicFileWriter::setSize(int64_t size) {
     create();
-    if (size < 0) throwErrno(EINVAL);
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwErrno();
+    if (size < 0) fail(EINVAL);
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(errno);
 }
 
 void AtomicFileWriter::writeAt(int64_t offset, ByteView bytes) {
-    if (offset < 0) throwErrno(EINVAL);
+    if (offset < 0) fail(EINVAL);
     create();
-    writeFully(fd_, offset, bytes);
+    if (const int error = writeFully(fd_, offset, bytes)) fail(error);
 }
 
 void AtomicFileWriter::commit(bool overwrite) {
     create();
-    if (::fsync(fd_) != 0) throwErrno();
+    if (::fsync(fd_) != 0) fail(errno);
     if (::close(fd_) != 0) {
         fd_ = -1;
-        throwErrno();
+        fail(errno);
     }
     fd_ = -1;
     if (overwrite) {
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) throwErrno();
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     } else if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) {
         // Some file systems (FAT on SD cards among them) lack the no-replace
         // rename: check, then rename.
-        if (errno != EINVAL && errno != ENOSYS) throwErrno();
-        if (exists(target_)) throwErrno(EEXIST);
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) throwErrno();
+        if (errno != EINVAL && errno != ENOSYS) fail(errno);
+        if (exists(target_)) fail(EEXIST);
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     }
     temporary_.clear();
 }
 
-void AtomicFileWriter::writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes) {
-    if (offset < 0) throwErrno(EINVAL);
+void AtomicFileWriter::writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes,
+                                             const std::string& name) {
+    const auto fail = [&](int error) {
+        throw std::system_error(error, std::generic_category(), name.empty() ? path : name);
+    };
+    if (offset < 0) fail(EINVAL);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) throwErrno();
-    try {
-        writeFully(fd, offset, bytes);
-    } catch (...) {
+    if (fd < 0) fail(errno);
+    if (const int error = writeFully(fd, offset, bytes)) {
         ::close(fd);
-        throw;
+        fail(error);
     }
-    if (::close(fd) != 0) throwErrno();
+    if (::close(fd) != 0) fail(errno);
 }
 
 }  // namespace zorv

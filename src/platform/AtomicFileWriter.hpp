@@ -17,16 +17,19 @@ namespace zorv {
 //
 // A target that is a symbolic link is written through (its destination is
 // replaced, the link stays). The new file gets the permissions a plain create
-// would give it (0666 less the umask). Failures throw std::system_error.
+// would give it (0666 less the umask). Failures throw std::system_error naming
+// the target as the user typed it (`name`), whichever file failed.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(const std::string& targetPath);
+    explicit AtomicFileWriter(const std::string& targetPath, std::string name = {});
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     // The folder the file will land in (after resolving a symbolic link).
     const std::string& folder() const { return folder_; }
+    // Bytes an unprivileged user may still write in that folder's volume.
+    int64_t availableCapacity() const;
     // Creates the temporary file (done by the first write if not called).
     void create();
     // Throws EEXIST when the target exists (used before any work when the
@@ -40,9 +43,14 @@ public:
     void commit(bool overwrite);
 
     // Writes bytes into an existing file at an offset, keeping its other bytes.
-    static void writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes);
+    // Errors name `name` (`path` when empty).
+    static void writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes,
+                                      const std::string& name = {});
 
 private:
+    [[noreturn]] void fail(int error) const;
+
+    std::string name_;
     std::string target_;
     std::string folder_;
     std::string temporary_;

@@ -141,7 +141,7 @@ TEST_F(CliToDeviceCommandTest, AMissingInputShowsTheReadErrorAlone) {
     const auto outcome = runWith(fake, {"convert", "to-device", folder.file("absent.img"), output});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "Error: No such file or directory\n");
+    EXPECT_EQ(outcome.err, "Error: " + folder.file("absent.img") + ": No such file or directory\n");
     EXPECT_TRUE(fake.detectedPaths.empty());
 }
 

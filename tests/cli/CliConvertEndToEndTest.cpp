@@ -230,8 +230,8 @@ TEST_F(CliToDeviceEndToEndTest, RefusalsInTheirOrder) {
         std::string err;
     };
     const std::vector<Case> cases{
-        {"absent.img", 1, "", "Error: No such file or directory\n"},
-        {".", 1, "", "Error: Is a directory\n"},
+        {"absent.img", 1, "", "Error: absent.img: No such file or directory\n"},
+        {".", 1, "", "Error: .: Is a directory\n"},
         {"short.img", 1, "", "Error: nonParseableImage\n"},
         {"noise.img", 1, "", "Error: unknownVolumeType\n"},
         {"zeros.img", 64, "Image type: Empty Volume (Unknown)\n", refused},
@@ -569,7 +569,7 @@ TEST_F(CliReplaceLidoDevicesTest, AnExistingOutputFileIsRefused) {
     const auto run = zorv({"convert", "replace-lido", "lido.hda", "apple.hda"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Error: File exists\n");
+    EXPECT_EQ(run.err, "Error: apple.hda: File exists\n");
     EXPECT_EQ(readText("apple.hda"), "keep me");
 }
 
@@ -607,7 +607,7 @@ TEST_F(CliReplaceLidoDevicesTest, RefusalsInTheirOrder) {
     writeFile("apple.hda", deviceImage(3000, {VolumeDescriptor::newBlankVolume("HD", 0, 2904, VolumeType::hfs)}));
     const std::string notADevice = "Non convertible image type. This subcommand only runs on Macintosh device images.";
     const std::vector<std::tuple<std::string, int, std::string>> cases{
-        {"absent.hda", 1, "Error: No such file or directory\n"},
+        {"absent.hda", 1, "Error: absent.hda: No such file or directory\n"},
         {"short.img", 1, "Error: nonParseableImage\n"},
         {"volume.img", 64, failure(notADevice)},
         {"zeros.img", 64, failure(notADevice)},

@@ -222,6 +222,23 @@ TEST_F(CliEndToEndTest, EmptyImageWriterErrors) {
     EXPECT_EQ(listing(folder.path()), std::vector<std::string>{"sub"});
 }
 
+// A file error says which file, as the user typed its name.
+TEST_F(CliEndToEndTest, OutputsInAMissingFolderNameTheFile) {
+    ASSERT_EQ(zorv({"create", "mac-device", "device.hda", "-sM", "1"}).exitStatus, 0);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"create", "empty-image", "-sB", "1024", "missing/empty.img"}, "missing/empty.img"},
+        {{"create", "mac-device", "missing/device.hda", "-sM", "1"}, "missing/device.hda"},
+        {{"analyze", "device.hda", "missing/report.json"}, "missing/report.json"},
+        {{"convert", "to-volume", "device.hda", "missing/volume.img"}, "missing/volume.img"},
+    };
+    for (const auto& [arguments, name] : cases) {
+        const auto run = zorv(arguments);
+        EXPECT_EQ(run.exitStatus, 1) << name;
+        EXPECT_EQ(run.err, "Error: " + name + ": No such file or directory\n");
+    }
+    EXPECT_EQ(listing(folder.path()), std::vector<std::string>{"device.hda"});
+}
+
 TEST_F(CliEndToEndTest, MacDeviceValidationInItsOrder) {
     const std::string usage =
         usageLines("zorv create mac-device [<output-file>] [--size-in-mb <size-in-mb>] [--scsi-id <scsi-id>]",
@@ -258,10 +275,10 @@ TEST_F(CliEndToEndTest, AnalyzeUsageAndReadErrors) {
     const auto absent = zorv({"analyze", "absent.img"});
     EXPECT_EQ(absent.exitStatus, 1);
     EXPECT_EQ(absent.out, "");
-    EXPECT_EQ(absent.err, "Error: No such file or directory\n");
+    EXPECT_EQ(absent.err, "Error: absent.img: No such file or directory\n");
     const auto directory = zorv({"analyze", "."});
     EXPECT_EQ(directory.exitStatus, 1);
-    EXPECT_EQ(directory.err, "Error: Is a directory\n");
+    EXPECT_EQ(directory.err, "Error: .: Is a directory\n");
 }
 
 TEST_F(CliEndToEndTest, ConvertUsageAndReadErrors) {
@@ -280,7 +297,7 @@ TEST_F(CliEndToEndTest, ConvertUsageAndReadErrors) {
         const auto absent = zorv({"convert", command, "absent.img", "out.img"});
         EXPECT_EQ(absent.exitStatus, 1) << command;
         EXPECT_EQ(absent.out, "") << command;  // no image-type line before a read error
-        EXPECT_EQ(absent.err, "Error: No such file or directory\n") << command;
+        EXPECT_EQ(absent.err, "Error: absent.img: No such file or directory\n") << command;
     }
     EXPECT_TRUE(listing(folder.path()).empty());
 }

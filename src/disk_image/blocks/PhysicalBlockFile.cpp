@@ -47,10 +47,10 @@ void PhysicalBlockFile::patchBlock(int64_t block, int64_t offsetInBlock, ByteVie
 
 void PhysicalBlockFile::generateFile(bool overwrite) const {
     if (sizeInBytes < 0) throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
-    AtomicFileWriter writer(fileURL_.path());
+    AtomicFileWriter writer(fileURL_.path(), fileURL_.relativePath());
     if (!overwrite) writer.refuseExistingTarget();
     // The capacity that matters is that of the volume that will hold the file.
-    if (fs::availableCapacity(writer.folder()) < sizeInBytes) {
+    if (writer.availableCapacity() < sizeInBytes) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
     }
     // Extending the file reads as zeros: the same bytes on disk as writing
@@ -65,7 +65,8 @@ void PhysicalBlockFile::generateFile(bool overwrite) const {
 
 void PhysicalBlockFile::replaceBlockInGeneratedFile(int64_t block, ByteView blockData) const {
     checkRun(block, static_cast<int64_t>(blockData.size()));
-    AtomicFileWriter::writeIntoExistingFile(fileURL_.path(), checked::mul(block, blockSize_), blockData);
+    AtomicFileWriter::writeIntoExistingFile(fileURL_.path(), checked::mul(block, blockSize_), blockData,
+                                           fileURL_.relativePath());
 }
 
 void setExtendedAttribute(const URL& file, ByteView data, const std::string& name) {

@@ -79,9 +79,9 @@ void writeImageFile(const URL& fileURL, int64_t sizeInBytes, ByteView base, cons
             throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
         }
     }
-    AtomicFileWriter writer(fileURL.path());
+    AtomicFileWriter writer(fileURL.path(), fileURL.relativePath());
     if (!overwrite) writer.refuseExistingTarget();
-    if (fs::availableCapacity(writer.folder()) < sizeInBytes) {
+    if (writer.availableCapacity() < sizeInBytes) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
     }
     writer.create();
@@ -232,7 +232,7 @@ void MacintoshImageCreator::partition(const std::vector<VolumeDescriptor>& volum
 }
 
 void MacintoshImageCreator::createFromVolumeFile(const URL& fileURL, const URL& volumeURL) {
-    const ImageBytes fileBytes = fs::readWholeFile(volumeURL.path());
+    const ImageBytes fileBytes = fs::readWholeFile(volumeURL);
     const ImageParser parser(fileBytes, volumeURL);
     const ConvertibleVolume volume = convertibleVolume(parser);
     const auto sizeInBlocks = static_cast<int64_t>(volume.bytes.size()) / defaultBlockSize;
@@ -270,7 +270,7 @@ void MacintoshImageCreator::createFromVolumeDescriptor(const URL& fileURL, const
 }
 
 void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition, const URL& deviceImageURL) {
-    const ImageBytes bytes = fs::readWholeFile(deviceImageURL.path());
+    const ImageBytes bytes = fs::readWholeFile(deviceImageURL);
     const ImageParser parser(bytes, deviceImageURL);
     const auto* device = dynamic_cast<const MacintoshDevice*>(parser.device().get());
     if (device == nullptr) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
