@@ -8,6 +8,7 @@
 #include "disk_image/parser/DetectionImages.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
+#include "support/FifoReader.hpp"
 #include "support/HfsTool.hpp"
 #include "support/LidoDevice.hpp"
 #include "support/QueuedImage.hpp"
@@ -197,6 +198,18 @@ TEST_F(CliToDeviceEndToEndTest, AnExistingFileIsReplacedAndTheNameKeptAsTyped) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(readFile("my device").size(), (21u + 99) * 512);
     EXPECT_EQ(listing(), (std::vector<std::string>{"my device", "volume.img"}));
+}
+
+// A named pipe (or a device) is written into, never replaced by a file.
+TEST_F(CliToDeviceEndToEndTest, ANamedPipeIsWrittenIntoAndStaysAPipe) {
+    writeFile("volume.img", hfsVolume());
+    ASSERT_EQ(zorv({"convert", "to-device", "volume.img", "device.hda"}).exitStatus, 0);
+    FifoReader pipe(path("pipe.hda"));
+    const auto run = zorv({"convert", "to-device", "volume.img", "pipe.hda"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(pipe.finish(), readFile("device.hda"));
+    EXPECT_TRUE(std::filesystem::is_fifo(path("pipe.hda")));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"device.hda", "pipe.hda", "volume.img"}));
 }
 
 TEST_F(CliToDeviceEndToEndTest, ADiskCopyImageConvertsAsTheVolumeItHolds) {

@@ -8,6 +8,7 @@
 
 #include "cli/ZORV.hpp"
 #include "cli/ZorvProcess.hpp"
+#include "support/FifoReader.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 // These run the built zorv binary in a fresh folder and check what a user
@@ -209,6 +210,14 @@ TEST_F(CliEndToEndTest, EmptyImageRefusalsWriteNothing) {
         EXPECT_EQ(run.err, "Error: " + message + "\n" + usage);
         EXPECT_TRUE(listing(folder.path()).empty()) << message;
     }
+}
+
+TEST_F(CliEndToEndTest, EmptyImageIntoANamedPipe) {
+    FifoReader pipe(folder.file("pipe.img"));
+    const auto run = zorv({"create", "empty-image", "-sB", "2500000", "pipe.img"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(pipe.finish(), Bytes(2500000, 0));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder.file("pipe.img")));
 }
 
 TEST_F(CliEndToEndTest, EmptyImageWriterErrors) {

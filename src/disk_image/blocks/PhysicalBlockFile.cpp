@@ -53,14 +53,9 @@ void PhysicalBlockFile::generateFile(bool overwrite) const {
     if (writer.availableCapacity() < sizeInBytes) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
     }
-    // Extending the file reads as zeros: the same bytes on disk as writing
-    // them, at no cost for a multi-gigabyte image.
-    writer.create();
-    writer.setSize(sizeInBytes);
-    for (const auto& [block, bytes] : blocksToInstall_) {
-        writer.writeAt(checked::mul(block, blockSize_), bytes);
-    }
-    writer.commit(overwrite);
+    std::vector<AtomicFileWriter::Piece> pieces;
+    for (const auto& [block, bytes] : blocksToInstall_) pieces.push_back({checked::mul(block, blockSize_), bytes});
+    writer.write(sizeInBytes, pieces, overwrite);
 }
 
 void PhysicalBlockFile::replaceBlockInGeneratedFile(int64_t block, ByteView blockData) const {

@@ -84,11 +84,10 @@ void writeImageFile(const URL& fileURL, int64_t sizeInBytes, ByteView base, cons
     if (writer.availableCapacity() < sizeInBytes) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
     }
-    writer.create();
-    writer.setSize(sizeInBytes);
-    if (!base.empty()) writer.writeAt(0, base.first(std::min(base.size(), static_cast<size_t>(sizeInBytes))));
-    for (const Run& run : runs) writer.writeAt(run.block * MacintoshImageCreator::defaultBlockSize, run.bytes);
-    writer.commit(overwrite);
+    std::vector<AtomicFileWriter::Piece> pieces;
+    if (!base.empty()) pieces.push_back({0, base.first(std::min(base.size(), static_cast<size_t>(sizeInBytes)))});
+    for (const Run& run : runs) pieces.push_back({run.block * MacintoshImageCreator::defaultBlockSize, run.bytes});
+    writer.write(sizeInBytes, pieces, overwrite);
 }
 
 // The volume a conversion places in a device: its partition name, kind and
