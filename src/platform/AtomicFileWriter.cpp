@@ -13,6 +13,7 @@
 
 #include "data_access/CheckedMath.hpp"
 #include "platform/FileSystem.hpp"
+#include "platform/InterruptCleanup.hpp"
 
 namespace zorv {
 namespace {
@@ -123,9 +124,13 @@ int64_t AtomicFileWriter::availableCapacity() const {
 void AtomicFileWriter::create() {
     if (fd_ >= 0) return;
     std::string pattern = folder_ + "/.zorv-XXXXXX";
+    // An interruption removes the file; none can come between its creation
+    // and its registration.
+    const InterruptCleanup::Section section;
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) fail(errno);
     temporary_ = pattern;
+    InterruptCleanup::add(temporary_);
     // mkstemp creates the file with 0600; give it what a plain create would.
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -134,7 +139,11 @@ void AtomicFileWriter::create() {
 
 AtomicFileWriter::~AtomicFileWriter() {
     if (fd_ >= 0) ::close(fd_);
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty()) {
+        const InterruptCleanup::Section section;
+        ::unlink(temporary_.c_str());
+        InterruptCleanup::remove(temporary_);
+    }
 }
 
 void AtomicFileWriter::refuseExistingTarget() const {
@@ -168,6 +177,9 @@ void AtomicFileWriter::commit(bool overwrite) {
         fail(errno);
     }
     fd_ = -1;
+    // Once renamed, the file is the target: an interruption no longer
+    // removes it.
+    const InterruptCleanup::Section section;
     if (overwrite) {
         if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     } else if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) {
@@ -177,6 +189,7 @@ void AtomicFileWriter::commit(bool overwrite) {
         if (exists(target_)) fail(EEXIST);
         if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     }
+    InterruptCleanup::remove(temporary_);
     temporary_.clear();
 }
 

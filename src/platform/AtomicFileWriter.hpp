@@ -10,8 +10,9 @@ namespace zorv {
 
 // Writes a new file without ever exposing a half-written one: the bytes go to
 // a temporary file in the target's folder, which replaces the target only
-// once every byte is written. A write that fails removes its temporary file
-// and leaves the target as it was.
+// once every byte is written. A write that fails, or that an interruption of
+// the process stops (SIGINT, SIGTERM, SIGHUP), removes its temporary file and
+// leaves the target as it was.
 //
 // Only a missing target or a regular file is replaced that way. Any other
 // existing target (a named pipe, /dev/null, a disk device) is written into
