@@ -15,10 +15,13 @@ namespace zorv::cli {
 namespace {
 
 // Writes the report in one go, in place (not through a temporary file),
-// replacing a file of that name.
+// replacing a file of that name. Errors name the file as the user typed it.
 void writeReportFile(const URL& fileURL, const std::string& report) {
+    const auto fail = [&](int error) {
+        throw std::system_error(error, std::generic_category(), fileURL.relativePath());
+    };
     const int fd = ::open(fileURL.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw std::system_error(errno, std::generic_category());
+    if (fd < 0) fail(errno);
     size_t written = 0;
     while (written < report.size()) {
         const ssize_t count = ::write(fd, report.data() + written, report.size() - written);
@@ -26,11 +29,11 @@ void writeReportFile(const URL& fileURL, const std::string& report) {
             if (errno == EINTR) continue;
             const int error = errno;
             ::close(fd);
-            throw std::system_error(error, std::generic_category());
+            fail(error);
         }
         written += static_cast<size_t>(count);
     }
-    if (::close(fd) != 0) throw std::system_error(errno, std::generic_category());
+    if (::close(fd) != 0) fail(errno);
 }
 
 }  // namespace
@@ -51,9 +54,15 @@ void Analyze::declareArguments(Arguments& arguments) {
                              fileHierarchy);
 }
 
+void Analyze::validate(std::ostream&) {
+    if (outputFile && fs::isSameFile(inputFile, *outputFile)) {
+        throw ValidationError("The output file is the input file: the report would replace the disk image.");
+    }
+}
+
 void Analyze::run(std::ostream& out) {
     const URL inputURL = URL::fileURLWithPath(inputFile);
-    const ImageBytes bytes = fs::readWholeFile(inputURL.path());
+    const ImageBytes bytes = fs::readWholeFile(inputURL);
     const AnalysisReport result =
         library_.analyzeImage(bytes, inputURL, fileHierarchy, outputFile ? ReportForm::json : ReportForm::text);
     // An empty volume has no report (its block size is 0): only its

@@ -16,6 +16,9 @@ public:
 
     CommandConfiguration configuration() const override;
     void declareArguments(Arguments& arguments) override;
+    // Refuses an output file that is the input file: the report would
+    // replace the user's disk image.
+    void validate(std::ostream& out) override;
     void run(std::ostream& out) override;
 
     std::string inputFile;

@@ -14,7 +14,7 @@ URL ConvertGlobalOptions::inputURL() const { return URL::fileURLWithPath(inputFi
 
 URL ConvertGlobalOptions::outputURL() const { return URL::fileURLWithPath(outputFile); }
 
-ImageBytes ConvertGlobalOptions::readInput() const { return fs::readWholeFile(inputURL().path()); }
+ImageBytes ConvertGlobalOptions::readInput() const { return fs::readWholeFile(inputURL()); }
 
 std::string imageTypeLine(const ImageSummary& summary) {
     return "Image type: " + summary.formatName + " (" + summary.computerClass + ")";

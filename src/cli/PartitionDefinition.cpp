@@ -56,7 +56,7 @@ std::vector<PartitionDefinition> partitionLayoutFromOptionText(const std::string
 }
 
 std::vector<PartitionDefinition> partitionLayoutFromFile(const std::string& path) {
-    const ImageBytes document = fs::readWholeFile(URL::fileURLWithPath(path).path());
+    const ImageBytes document = fs::readWholeFile(URL::fileURLWithPath(path));
     return decodePartitionLayout(document);
 }
 

@@ -4,12 +4,13 @@
 
 #include "cli/Arguments.hpp"
 #include "cli/ZORVError.hpp"
+#include "data_access/TextEncoding.hpp"
 
 namespace zorv::cli {
 namespace {
 
 std::string partitionDescription(const PartitionSummary& partition) {
-    return partition.typeLabel + " (" + partition.name + "), Start: " + std::to_string(partition.startBlock) +
+    return printableText(partition.typeLabel) + " (" + printableText(partition.name) + "), Start: " + std::to_string(partition.startBlock) +
            ", Length: " + std::to_string(partition.sizeInBlocks);
 }
 

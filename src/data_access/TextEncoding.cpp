@@ -351,4 +351,22 @@ std::string trimControlCharacters(std::string_view utf8) {
     return std::string(utf8.substr(begin, end - begin));
 }
 
+std::string printableText(std::string_view utf8) {
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (size_t index = 0; index < utf8.size(); ++index) {
+        const auto byte = static_cast<uint8_t>(utf8[index]);
+        // C1 controls are U+0080-U+009F: 0xC2 followed by 0x80-0x9F in UTF-8.
+        const bool c1 = byte == 0xC2 && index + 1 < utf8.size() && static_cast<uint8_t>(utf8[index + 1]) >= 0x80 &&
+                        static_cast<uint8_t>(utf8[index + 1]) <= 0x9F;
+        if (byte < 0x20 || byte == 0x7F || c1) {
+            shown += '?';
+            if (c1) ++index;
+        } else {
+            shown += static_cast<char>(byte);
+        }
+    }
+    return shown;
+}
+
 }  // namespace zorv

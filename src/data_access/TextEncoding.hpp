@@ -37,4 +37,10 @@ size_t characterCount(std::string_view utf8);
 // malformed UTF-8 sequence, which is left in place.
 std::string trimControlCharacters(std::string_view utf8);
 
+// The text as shown to people on a terminal: each control character (U+0000-U+001F and
+// U+007F-U+009F) becomes "?", as `ls` shows names, so that a name read from a disk can neither
+// move the cursor, clear the screen nor break a line. Everything else, malformed UTF-8
+// included, is kept as it is.
+std::string printableText(std::string_view utf8);
+
 }  // namespace zorv

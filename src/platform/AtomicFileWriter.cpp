@@ -4,11 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
+
+#include "data_access/CheckedMath.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/InterruptCleanup.hpp"
 
 namespace zorv {
 namespace {
@@ -48,93 +53,205 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-void writeFully(int fd, int64_t offset, ByteView bytes) {
+// Returns 0, or the errno of the failed write.
+int writeFully(int fd, int64_t offset, ByteView bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t count = ::pwrite(fd, bytes.data() + written, bytes.size() - written,
                                        static_cast<off_t>(offset + static_cast<int64_t>(written)));
         if (count < 0) {
             if (errno == EINTR) continue;
-            throwErrno();
+            return errno;
         }
         written += static_cast<size_t>(count);
     }
+    return 0;
 }
+
+// The same at the current position, for targets that cannot seek (a pipe).
+int writeSequentially(int fd, ByteView bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        written += static_cast<size_t>(count);
+    }
+    return 0;
+}
+
+// A target that exists and is not a regular file, links followed.
+bool isExistingSpecialFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// Bytes written in place go out in chunks of this size, from first to last.
+constexpr int64_t inPlaceChunkSize = 1 << 20;
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath)
-    : target_(resolveTarget(targetPath)), folder_(folderOf(target_)) {}
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string name)
+    : name_(name.empty() ? targetPath : std::move(name)) {
+    if (isExistingSpecialFile(targetPath)) {
+        // Opened by the name given: the kernel follows the links, /dev/stdout
+        // included, whose destination may be no path at all (a pipe).
+        writesInPlace_ = true;
+        target_ = targetPath;
+    } else {
+        try {
+            target_ = resolveTarget(targetPath);
+        } catch (const std::system_error& error) {
+            fail(error.code().value());
+        }
+    }
+    folder_ = folderOf(target_);
+}
+
+void AtomicFileWriter::fail(int error) const { throw std::system_error(error, std::generic_category(), name_); }
+
+int64_t AtomicFileWriter::availableCapacity() const {
+    if (writesInPlace_) return INT64_MAX;
+    try {
+        return fs::availableCapacity(folder_);
+    } catch (const std::system_error& error) {
+        fail(error.code().value());
+    }
+}
 
 void AtomicFileWriter::create() {
     if (fd_ >= 0) return;
     std::string pattern = folder_ + "/.zorv-XXXXXX";
+    // An interruption removes the file; none can come between its creation
+    // and its registration.
+    const InterruptCleanup::Section section;
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) throwErrno();
+    if (fd_ < 0) fail(errno);
     temporary_ = pattern;
+    InterruptCleanup::add(temporary_);
     // mkstemp creates the file with 0600; give it what a plain create would.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    if (::fchmod(fd_, 0666 & ~mask) != 0) {
-        const int error = errno;
-        ::close(fd_);
-        ::unlink(temporary_.c_str());
-        throwErrno(error);
-    }
+    if (::fchmod(fd_, 0666 & ~mask) != 0) fail(errno);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
     if (fd_ >= 0) ::close(fd_);
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty()) {
+        const InterruptCleanup::Section section;
+        ::unlink(temporary_.c_str());
+        InterruptCleanup::remove(temporary_);
+    }
 }
 
 void AtomicFileWriter::refuseExistingTarget() const {
-    if (exists(target_)) throwErrno(EEXIST);
+    if (writesInPlace_ || exists(target_)) fail(EEXIST);
 }
 
-void AtomicFileWriter::setSize(int64_t size) {
+void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, bool overwrite) {
+    if (size < 0) fail(EINVAL);
+    for (const Piece& piece : pieces) {
+        if (piece.offset < 0) fail(EINVAL);
+    }
+    if (writesInPlace_) {
+        if (!overwrite) fail(EEXIST);
+        writeInPlace(size, pieces);
+        return;
+    }
     create();
-    if (size < 0) throwErrno(EINVAL);
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throwErrno();
-}
-
-void AtomicFileWriter::writeAt(int64_t offset, ByteView bytes) {
-    if (offset < 0) throwErrno(EINVAL);
-    create();
-    writeFully(fd_, offset, bytes);
+    // Extending the file reads as zeros: the same bytes on disk as writing
+    // them, at no cost for a multi-gigabyte image.
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(errno);
+    for (const Piece& piece : pieces) {
+        if (const int error = writeFully(fd_, piece.offset, piece.bytes)) fail(error);
+    }
+    commit(overwrite);
 }
 
 void AtomicFileWriter::commit(bool overwrite) {
-    create();
-    if (::fsync(fd_) != 0) throwErrno();
+    if (::fsync(fd_) != 0) fail(errno);
     if (::close(fd_) != 0) {
         fd_ = -1;
-        throwErrno();
+        fail(errno);
     }
     fd_ = -1;
+    // Once renamed, the file is the target: an interruption no longer
+    // removes it.
+    const InterruptCleanup::Section section;
     if (overwrite) {
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) throwErrno();
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     } else if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) {
         // Some file systems (FAT on SD cards among them) lack the no-replace
         // rename: check, then rename.
-        if (errno != EINVAL && errno != ENOSYS) throwErrno();
-        if (exists(target_)) throwErrno(EEXIST);
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) throwErrno();
+        if (errno != EINVAL && errno != ENOSYS) fail(errno);
+        if (exists(target_)) fail(EEXIST);
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) fail(errno);
     }
+    InterruptCleanup::remove(temporary_);
     temporary_.clear();
 }
 
-void AtomicFileWriter::writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes) {
-    if (offset < 0) throwErrno(EINVAL);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) throwErrno();
-    try {
-        writeFully(fd, offset, bytes);
-    } catch (...) {
-        ::close(fd);
-        throw;
+// A pipe takes bytes only in order, so the file is put together chunk by
+// chunk: zeros, then the part of each piece that falls in the chunk, in the
+// pieces' order so that a later piece wins. A sweep over the pieces sorted by
+// offset keeps the work in proportion to the file and the pieces.
+void AtomicFileWriter::writeInPlace(int64_t size, const std::vector<Piece>& pieces) const {
+    const auto pieceEnd = [](const Piece& piece) {
+        return checked::add(piece.offset, static_cast<int64_t>(piece.bytes.size()));
+    };
+    int64_t end = size;
+    std::vector<size_t> byOffset(pieces.size());
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        end = std::max(end, pieceEnd(pieces[index]));
+        byOffset[index] = index;
     }
-    if (::close(fd) != 0) throwErrno();
+    std::stable_sort(byOffset.begin(), byOffset.end(),
+                     [&](size_t a, size_t b) { return pieces[a].offset < pieces[b].offset; });
+
+    const int fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) fail(errno);
+    size_t nextPiece = 0;
+    std::vector<size_t> active;  // indices of the pieces that reach into the chunk
+    Bytes chunk;
+    for (int64_t start = 0; start < end; start += inPlaceChunkSize) {
+        const int64_t stop = std::min(end, start + inPlaceChunkSize);
+        while (nextPiece < byOffset.size() && pieces[byOffset[nextPiece]].offset < stop) {
+            active.push_back(byOffset[nextPiece++]);
+        }
+        std::erase_if(active, [&](size_t index) { return pieceEnd(pieces[index]) <= start; });
+        std::sort(active.begin(), active.end());
+        chunk.assign(static_cast<size_t>(stop - start), 0);
+        for (const size_t index : active) {
+            const Piece& piece = pieces[index];
+            const int64_t from = std::max(start, piece.offset);
+            const int64_t to = std::min(stop, pieceEnd(piece));
+            if (from >= to) continue;
+            std::copy(piece.bytes.begin() + (from - piece.offset), piece.bytes.begin() + (to - piece.offset),
+                      chunk.begin() + (from - start));
+        }
+        if (const int error = writeSequentially(fd, chunk)) {
+            ::close(fd);
+            fail(error);
+        }
+    }
+    if (::close(fd) != 0) fail(errno);
+}
+
+void AtomicFileWriter::writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes,
+                                             const std::string& name) {
+    const auto fail = [&](int error) {
+        throw std::system_error(error, std::generic_category(), name.empty() ? path : name);
+    };
+    if (offset < 0) fail(EINVAL);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) fail(errno);
+    if (const int error = writeFully(fd, offset, bytes)) {
+        ::close(fd);
+        fail(error);
+    }
+    if (::close(fd) != 0) fail(errno);
 }
 
 }  // namespace zorv

@@ -2,49 +2,73 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "data_access/Bytes.hpp"
 
 namespace zorv {
 
 // Writes a new file without ever exposing a half-written one: the bytes go to
-// a temporary file in the target's folder, which replaces the target only when
-// commit() is called after every byte is written. A writer destroyed without
-// commit() removes its temporary file and leaves the target as it was.
+// a temporary file in the target's folder, which replaces the target only
+// once every byte is written. A write that fails, or that an interruption of
+// the process stops (SIGINT, SIGTERM, SIGHUP), removes its temporary file and
+// leaves the target as it was.
 //
-// Nothing is created on disk until the first write (or create()), so a
-// caller can check the target's folder first.
+// Only a missing target or a regular file is replaced that way. Any other
+// existing target (a named pipe, /dev/null, a disk device) is written into
+// directly, from its first byte to its last, and stays what it is.
 //
 // A target that is a symbolic link is written through (its destination is
 // replaced, the link stays). The new file gets the permissions a plain create
-// would give it (0666 less the umask). Failures throw std::system_error.
+// would give it (0666 less the umask). Failures throw std::system_error naming
+// the target as the user typed it (`name`), whichever file failed.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(const std::string& targetPath);
+    // Bytes to place at a byte offset of the file. The bytes are views: they
+    // stay the caller's until write() returns.
+    struct Piece {
+        int64_t offset;
+        ByteView bytes;
+    };
+
+    explicit AtomicFileWriter(const std::string& targetPath, std::string name = {});
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
     // The folder the file will land in (after resolving a symbolic link).
     const std::string& folder() const { return folder_; }
-    // Creates the temporary file (done by the first write if not called).
-    void create();
+    // Whether the target exists and is not a regular file, so that it is
+    // written into rather than replaced.
+    bool writesInPlace() const { return writesInPlace_; }
+    // Bytes the new file may take: those an unprivileged user may still write
+    // on the folder's volume; unbounded for a target written in place, which
+    // takes no room there.
+    int64_t availableCapacity() const;
     // Throws EEXIST when the target exists (used before any work when the
     // caller must not replace a file).
     void refuseExistingTarget() const;
-    // Sets the file's length; new bytes read as zero without being written.
-    void setSize(int64_t size);
-    void writeAt(int64_t offset, ByteView bytes);
-    // Flushes the file and moves it over the target. With `overwrite` false an
-    // existing target makes it fail with EEXIST and stay untouched.
-    void commit(bool overwrite);
+    // Writes a file of `size` bytes: zeros, then each piece at its offset in
+    // order (a later piece wins where two overlap; a piece may make the file
+    // longer). With `overwrite` false an existing target makes it fail with
+    // EEXIST and stay untouched. Called once.
+    void write(int64_t size, const std::vector<Piece>& pieces, bool overwrite);
 
     // Writes bytes into an existing file at an offset, keeping its other bytes.
-    static void writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes);
+    // Errors name `name` (`path` when empty).
+    static void writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes,
+                                      const std::string& name = {});
 
 private:
+    [[noreturn]] void fail(int error) const;
+    void create();
+    void commit(bool overwrite);
+    void writeInPlace(int64_t size, const std::vector<Piece>& pieces) const;
+
+    std::string name_;
     std::string target_;
     std::string folder_;
+    bool writesInPlace_ = false;
     std::string temporary_;
     int fd_ = -1;
 };

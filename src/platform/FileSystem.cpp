@@ -15,6 +15,10 @@ namespace {
 
 [[noreturn]] void throwErrno() { throw std::system_error(errno, std::generic_category()); }
 
+[[noreturn]] void throwErrno(int error, const std::string& name) {
+    throw std::system_error(error, std::generic_category(), name);
+}
+
 std::string linuxAttributeName(const std::string& name) { return "user." + name; }
 
 // Keeps a memory map alive for as long as any slice of it is.
@@ -38,14 +42,12 @@ struct FileDescriptor {
     }
 };
 
-}  // namespace
-
-ImageBytes readWholeFile(const std::string& path) {
+ImageBytes readFile(const std::string& path, const std::string& name) {
     FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) throwErrno();
+    if (file.fd < 0) throwErrno(errno, name);
     struct stat info {};
-    if (::fstat(file.fd, &info) != 0) throwErrno();
-    if (S_ISDIR(info.st_mode)) throw std::system_error(EISDIR, std::generic_category());
+    if (::fstat(file.fd, &info) != 0) throwErrno(errno, name);
+    if (S_ISDIR(info.st_mode)) throwErrno(EISDIR, name);
 
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
         const auto length = static_cast<size_t>(info.st_size);
@@ -63,12 +65,25 @@ ImageBytes readWholeFile(const std::string& path) {
         const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
         if (count < 0) {
             if (errno == EINTR) continue;
-            throwErrno();
+            throwErrno(errno, name);
         }
         if (count == 0) break;
         bytes.insert(bytes.end(), buffer, buffer + count);
     }
     return ImageBytes(std::move(bytes));
+}
+
+}  // namespace
+
+ImageBytes readWholeFile(const std::string& path) { return readFile(path, path); }
+
+ImageBytes readWholeFile(const URL& file) { return readFile(file.path(), file.relativePath()); }
+
+bool isSameFile(const std::string& first, const std::string& second) {
+    struct stat firstInfo {};
+    struct stat secondInfo {};
+    return ::stat(first.c_str(), &firstInfo) == 0 && ::stat(second.c_str(), &secondInfo) == 0 &&
+           firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
 }
 
 int64_t availableCapacity(const std::string& path) {

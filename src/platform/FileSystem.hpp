@@ -9,13 +9,21 @@
 #include "platform/URL.hpp"
 
 // Host file services. Failures of the operating system are thrown as
-// std::system_error carrying the real errno.
+// std::system_error carrying the real errno; a failure about a file the user
+// names says which ("disk.img: No such file or directory").
 namespace zorv::fs {
 
 // The whole file as one immutable shared buffer: a read-only private memory
 // map for a regular file (so analysing a large image costs what the analysis
-// touches), the bytes read whole otherwise.
+// touches), the bytes read whole otherwise. Errors name `path`.
 ImageBytes readWholeFile(const std::string& path);
+// The same for a file URL; errors name the path as the user gave it
+// (relativePath).
+ImageBytes readWholeFile(const URL& file);
+
+// Whether two paths name one existing file (the same device and inode, symbolic
+// links followed): a hard link, a link or another spelling of the same name.
+bool isSameFile(const std::string& first, const std::string& second);
 
 // Bytes available to an unprivileged user on the volume holding `path`.
 int64_t availableCapacity(const std::string& path);

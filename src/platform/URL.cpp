@@ -9,6 +9,7 @@
 namespace zorv {
 
 URL URL::fileURLWithPath(std::string path) {
+    std::string given = path;
     if (path.empty() || path.front() != '/') {
         char cwd[PATH_MAX];
         if (getcwd(cwd, sizeof cwd) != nullptr) {
@@ -19,7 +20,7 @@ URL URL::fileURLWithPath(std::string path) {
     }
     struct stat info {};
     if (path.back() != '/' && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) path += '/';
-    return URL("file", std::move(path));
+    return URL("file", std::move(path), std::move(given));
 }
 
 std::optional<URL> URL::parse(std::string_view text) {

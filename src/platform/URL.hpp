@@ -23,18 +23,28 @@ public:
     bool hasDirectoryPath() const;
     // The file-system path of a file URL (the part after "://" for others).
     const std::string& path() const { return path_; }
+    // The path as it was given to fileURLWithPath, relative or not: the name
+    // the user typed, for messages about the file. The same as path() for
+    // other URLs.
+    const std::string& relativePath() const { return relativePath_.empty() ? path_ : relativePath_; }
     std::string absoluteString() const;
     std::string lastPathComponent() const;
     URL deletingLastPathComponent() const;
     URL appendingPathComponent(std::string_view component) const;
 
-    friend bool operator==(const URL&, const URL&) = default;
+    // Two URLs are equal when they locate the same thing, however the path
+    // was spelled.
+    friend bool operator==(const URL& left, const URL& right) {
+        return left.scheme_ == right.scheme_ && left.path_ == right.path_;
+    }
 
 private:
-    URL(std::string scheme, std::string path) : scheme_(std::move(scheme)), path_(std::move(path)) {}
+    URL(std::string scheme, std::string path, std::string relativePath = {})
+        : scheme_(std::move(scheme)), path_(std::move(path)), relativePath_(std::move(relativePath)) {}
 
     std::string scheme_;
     std::string path_;
+    std::string relativePath_;  // empty: as path_
 };
 
 }  // namespace zorv

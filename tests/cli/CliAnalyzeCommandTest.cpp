@@ -75,13 +75,13 @@ TEST_F(CliAnalyzeCommandTest, AReportFileThatCannotBeWrittenIsAnError) {
     fake.analysis.report = "{}";
     const auto outcome = runWith(fake, {"analyze", input, folder.path().string()});
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "Error: Is a directory\n");
+    EXPECT_EQ(outcome.err, "Error: " + folder.path().string() + ": Is a directory\n");
 }
 
 TEST_F(CliAnalyzeCommandTest, AnUnreadableInputIsAnError) {
     const auto outcome = runWith(fake, {"analyze", folder.file("missing.img")});
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "Error: No such file or directory\n");
+    EXPECT_EQ(outcome.err, "Error: " + folder.file("missing.img") + ": No such file or directory\n");
     EXPECT_TRUE(fake.analysisCalls.empty());
 }
 

@@ -172,6 +172,32 @@ TEST_F(CliAnalyzeEndToEndTest, WritesTheJSONReportAndPrintsNothing) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"full report", "report.json", "volume.img"}));
 }
 
+// The report never replaces the image it describes, whatever name leads to it.
+TEST_F(CliAnalyzeEndToEndTest, AnOutputFileThatIsTheInputIsRefused) {
+    const Bytes image = readFile("volume.img");
+    std::filesystem::create_symlink("volume.img", path("link.img"));
+    std::filesystem::create_hard_link(path("volume.img"), path("hard.img"));
+    for (const std::string& output :
+         std::vector<std::string>{"volume.img", "./volume.img", path("volume.img"), "link.img", "hard.img"}) {
+        const auto run = zorv({"analyze", "volume.img", output});
+        EXPECT_EQ(run.exitStatus, 64) << output;
+        EXPECT_EQ(run.out, "") << output;
+        EXPECT_EQ(run.err, "Error: The output file is the input file: the report would replace the disk image.\n" +
+                               usageLines(analyzeUsage, "zorv analyze"))
+            << output;
+        EXPECT_EQ(readFile("volume.img"), image) << output;
+    }
+    const auto throughLink = zorv({"analyze", "link.img", "volume.img"});
+    EXPECT_EQ(throughLink.exitStatus, 64);
+    EXPECT_EQ(readFile("volume.img"), image);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"hard.img", "link.img", "volume.img"}));
+
+    // A device that is not the image still takes the report.
+    const auto printed = zorv({"analyze", "volume.img", "/dev/stdout"});
+    EXPECT_EQ(printed.exitStatus, 0) << printed.err;
+    EXPECT_EQ(printed.out, jsonReport);
+}
+
 TEST_F(CliAnalyzeEndToEndTest, AnEmptyVolumeIsSaidToBeEmptyAndNoFileIsWritten) {
     writeFile("zeros.img", Bytes(1024, 0));
     for (const std::vector<std::string>& arguments :

@@ -395,12 +395,12 @@ TEST(CliCommandLineTest, OtherErrorsPrintTheirDescriptionWithStatusOne) {
     const auto missing = runWith(fake, {"analyze", "/nonexistent/zorv/image.dsk"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "Error: No such file or directory\n");
+    EXPECT_EQ(missing.err, "Error: /nonexistent/zorv/image.dsk: No such file or directory\n");
 
     // An error in a validation step that is not a validation failure: no usage.
     const auto unreadable = runWith(fake, {"convert", "to-device", "/nonexistent/zorv/vol.img", "out.img"});
     EXPECT_EQ(unreadable.status, 1);
-    EXPECT_EQ(unreadable.err, "Error: No such file or directory\n");
+    EXPECT_EQ(unreadable.err, "Error: /nonexistent/zorv/vol.img: No such file or directory\n");
 }
 
 TEST(CliCommandLineTest, TheStandardLibraryReportsDetectionErrors) {

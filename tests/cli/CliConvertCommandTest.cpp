@@ -141,7 +141,7 @@ TEST_F(CliToDeviceCommandTest, AMissingInputShowsTheReadErrorAlone) {
     const auto outcome = runWith(fake, {"convert", "to-device", folder.file("absent.img"), output});
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, "Error: No such file or directory\n");
+    EXPECT_EQ(outcome.err, "Error: " + folder.file("absent.img") + ": No such file or directory\n");
     EXPECT_TRUE(fake.detectedPaths.empty());
 }
 
@@ -197,6 +197,21 @@ TEST_F(CliToVolumeCommandTest, SeveralConvertiblePartitionsNeedANumber) {
     EXPECT_EQ(second.out, "Image type: Macintosh Device (Macintosh)\n");
     ASSERT_EQ(fake.extractedVolumes.size(), 1u);
     EXPECT_EQ(fake.extractedVolumes[0].first, 1);
+}
+
+// A partition's type and name come from the disk: they cannot drive the terminal.
+TEST_F(CliToVolumeCommandTest, ControlCharactersOfPartitionsShowAsQuestionMarks) {
+    const auto partition = partitionSummary("HFS\x1B[2J", "Icon\r", 96, 2048, true);
+    fake.summary = macintoshDevice({partition});
+    EXPECT_EQ(runWith(fake, {"convert", "to-volume", input, output}).out,
+              "Image type: Macintosh Device (Macintosh)\n"
+              "Selecting partition 1: HFS?[2J (Icon?), Start: 96, Length: 2048\n");
+    fake.summary = macintoshDevice({partition, partition});
+    EXPECT_EQ(failureMessage(runWith(fake, {"convert", "to-volume", input, output}).err),
+              "Error: Unspecified partition to convert. Please specify one.\n"
+              "Convertible Partitions:\n"
+              "1:\tHFS?[2J (Icon?), Start: 96, Length: 2048\n"
+              "2:\tHFS?[2J (Icon?), Start: 96, Length: 2048\n\n");
 }
 
 TEST_F(CliToVolumeCommandTest, ADeviceWithoutVolumesHasNothingToConvert) {

@@ -10,6 +10,7 @@
 #include "disk_image/parser/DetectionImages.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
+#include "support/FifoReader.hpp"
 #include "support/HfsTool.hpp"
 #include "support/LidoDevice.hpp"
 #include "support/QueuedImage.hpp"
@@ -201,6 +202,18 @@ TEST_F(CliToDeviceEndToEndTest, AnExistingFileIsReplacedAndTheNameKeptAsTyped) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"my device", "volume.img"}));
 }
 
+// A named pipe (or a device) is written into, never replaced by a file.
+TEST_F(CliToDeviceEndToEndTest, ANamedPipeIsWrittenIntoAndStaysAPipe) {
+    writeFile("volume.img", hfsVolume());
+    ASSERT_EQ(zorv({"convert", "to-device", "volume.img", "device.hda"}).exitStatus, 0);
+    FifoReader pipe(path("pipe.hda"));
+    const auto run = zorv({"convert", "to-device", "volume.img", "pipe.hda"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(pipe.finish(), readFile("device.hda"));
+    EXPECT_TRUE(std::filesystem::is_fifo(path("pipe.hda")));
+    EXPECT_EQ(listing(), (std::vector<std::string>{"device.hda", "pipe.hda", "volume.img"}));
+}
+
 TEST_F(CliToDeviceEndToEndTest, ADiskCopyImageConvertsAsTheVolumeItHolds) {
     const Bytes volume = hfsVolume();
     writeFile("volume.img", volume);
@@ -234,8 +247,8 @@ TEST_F(CliToDeviceEndToEndTest, RefusalsInTheirOrder) {
         std::string err;
     };
     const std::vector<Case> cases{
-        {"absent.img", 1, "", "Error: No such file or directory\n"},
-        {".", 1, "", "Error: Is a directory\n"},
+        {"absent.img", 1, "", "Error: absent.img: No such file or directory\n"},
+        {".", 1, "", "Error: .: Is a directory\n"},
         {"short.img", 1, "", "Error: nonParseableImage\n"},
         {"noise.img", 1, "", "Error: unknownVolumeType\n"},
         {"zeros.img", 64, "Image type: Empty Volume (Unknown)\n", refused},
@@ -608,7 +621,7 @@ TEST_F(CliReplaceLidoDevicesTest, AnExistingOutputFileIsRefused) {
     const auto run = zorv({"convert", "replace-lido", "lido.hda", "apple.hda"});
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Error: File exists\n");
+    EXPECT_EQ(run.err, "Error: apple.hda: File exists\n");
     EXPECT_EQ(readText("apple.hda"), "keep me");
 }
 
@@ -646,7 +659,7 @@ TEST_F(CliReplaceLidoDevicesTest, RefusalsInTheirOrder) {
     writeFile("apple.hda", deviceImage(3000, {VolumeDescriptor::newBlankVolume("HD", 0, 2904, VolumeType::hfs)}));
     const std::string notADevice = "Non convertible image type. This subcommand only runs on Macintosh device images.";
     const std::vector<std::tuple<std::string, int, std::string>> cases{
-        {"absent.hda", 1, "Error: No such file or directory\n"},
+        {"absent.hda", 1, "Error: absent.hda: No such file or directory\n"},
         {"short.img", 1, "Error: nonParseableImage\n"},
         {"volume.img", 64, failure(notADevice)},
         {"zeros.img", 64, failure(notADevice)},
@@ -679,6 +692,14 @@ TEST_F(CliReplaceLidoDevicesTest, UnknownEntriesAreNamedInEachStep) {
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, "Zorv_Unknown\nZorv_Unknown\n");
     EXPECT_EQ(LidoDevice::typeAt(readFile("apple.hda"), device.proDOSEntryBlock), "Zorv_Unknown");
+
+    // A type that would clear the screen is shown harmless, and copied as it is.
+    device.setEntryType(device.proDOSEntryBlock, "X\x1B[2J");
+    writeFile("escape.hda", device.image);
+    const auto escape = zorv({"convert", "replace-lido", "escape.hda", "escaped.hda"});
+    EXPECT_EQ(escape.exitStatus, 0);
+    EXPECT_EQ(escape.out, "X?[2J\nX?[2J\n");
+    EXPECT_EQ(LidoDevice::typeAt(readFile("escaped.hda"), device.proDOSEntryBlock), "X\x1B[2J");
 }
 
 }  // namespace

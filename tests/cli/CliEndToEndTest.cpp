@@ -8,6 +8,7 @@
 
 #include "cli/ZORV.hpp"
 #include "cli/ZorvProcess.hpp"
+#include "support/FifoReader.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 // These run the built zorv binary in a fresh folder and check what a user
@@ -211,6 +212,14 @@ TEST_F(CliEndToEndTest, EmptyImageRefusalsWriteNothing) {
     }
 }
 
+TEST_F(CliEndToEndTest, EmptyImageIntoANamedPipe) {
+    FifoReader pipe(folder.file("pipe.img"));
+    const auto run = zorv({"create", "empty-image", "-sB", "2500000", "pipe.img"});
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(pipe.finish(), Bytes(2500000, 0));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder.file("pipe.img")));
+}
+
 TEST_F(CliEndToEndTest, EmptyImageWriterErrors) {
     std::filesystem::create_directory(folder.path() / "sub");
     const auto directory = zorv({"create", "empty-image", "-sB", "10", "sub"});
@@ -220,6 +229,23 @@ TEST_F(CliEndToEndTest, EmptyImageWriterErrors) {
     EXPECT_EQ(huge.exitStatus, 1);
     EXPECT_EQ(huge.err, "Error: notEnoughSpace\n");
     EXPECT_EQ(listing(folder.path()), std::vector<std::string>{"sub"});
+}
+
+// A file error says which file, as the user typed its name.
+TEST_F(CliEndToEndTest, OutputsInAMissingFolderNameTheFile) {
+    ASSERT_EQ(zorv({"create", "mac-device", "device.hda", "-sM", "1"}).exitStatus, 0);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"create", "empty-image", "-sB", "1024", "missing/empty.img"}, "missing/empty.img"},
+        {{"create", "mac-device", "missing/device.hda", "-sM", "1"}, "missing/device.hda"},
+        {{"analyze", "device.hda", "missing/report.json"}, "missing/report.json"},
+        {{"convert", "to-volume", "device.hda", "missing/volume.img"}, "missing/volume.img"},
+    };
+    for (const auto& [arguments, name] : cases) {
+        const auto run = zorv(arguments);
+        EXPECT_EQ(run.exitStatus, 1) << name;
+        EXPECT_EQ(run.err, "Error: " + name + ": No such file or directory\n");
+    }
+    EXPECT_EQ(listing(folder.path()), std::vector<std::string>{"device.hda"});
 }
 
 TEST_F(CliEndToEndTest, MacDeviceValidationInItsOrder) {
@@ -258,10 +284,10 @@ TEST_F(CliEndToEndTest, AnalyzeUsageAndReadErrors) {
     const auto absent = zorv({"analyze", "absent.img"});
     EXPECT_EQ(absent.exitStatus, 1);
     EXPECT_EQ(absent.out, "");
-    EXPECT_EQ(absent.err, "Error: No such file or directory\n");
+    EXPECT_EQ(absent.err, "Error: absent.img: No such file or directory\n");
     const auto directory = zorv({"analyze", "."});
     EXPECT_EQ(directory.exitStatus, 1);
-    EXPECT_EQ(directory.err, "Error: Is a directory\n");
+    EXPECT_EQ(directory.err, "Error: .: Is a directory\n");
 }
 
 TEST_F(CliEndToEndTest, ConvertUsageAndReadErrors) {
@@ -280,7 +306,7 @@ TEST_F(CliEndToEndTest, ConvertUsageAndReadErrors) {
         const auto absent = zorv({"convert", command, "absent.img", "out.img"});
         EXPECT_EQ(absent.exitStatus, 1) << command;
         EXPECT_EQ(absent.out, "") << command;  // no image-type line before a read error
-        EXPECT_EQ(absent.err, "Error: No such file or directory\n") << command;
+        EXPECT_EQ(absent.err, "Error: absent.img: No such file or directory\n") << command;
     }
     EXPECT_TRUE(listing(folder.path()).empty());
 }

@@ -226,8 +226,8 @@ TEST_F(CliMacDevicePartitionedTest, LayoutFilesThatCannotBeReadOrDecodedEndWithT
     writeFile(elsewhere.path() / "text.json", "blankHFS=1");
     writeFile(elsewhere.path() / "fraction.json", R"([{"blankHFS": 1}, {"blankHFS": 2.5}])");
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"absent.json", "Error: No such file or directory\n"},
-        {elsewhere.path().string(), "Error: Is a directory\n"},
+        {"absent.json", "Error: absent.json: No such file or directory\n"},
+        {elsewhere.path().string(), "Error: " + elsewhere.path().string() + ": Is a directory\n"},
         {(elsewhere.path() / "object.json").string(), "Error: typeMismatch(\"expected an array, found an object\")\n"},
         {(elsewhere.path() / "fraction.json").string(),
          "Error: typeMismatch(\"[1].blankHFS: expected an integer, found 2.5\")\n"},
@@ -382,7 +382,8 @@ TEST_F(CliMacDevicePartitionedTest, LocalFilesThatCannotBePlacedWriteNothing) {
     writeFile(elsewhere.path() / "amiga.adf", std::string(amiga.begin(), amiga.end()));
     const std::string earlier = R"({"blankHFS": 1}, )";
     std::vector<std::pair<std::string, std::string>> cases{
-        {(elsewhere.path() / "absent.img").string(), "Error: No such file or directory\n"},
+        {(elsewhere.path() / "absent.img").string(),
+         "Error: " + (elsewhere.path() / "absent.img").string() + ": No such file or directory\n"},
         {(elsewhere.path() / "text.img").string(), "Error: unknownVolumeType\n"},
         {(elsewhere.path() / "dos.do").string(),
          "Error: unuseableVolumeType(\"This is a DOS 3.3 volume. DOS is the older disk format of the Apple II.\")\n"},
@@ -593,7 +594,7 @@ TEST_F(CliPremadeDeviceTest, ManifestAndDownloadFailuresWriteNothing) {
     }));
     const std::vector<std::pair<std::string, std::string>> cases{
         {"nope-en", "Error: invalidSetReference(\"nope-en\")\n"},
-        {"missing-en", "Error: No such file or directory\n"},
+        {"missing-en", "Error: " + server.path().string() + "/volumes/missing.img: No such file or directory\n"},
         {"empty-en", "Error: emptyData\n"},
         {"negative-en",
          "Error: The premade volume " + good +
@@ -616,7 +617,9 @@ TEST_F(CliPremadeDeviceTest, ManifestAndDownloadFailuresWriteNothing) {
     std::filesystem::remove(server.path() / "files" / "resources" / "manifest.json");
     const auto absent = zorv({"--partitions", R"([{"premade": "good-en"}])"});
     EXPECT_EQ(absent.exitStatus, 1);
-    EXPECT_EQ(absent.err, "Error: No such file or directory\n");
+    EXPECT_EQ(absent.err,
+              "Error: " + (server.path() / "files" / "resources" / "manifest.json").string() +
+                  ": No such file or directory\n");
     EXPECT_TRUE(listing(folder.path()).empty());
 }
 

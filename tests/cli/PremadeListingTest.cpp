@@ -113,7 +113,8 @@ TEST_F(PremadeListingCommandTest, AnEmptyManifestPrintsOnlyTheTitle) {
 TEST_F(PremadeListingCommandTest, AFailedFetchOrDecodingPrintsNothingButTheError) {
     const std::vector<std::pair<std::string, std::string>> cases{
         // No manifest at all: the file is missing.
-        {"", "Error: No such file or directory\n"},
+        {"", "Error: " + (server.path() / "files" / "resources" / "manifest.json").string() +
+                ": No such file or directory\n"},
         {"[{\"setName\": 5}]", "Error: typeMismatch(\"[0].setName: expected a string, found 5\")\n"},
         {"{}", "Error: typeMismatch(\"expected an array, found an object\")\n"},
     };

@@ -1,6 +1,7 @@
 #include "cli/ZorvProcess.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +59,32 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
     run.out = contents(outPath);
     run.err = contents(errPath);
     return run;
+}
+
+pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory) {
+    std::vector<std::string> command{ZORV_BINARY};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : command) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
+    if (child == 0) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::signal(signal, SIG_DFL);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (::chdir(workingDirectory.c_str()) != 0) ::_exit(126);
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null < 0) ::_exit(126);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return child;
 }
 
 }  // namespace zorv::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,5 +17,11 @@ struct ZorvRun {
 // Runs the built zorv binary with the arguments in `workingDirectory`,
 // standard input from /dev/null, and collects its two output streams apart.
 ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory);
+
+// Starts the built zorv binary in `workingDirectory` without waiting for it,
+// its streams to /dev/null and SIGINT, SIGTERM and SIGHUP at their default
+// actions (a test runner started in the background may ignore some). Returns
+// the child's process id; the caller waits for it.
+pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory);
 
 }  // namespace zorv::testing

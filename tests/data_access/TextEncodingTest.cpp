@@ -382,6 +382,30 @@ INSTANTIATE_TEST_SUITE_P(
                       TrimCase{"\0\x01\u200B"sv, ""},
                       TrimCase{"", ""}));
 
+struct PrintableCase {
+    std::string_view input;
+    std::string_view expected;
+};
+
+class TextEncodingPrintableTest : public ::testing::TestWithParam<PrintableCase> {};
+
+TEST_P(TextEncodingPrintableTest, ControlCharactersShowAsQuestionMarks) {
+    EXPECT_EQ(printableText(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextEncodingPrintableCases,
+    TextEncodingPrintableTest,
+    ::testing::Values(PrintableCase{"Icon\r", "Icon?"},                      // a custom-icon file
+                      PrintableCase{"X\x1B[2J", "X?[2J"},                     // clears the screen
+                      PrintableCase{"\0\0\0\0HFS+ Private Data"sv, "????HFS+ Private Data"},
+                      PrintableCase{"\x01\t\n\x1F \x7E\x7F", "???? ~?"},   // C0 and DEL; space and ~ stay
+                      PrintableCase{"\u0080A\u0085\u009F", "?A??"},            // C1 controls
+                      PrintableCase{"\u00A0\u00E9\u00C2\u20AC\U0001F4BE", "\u00A0\u00E9\u00C2\u20AC\U0001F4BE"},
+                      PrintableCase{"A\xC2", "A\xC2"},                        // malformed: kept
+                      PrintableCase{"\xFF\x85", "\xFF\x85"},
+                      PrintableCase{"", ""}));
+
 TEST(TextEncodingTrimMalformedTest, StopsAtMalformedUtf8) {
     EXPECT_EQ(trimControlCharacters("\x01\xFF" "A\x01"), "\xFF" "A");
     EXPECT_EQ(trimControlCharacters("A\x80\x01"), "A\x80");

@@ -47,25 +47,21 @@ void PhysicalBlockFile::patchBlock(int64_t block, int64_t offsetInBlock, ByteVie
 
 void PhysicalBlockFile::generateFile(bool overwrite) const {
     if (sizeInBytes < 0) throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
-    AtomicFileWriter writer(fileURL_.path());
+    AtomicFileWriter writer(fileURL_.path(), fileURL_.relativePath());
     if (!overwrite) writer.refuseExistingTarget();
     // The capacity that matters is that of the volume that will hold the file.
-    if (fs::availableCapacity(writer.folder()) < sizeInBytes) {
+    if (writer.availableCapacity() < sizeInBytes) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
     }
-    // Extending the file reads as zeros: the same bytes on disk as writing
-    // them, at no cost for a multi-gigabyte image.
-    writer.create();
-    writer.setSize(sizeInBytes);
-    for (const auto& [block, bytes] : blocksToInstall_) {
-        writer.writeAt(checked::mul(block, blockSize_), bytes);
-    }
-    writer.commit(overwrite);
+    std::vector<AtomicFileWriter::Piece> pieces;
+    for (const auto& [block, bytes] : blocksToInstall_) pieces.push_back({checked::mul(block, blockSize_), bytes});
+    writer.write(sizeInBytes, pieces, overwrite);
 }
 
 void PhysicalBlockFile::replaceBlockInGeneratedFile(int64_t block, ByteView blockData) const {
     checkRun(block, static_cast<int64_t>(blockData.size()));
-    AtomicFileWriter::writeIntoExistingFile(fileURL_.path(), checked::mul(block, blockSize_), blockData);
+    AtomicFileWriter::writeIntoExistingFile(fileURL_.path(), checked::mul(block, blockSize_), blockData,
+                                           fileURL_.relativePath());
 }
 
 void setExtendedAttribute(const URL& file, ByteView data, const std::string& name) {

@@ -39,8 +39,10 @@ public:
     // Writes the file: checks the free capacity of the target's volume
     // (notEnoughSpace when smaller than the image), then writes a new file in
     // the target's folder and moves it over the target once every byte is
-    // written. With `overwrite` false an existing target is refused (EEXIST)
-    // and left as it was.
+    // written. A target that exists and is not a regular file (a named pipe,
+    // a device) is written into instead, and stays what it is. With
+    // `overwrite` false an existing target is refused (EEXIST) and left as it
+    // was.
     void generateFile(bool overwrite) const;
 
     // Overwrites blocks of a file generateFile() already wrote; the same tests

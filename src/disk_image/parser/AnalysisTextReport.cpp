@@ -1,5 +1,6 @@
 #include "disk_image/parser/AnalysisTextReport.hpp"
 
+#include "data_access/TextEncoding.hpp"
 #include "platform/ShortDateTimeFormatter.hpp"
 
 namespace zorv {
@@ -45,8 +46,8 @@ std::string AnalysisTextReport::text(const ImageAnalysis& analysis, bool verbose
         for (const auto& partition : device->devicePartitions()) {
             if (!partition) continue;
             ++number;
-            lines.push_back(std::to_string(number) + ":\t" + partition->partitionTypeLabel() + " (" +
-                            partition->partitionName() +
+            lines.push_back(std::to_string(number) + ":\t" + printableText(partition->partitionTypeLabel()) + " (" +
+                            printableText(partition->partitionName()) +
                             "), Start: " + std::to_string(partition->startPhysicalBlock()) +
                             ", Length: " + std::to_string(partition->sizeInPhysicalBlocks()));
             if (verbose) {
@@ -63,7 +64,7 @@ std::string AnalysisTextReport::text(const ImageAnalysis& analysis, bool verbose
 
 std::vector<std::string> AnalysisTextReport::volumeLines(const VolumeRepresentable& volume, bool verbose) {
     std::vector<std::string> lines;
-    const std::string name = volume.volumeName();
+    const std::string name = printableText(volume.volumeName());
     lines.push_back("Volume: \"" + name + "\"" + (volume.isBootable() ? " (bootable)" : "") + ", " +
                     std::to_string(volume.freeCapacityInBytes()) + " bytes free out of " +
                     std::to_string(volume.totalCapacityInBytes()));
@@ -89,7 +90,7 @@ std::string AnalysisTextReport::geometryLine(const PhysicalDiskRepresentable& di
 std::string AnalysisTextReport::hierarchyLine(const FileHierarchyElement& element) {
     std::string line;
     if (element.level > 0) line = "|" + std::string(static_cast<size_t>(element.level), '_');
-    const std::string name = element.item ? element.item->name() : std::string();
+    const std::string name = element.item ? printableText(element.item->name()) : std::string();
     const bool folder = element.item && element.item->isFolder();
     return line + (folder ? "[" + name + "]" : name);
 }

@@ -14,6 +14,9 @@ namespace zorv {
 // only through the image model's interfaces. Lines are joined by a single
 // line feed, with none after the last. Numbers are decimal without grouping;
 // dates are ShortDateTimeFormatter's, in the user's locale and time zone.
+// Text read from the image (names, partition types) is shown through
+// printableText: a control character in a name is a "?" (the JSON report
+// keeps it).
 //
 //     HFS (Macintosh)
 //     Disk Copy wrapper                       (a volume taken out of one)

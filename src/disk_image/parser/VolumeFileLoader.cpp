@@ -12,7 +12,7 @@
 namespace zorv {
 
 std::vector<VolumeDescriptor> VolumeFileLoader::loadParseableFile(const URL& url) {
-    const ImageBytes bytes = fs::readWholeFile(url.path());
+    const ImageBytes bytes = fs::readWholeFile(url);
     return descriptorsOf(ImageParser(bytes, URL::fileURLWithPath("")));
 }
 

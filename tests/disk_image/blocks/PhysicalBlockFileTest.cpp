@@ -9,6 +9,7 @@
 
 #include "disk_image/blocks/PhysicalBlockFile.hpp"
 #include "platform/FileSystem.hpp"
+#include "support/FifoReader.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
@@ -180,6 +181,46 @@ TEST(PhysicalBlockFile, WritesThroughSymbolicLinksWithPlainPermissions) {
     struct stat info {};
     ASSERT_EQ(::stat(real.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+// A named pipe, reached directly or through a link, takes the same bytes as
+// a file would hold, in order, and stays a pipe.
+TEST(PhysicalBlockFile, ANamedPipeIsWrittenIntoAndStaysAPipe) {
+    TemporaryDirectory folder;
+    const auto fill = [](const std::string& path) {
+        // Runs across the writer's 1 MiB steps, overlapping, and one past the end.
+        PhysicalBlockFile file(URL::fileURLWithPath(path), 3 * 1024 * 1024 + 512, 512);
+        file.installBlock(2047, Bytes(1024, 0xA));
+        file.installBlock(2048, Bytes(512, 0xB));
+        file.installBlock(6144, Bytes(1024, 0xC));
+        file.installBlock(1, Bytes(512, 0xD));
+        return file;
+    };
+    fill(folder.file("plain.img")).generateFile(true);
+    const Bytes expected = fileBytes(folder.file("plain.img"));
+    ASSERT_EQ(expected.size(), 3u * 1024 * 1024 + 1024);
+
+    const std::string link = folder.file("link.img");
+    std::filesystem::create_symlink("pipe.img", link);
+    for (const std::string& target : {folder.file("pipe.img"), link}) {
+        testing::FifoReader pipe(folder.file("pipe.img"));
+        fill(target).generateFile(true);
+        EXPECT_EQ(pipe.finish(), expected) << target;
+        EXPECT_TRUE(std::filesystem::is_fifo(folder.file("pipe.img"))) << target;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        std::filesystem::remove(folder.file("pipe.img"));
+    }
+
+    // Not to be replaced: refused, and nothing goes through.
+    testing::FifoReader pipe(folder.file("pipe.img"));
+    try {
+        fill(folder.file("pipe.img")).generateFile(false);
+        ADD_FAILURE() << "an existing pipe must be refused";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), EEXIST);
+    }
+    EXPECT_TRUE(pipe.finish().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3) << "no temporary file";
 }
 
 TEST(PhysicalBlockFile, OutputMayReplaceAMappedInput) {

@@ -196,6 +196,27 @@ INSTANTIATE_TEST_SUITE_P(
                  "Partitions:\n"
                  "1:\tDOS\\1 (DH0), Start: 108, Length: 6156\n"
                  "Geometry: 782 tracks, 2 sides, 27 sectors"},
+        // A name or type read from a disk cannot drive the terminal.
+        TextCase{"ControlCharactersFromTheDiskShowAsQuestionMarks",
+                 [] {
+                     auto volume = namedVolume("Disk\x1B[2J");
+                     const auto folder = volume->add(nullptr, FakeItem("\x7F" "Folder\u0085", true));
+                     volume->add(folder, FakeItem("Icon\r"));
+                     auto device = std::make_shared<FakeDevice>();
+                     device->partitions.push_back(
+                         std::make_shared<FakePartition>("X\x1B[2J", "Line\nBreak", 96, 40864, volume));
+                     return deviceOf(device);
+                 },
+                 true,
+                 "Macintosh Device (Macintosh)\n"
+                 "Block size: 512\n"
+                 "Size in blocks: 40960 (20971520 bytes)\n"
+                 "Partitions:\n"
+                 "1:\tX?[2J (Line?Break), Start: 96, Length: 40864\n"
+                 "Volume: \"Disk?[2J\", 1024 bytes free out of 819200\n"
+                 "File Hierarchy of volume \"Disk?[2J\":\n"
+                 "[?Folder?]\n"
+                 "|_Icon?"},
         TextCase{"EmptyVolumeDividesByNothing",
                  [] {
                      return ImageAnalysis{ImageFormat::emptyVolume, 1024, nullptr, nullptr};

@@ -364,6 +364,22 @@ TEST(CorpusHierarchies, CompressedEmptyVolumes) {
     }
 }
 
+// Mac OS X names its private folders with NULs and a carriage return: the
+// text report shows each as "?", the JSON report keeps the names exact.
+TEST(CorpusHierarchies, ControlCharactersInNamesShowInTextAsQuestionMarks) {
+    const auto image = corpusFile("hfsplus/dfvfs-hfsplus.raw");
+    if (!image) GTEST_SKIP() << "hfsplus/dfvfs-hfsplus.raw is not in the corpus";
+    const ImageParser parser = parse(*image);
+    const std::string text = parser.textualDescription(true);
+    EXPECT_NE(text.find("\n[????HFS+ Private Data]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n[.HFS+ Private Directory Data?]\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find_first_of(std::string("\0\r", 2)), std::string::npos);
+
+    const std::string json = AnalysisJSONEncoder::encode(parser.codableResult(true));
+    EXPECT_NE(json.find(R"("name": "\u0000\u0000\u0000\u0000HFS+ Private Data")"), std::string::npos);
+    EXPECT_NE(json.find(R"("name": ".HFS+ Private Directory Data\r")"), std::string::npos);
+}
+
 // --- MFS file lists from MANIFEST.md: name and data + resource fork size ---
 
 TEST(CorpusMFSVolumes, FileListsOfTheManifest) {

@@ -79,16 +79,15 @@ void writeImageFile(const URL& fileURL, int64_t sizeInBytes, ByteView base, cons
             throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
         }
     }
-    AtomicFileWriter writer(fileURL.path());
+    AtomicFileWriter writer(fileURL.path(), fileURL.relativePath());
     if (!overwrite) writer.refuseExistingTarget();
-    if (fs::availableCapacity(writer.folder()) < sizeInBytes) {
+    if (writer.availableCapacity() < sizeInBytes) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
     }
-    writer.create();
-    writer.setSize(sizeInBytes);
-    if (!base.empty()) writer.writeAt(0, base.first(std::min(base.size(), static_cast<size_t>(sizeInBytes))));
-    for (const Run& run : runs) writer.writeAt(run.block * MacintoshImageCreator::defaultBlockSize, run.bytes);
-    writer.commit(overwrite);
+    std::vector<AtomicFileWriter::Piece> pieces;
+    if (!base.empty()) pieces.push_back({0, base.first(std::min(base.size(), static_cast<size_t>(sizeInBytes)))});
+    for (const Run& run : runs) pieces.push_back({run.block * MacintoshImageCreator::defaultBlockSize, run.bytes});
+    writer.write(sizeInBytes, pieces, overwrite);
 }
 
 // The volume a conversion places in a device: its partition name, kind and
@@ -129,8 +128,12 @@ ConvertibleVolume convertibleVolume(const ImageParser& parser) {
         }
         default: throw noValidVolume();
     }
-    const auto wholeBlocks = static_cast<int64_t>(converted.bytes.size()) / VolumeDescriptor::defaultBlockSize;
-    converted.bytes = converted.bytes.slice(0, wholeBlocks * VolumeDescriptor::defaultBlockSize);
+    // A partial block at the end would be lost from the device: refused, as
+    // the image writer refuses bytes that are not whole blocks.
+    const auto byteCount = static_cast<int64_t>(converted.bytes.size());
+    if (byteCount % VolumeDescriptor::defaultBlockSize != 0) {
+        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidBlockSize, byteCount);
+    }
     return converted;
 }
 
@@ -228,7 +231,7 @@ void MacintoshImageCreator::partition(const std::vector<VolumeDescriptor>& volum
 }
 
 void MacintoshImageCreator::createFromVolumeFile(const URL& fileURL, const URL& volumeURL) {
-    const ImageBytes fileBytes = fs::readWholeFile(volumeURL.path());
+    const ImageBytes fileBytes = fs::readWholeFile(volumeURL);
     const ImageParser parser(fileBytes, volumeURL);
     const ConvertibleVolume volume = convertibleVolume(parser);
     const auto sizeInBlocks = static_cast<int64_t>(volume.bytes.size()) / defaultBlockSize;
@@ -266,7 +269,7 @@ void MacintoshImageCreator::createFromVolumeDescriptor(const URL& fileURL, const
 }
 
 void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition, const URL& deviceImageURL) {
-    const ImageBytes bytes = fs::readWholeFile(deviceImageURL.path());
+    const ImageBytes bytes = fs::readWholeFile(deviceImageURL);
     const ImageParser parser(bytes, deviceImageURL);
     const auto* device = dynamic_cast<const MacintoshDevice*>(parser.device().get());
     if (device == nullptr) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);

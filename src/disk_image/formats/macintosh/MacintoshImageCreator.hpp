@@ -75,8 +75,10 @@ public:
     // - ProDOS: its blocks in ProDOS block order (a DOS-ordered file is
     //   rearranged, whatever its boot blocks hold), under the volume
     //   directory's name.
-    // A trailing partial block is left out. Throws noValidVolume for a file
-    // that holds no volume or another kind (HFS+, MFS, DOS 3.3...).
+    // Throws noValidVolume for a file that holds no volume or another kind
+    // (HFS+, MFS, DOS 3.3...), and PhysicalBlockFileError::invalidBlockSize
+    // (the volume's byte count) for a volume that is not whole 512-byte
+    // blocks; nothing is written then.
     static void createFromVolumeFile(const URL& fileURL, const URL& volumeURL);
     // Partition to volume file: the volume of the partition at that index of
     // the device's partitions by start block (volumeDescriptorForPartition),

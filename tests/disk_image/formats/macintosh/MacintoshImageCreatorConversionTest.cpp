@@ -17,6 +17,7 @@
 #include "disk_image/formats/macintosh/device/MacintoshDeviceError.hpp"
 #include "disk_image/parser/DetectionImages.hpp"
 #include "platform/FileSystem.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/LidoDevice.hpp"
 #include "support/SyntheticHfsVolume.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -131,11 +132,14 @@ TEST_F(MacintoshImageCreatorVolumeToDeviceTest, ADiskCopyImageGivesTheSameDevice
     EXPECT_EQ(bare.size(), volume.size() + 99 * block);
 }
 
-TEST_F(MacintoshImageCreatorVolumeToDeviceTest, ATrailingPartialBlockIsLeftOut) {
-    const Bytes volume = sampleHFSVolume();
-    Bytes longer = volume;
+// Dropping the partial block would lose the volume's last bytes.
+TEST_F(MacintoshImageCreatorVolumeToDeviceTest, ATrailingPartialBlockIsRefusedAndNothingWritten) {
+    Bytes longer = sampleHFSVolume();
     longer.insert(longer.end(), 100, 0xEE);
-    EXPECT_EQ(readFile(convert(longer, "longer.img")), readFile(convert(volume, "exact.img")));
+    testing::expectError<PhysicalBlockFileError>(PhysicalBlockFileError::Case::invalidBlockSize,
+                                                 [&] { convert(longer, "longer.img"); });
+    EXPECT_FALSE(std::filesystem::exists(folder.file("longer.img.hda")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << "only the input";
 }
 
 TEST_F(MacintoshImageCreatorVolumeToDeviceTest, AnExistingFileIsReplaced) {

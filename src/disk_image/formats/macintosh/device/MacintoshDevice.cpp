@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "data_access/CheckedMath.hpp"
+#include "data_access/TextEncoding.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDeviceError.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntryError.hpp"
@@ -84,7 +85,7 @@ void MacintoshDevice::readPartitionMap() {
             read.emplace(getBlockAtPosition(block));
         } catch (const PartitionMapEntryError& error) {
             if (error.errorCase != PartitionMapEntryError::Case::unknownPartitionType) throw;
-            std::cout << error.typeString << '\n';
+            std::cout << printableText(error.typeString) << '\n';
             continue;
         }
         PartitionMapEntry& entry = *read;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <signal.h>
+
+#include <string>
+
+namespace zorv {
+
+// Temporary files that an interruption of the process removes: Ctrl-C, kill
+// or a closed terminal (SIGINT, SIGTERM, SIGHUP) would otherwise leave a
+// half-written image beside its target. While a file is registered, each of
+// the three signals runs a handler that unlinks every registered file (an
+// async-signal-safe call) and then raises the signal again with its default
+// action, so that the process ends with the signal's usual status. A signal
+// the process ignores (under nohup, say) stays ignored; once no file is
+// registered, the signals' earlier actions come back.
+//
+// Registration is for the thread that writes; a handler may run on any thread.
+class InterruptCleanup {
+public:
+    // Holds the three signals back for its life, so that creating a file and
+    // registering it (or renaming it and forgetting it) cannot be cut in two.
+    class Section {
+    public:
+        Section();
+        ~Section();
+        Section(const Section&) = delete;
+        Section& operator=(const Section&) = delete;
+
+    private:
+        sigset_t previous_;
+    };
+
+    // Call within a Section. A path too long to keep is not registered.
+    static void add(const std::string& path);
+    static void remove(const std::string& path);
+};
+
+}  // namespace zorv
