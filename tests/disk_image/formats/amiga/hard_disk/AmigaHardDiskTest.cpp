@@ -541,8 +541,9 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         OutsideCase{"BlockLargerThanTheImage",
                     [] {
-                        const Bytes block = rigidDiskBlock({.blockBytes = 4096});
-                        return Bytes(block.begin(), block.begin() + 2048);
+                        Bytes image(2048, 0);
+                        put(image, 0, rigidDiskBlock({.blockBytes = 4096}));
+                        return image;
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
