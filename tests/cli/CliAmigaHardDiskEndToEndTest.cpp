@@ -82,7 +82,8 @@ TEST_F(CliAmigaHardDiskTest, TheJSONReportWithEveryVolumesFiles) {
         ASSERT_TRUE(partition.volume->fileHierarchy.has_value());
         std::vector<std::pair<std::string, int64_t>> items;
         for (const auto& item : *partition.volume->fileHierarchy) items.emplace_back(item.name, item.sizeInBytes);
-        EXPECT_EQ(items, (std::vector<std::pair<std::string, int64_t>>{{"", 0}, {"Trashcan", 0}, {"Trashcan.info", 1172}}));
+        EXPECT_EQ(items,
+                  (std::vector<std::pair<std::string, int64_t>>{{"", 0}, {"Trashcan", 0}, {"Trashcan.info", 1172}}));
     }
 }
 

@@ -19,7 +19,7 @@ struct ADFDiskFileSystemSegment {
     int64_t sizeInLongs = 0;
     int64_t checksum = 0;
     int64_t hostID = 0;
-    int64_t next = -1;  // the next segment block, -1 at the end
+    int64_t next = -1;    // the next segment block, -1 at the end
     ImageBytes loadData;  // a slice of the block
 
     // Reads the first 512 bytes of `block`; ReadPastEndError for a shorter

@@ -21,7 +21,8 @@ std::string AmigaHardDisk::deviceName() const {
 std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>> AmigaHardDisk::devicePartitions() const {
     std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>> listed;
     listed.reserve(partitions.size());
-    for (const ADFDiskPartition& partition : partitions) listed.push_back(std::make_shared<const ADFDiskPartition>(partition));
+    for (const ADFDiskPartition& partition : partitions)
+        listed.push_back(std::make_shared<const ADFDiskPartition>(partition));
     return listed;
 }
 

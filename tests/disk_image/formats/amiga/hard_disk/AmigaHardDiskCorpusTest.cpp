@@ -43,7 +43,8 @@ std::vector<OracleVolume> oracleVolumes(const std::string& listing) {
     std::istringstream lines(listing);
     for (std::string line; std::getline(lines, line);) {
         std::smatch match;
-        if (std::regex_match(line, match, row)) volumes.push_back({std::stoll(match[1]), std::stoll(match[2]), match[3]});
+        if (std::regex_match(line, match, row))
+            volumes.push_back({std::stoll(match[1]), std::stoll(match[2]), match[3]});
     }
     return volumes;
 }

@@ -231,7 +231,8 @@ TEST(AmigaHardDisk, TwoPartitionsInChainOrder) {
     Drive drive{.cylinders = 202, .sectors = 32, .heads = 4, .partitionList = 2};
     Bytes image = driveImage(drive);
     // Chain order, not block order: block 2 first.
-    put(image, 2, partitionBlock({.name = "DH0", .next = 1, .surfaces = 4, .blocksPerTrack = 32, .lowCyl = 2, .hiCyl = 101}));
+    put(image, 2,
+        partitionBlock({.name = "DH0", .next = 1, .surfaces = 4, .blocksPerTrack = 32, .lowCyl = 2, .hiCyl = 101}));
     put(image, 1, partitionBlock({.name = "DH1", .surfaces = 4, .blocksPerTrack = 32, .lowCyl = 102, .hiCyl = 201}));
     put(image, 256, blankVolume({100, 32, 4, 512}, 12800));
     put(image, 13056, blankVolume({100, 32, 4, 512}, 12800));
@@ -287,11 +288,12 @@ TEST_P(PartitionsWithoutVolume, AreListedUnderTheirDriveName) {
     EXPECT_EQ(partition.sizeInBytes(), c.length * 512);
 }
 
-INSTANTIATE_TEST_SUITE_P(Crafted, PartitionsWithoutVolume,
-                         ::testing::Values(NoVolumeCase{"ZeroFilled", {.name = "DH0"}, 108, 540},
-                                           NoVolumeCase{"HighCylinderBelowLow", {.name = "DH1", .lowCyl = 9, .hiCyl = 4}, 486, 0},
-                                           NoVolumeCase{"PastTheEnd", {.name = "DH2", .lowCyl = 30, .hiCyl = 45}, 1620, 864}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Crafted, PartitionsWithoutVolume,
+    ::testing::Values(NoVolumeCase{"ZeroFilled", {.name = "DH0"}, 108, 540},
+                      NoVolumeCase{"HighCylinderBelowLow", {.name = "DH1", .lowCyl = 9, .hiCyl = 4}, 486, 0},
+                      NoVolumeCase{"PastTheEnd", {.name = "DH2", .lowCyl = 30, .hiCyl = 45}, 1620, 864}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- File systems on the drive ---
 
@@ -367,68 +369,68 @@ TEST_P(ChainLoops, EndAtABlockAlreadyRead) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Crafted, ChainLoops,
-    ::testing::Values(
-        LoopCase{"PartitionToItself",
-                 [](Drive& drive, Bytes& image) {
-                     drive.partitionList = 1;
-                     image = driveImage(drive);
-                     put(image, 1, partitionBlock({.next = 1}));
-                 },
-                 1,
-                 {}},
-        LoopCase{"PartitionsInACircle",
-                 [](Drive& drive, Bytes& image) {
-                     drive.partitionList = 1;
-                     image = driveImage(drive);
-                     put(image, 1, partitionBlock({.next = 2}));
-                     put(image, 2, partitionBlock({.next = 3, .lowCyl = 12, .hiCyl = 21}));
-                     put(image, 3, partitionBlock({.next = 1, .lowCyl = 22, .hiCyl = 31}));
-                 },
-                 3,
-                 {}},
-        LoopCase{"FileSystemHeaderToItself",
-                 [](Drive& drive, Bytes& image) {
-                     drive.fileSysHeaderList = 3;
-                     image = driveImage(drive);
-                     put(image, 3, fileSystemHeader(3, 1, endOfChain));
-                 },
-                 0,
-                 {0}},
-        LoopCase{"LoadSegmentsInACircle",
-                 [](Drive& drive, Bytes& image) {
-                     drive.fileSysHeaderList = 3;
-                     image = driveImage(drive);
-                     put(image, 3, fileSystemHeader(endOfChain, 1, 4));
-                     put(image, 4, loadSegment(5, 1));
-                     put(image, 5, loadSegment(4, 2));
-                 },
-                 0,
-                 {984}},
-        // Two headers sharing one segment chain: the second one ends at once,
-        // so the load data never outgrows the image.
-        LoopCase{"HeadersSharingSegments",
-                 [](Drive& drive, Bytes& image) {
-                     drive.fileSysHeaderList = 3;
-                     image = driveImage(drive);
-                     put(image, 3, fileSystemHeader(4, 1, 5));
-                     put(image, 4, fileSystemHeader(endOfChain, 1, 5));
-                     put(image, 5, loadSegment(endOfChain, 1));
-                 },
-                 0,
-                 {492, 0}},
-        LoopCase{"PartitionChainIntoTheFileSystems",
-                 [](Drive& drive, Bytes& image) {
-                     drive.partitionList = 1;
-                     drive.fileSysHeaderList = 3;
-                     image = driveImage(drive);
-                     put(image, 1, partitionBlock({.next = 3}));
-                     put(image, 3, fileSystemHeader(endOfChain, 1, endOfChain));
-                 },
-                 2,
-                 {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Crafted, ChainLoops,
+                         ::testing::Values(LoopCase{"PartitionToItself",
+                                                    [](Drive& drive, Bytes& image) {
+                                                        drive.partitionList = 1;
+                                                        image = driveImage(drive);
+                                                        put(image, 1, partitionBlock({.next = 1}));
+                                                    },
+                                                    1,
+                                                    {}},
+                                           LoopCase{"PartitionsInACircle",
+                                                    [](Drive& drive, Bytes& image) {
+                                                        drive.partitionList = 1;
+                                                        image = driveImage(drive);
+                                                        put(image, 1, partitionBlock({.next = 2}));
+                                                        put(image, 2,
+                                                            partitionBlock({.next = 3, .lowCyl = 12, .hiCyl = 21}));
+                                                        put(image, 3,
+                                                            partitionBlock({.next = 1, .lowCyl = 22, .hiCyl = 31}));
+                                                    },
+                                                    3,
+                                                    {}},
+                                           LoopCase{"FileSystemHeaderToItself",
+                                                    [](Drive& drive, Bytes& image) {
+                                                        drive.fileSysHeaderList = 3;
+                                                        image = driveImage(drive);
+                                                        put(image, 3, fileSystemHeader(3, 1, endOfChain));
+                                                    },
+                                                    0,
+                                                    {0}},
+                                           LoopCase{"LoadSegmentsInACircle",
+                                                    [](Drive& drive, Bytes& image) {
+                                                        drive.fileSysHeaderList = 3;
+                                                        image = driveImage(drive);
+                                                        put(image, 3, fileSystemHeader(endOfChain, 1, 4));
+                                                        put(image, 4, loadSegment(5, 1));
+                                                        put(image, 5, loadSegment(4, 2));
+                                                    },
+                                                    0,
+                                                    {984}},
+                                           // Two headers sharing one segment chain: the second one ends at once,
+                                           // so the load data never outgrows the image.
+                                           LoopCase{"HeadersSharingSegments",
+                                                    [](Drive& drive, Bytes& image) {
+                                                        drive.fileSysHeaderList = 3;
+                                                        image = driveImage(drive);
+                                                        put(image, 3, fileSystemHeader(4, 1, 5));
+                                                        put(image, 4, fileSystemHeader(endOfChain, 1, 5));
+                                                        put(image, 5, loadSegment(endOfChain, 1));
+                                                    },
+                                                    0,
+                                                    {492, 0}},
+                                           LoopCase{"PartitionChainIntoTheFileSystems",
+                                                    [](Drive& drive, Bytes& image) {
+                                                        drive.partitionList = 1;
+                                                        drive.fileSysHeaderList = 3;
+                                                        image = driveImage(drive);
+                                                        put(image, 1, partitionBlock({.next = 3}));
+                                                        put(image, 3, fileSystemHeader(endOfChain, 1, endOfChain));
+                                                    },
+                                                    2,
+                                                    {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Partitions that all claim the same blocks: volumes are opened for no more
 // blocks than the image holds (2,160 here, four times 540), the rest are
@@ -436,7 +438,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AmigaHardDisk, OverlappingPartitionsOpenNoMoreThanTheImageHolds) {
     Drive drive{.partitionList = 1};
     Bytes image = driveImage(drive);
-    for (int64_t block = 1; block <= 6; ++block) put(image, block, partitionBlock({.next = block < 6 ? block + 1 : endOfChain}));
+    for (int64_t block = 1; block <= 6; ++block)
+        put(image, block, partitionBlock({.next = block < 6 ? block + 1 : endOfChain}));
     put(image, 108, blankVolume({10, 27, 2, 512}, 540));
 
     const AmigaHardDisk disk{ImageBytes(image)};
@@ -493,14 +496,18 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"DriveGeometryOverflows",
                     [] { return withDrive({.cylinders = 0xFFFFFFFF, .sectors = 0xFFFFFFFF, .heads = 0xFFFFFFFF}); },
                     ADFDiskError::Case::invalidGeometryInHardDrive},
-        RefusalCase{"PartitionStartOverflows",
+        RefusalCase{
+            "PartitionStartOverflows",
+            [] {
+                return withPartition(
+                    {.surfaces = 0xFFFFFFFF, .blocksPerTrack = 0xFFFFFFFF, .lowCyl = 0xFFFFFFFE, .hiCyl = 0xFFFFFFFF});
+            },
+            ADFDiskError::Case::invalidGeometryInHardDrive},
+        RefusalCase{"PartitionBytesOverflow",
                     [] {
                         return withPartition(
-                            {.surfaces = 0xFFFFFFFF, .blocksPerTrack = 0xFFFFFFFF, .lowCyl = 0xFFFFFFFE, .hiCyl = 0xFFFFFFFF});
+                            {.surfaces = 0xFFFFFFFF, .blocksPerTrack = 0xFFFFFFFF, .lowCyl = 0, .hiCyl = 0xFFFFFFFF});
                     },
-                    ADFDiskError::Case::invalidGeometryInHardDrive},
-        RefusalCase{"PartitionBytesOverflow",
-                    [] { return withPartition({.surfaces = 0xFFFFFFFF, .blocksPerTrack = 0xFFFFFFFF, .lowCyl = 0, .hiCyl = 0xFFFFFFFF}); },
                     ADFDiskError::Case::invalidGeometryInHardDrive}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -523,28 +530,27 @@ TEST_P(PointersOutsideTheImage, RefuseTheDisk) {
 
 INSTANTIATE_TEST_SUITE_P(
     Crafted, PointersOutsideTheImage,
-    ::testing::Values(
-        OutsideCase{"FirstPartition", [] { return withDrive({.partitionList = 2160}); }},
-        OutsideCase{"NegativePartition", [] { return withDrive({.partitionList = 0xFFFFFFFE}); }},
-        OutsideCase{"SecondPartition", [] { return withPartition({.next = 1000000}); }},
-        OutsideCase{"FileSystemHeader", [] { return withDrive({.fileSysHeaderList = 5000}); }},
-        OutsideCase{"LoadSegment",
-                    [] {
-                        Bytes image = withDrive({.fileSysHeaderList = 3});
-                        put(image, 3, fileSystemHeader(endOfChain, 1, 99999));
-                        return image;
-                    }},
-        OutsideCase{"RigidDiskBlockCutShort",
-                    [] {
-                        const Bytes block = rigidDiskBlock(Drive{});
-                        return Bytes(block.begin(), block.begin() + 100);
-                    }},
-        OutsideCase{"BlockLargerThanTheImage",
-                    [] {
-                        Bytes image(2048, 0);
-                        put(image, 0, rigidDiskBlock({.blockBytes = 4096}));
-                        return image;
-                    }}),
+    ::testing::Values(OutsideCase{"FirstPartition", [] { return withDrive({.partitionList = 2160}); }},
+                      OutsideCase{"NegativePartition", [] { return withDrive({.partitionList = 0xFFFFFFFE}); }},
+                      OutsideCase{"SecondPartition", [] { return withPartition({.next = 1000000}); }},
+                      OutsideCase{"FileSystemHeader", [] { return withDrive({.fileSysHeaderList = 5000}); }},
+                      OutsideCase{"LoadSegment",
+                                  [] {
+                                      Bytes image = withDrive({.fileSysHeaderList = 3});
+                                      put(image, 3, fileSystemHeader(endOfChain, 1, 99999));
+                                      return image;
+                                  }},
+                      OutsideCase{"RigidDiskBlockCutShort",
+                                  [] {
+                                      const Bytes block = rigidDiskBlock(Drive{});
+                                      return Bytes(block.begin(), block.begin() + 100);
+                                  }},
+                      OutsideCase{"BlockLargerThanTheImage",
+                                  [] {
+                                      Bytes image(2048, 0);
+                                      put(image, 0, rigidDiskBlock({.blockBytes = 4096}));
+                                      return image;
+                                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AmigaHardDisk, ARefusedDiskLeavesDetectionToTheOtherFormats) {
