@@ -403,6 +403,13 @@ TEST_F(CliMacDevicePartitionedTest, LocalFilesThatCannotBePlacedWriteNothing) {
             cases.emplace_back(path->string(), "Error: unuseableVolumeType(\"This is an Atari ST floppy.\")\n");
         }
     }
+    if (const auto hardDisk = corpusImage("rdb/a590_WD93028XA_6parts.hdd.gz")) {
+        const std::filesystem::path path = elsewhere.path() / "a590.hdd";
+        writeFile(path, std::string(hardDisk->begin(), hardDisk->end()));
+        cases.emplace_back(path.string(),
+                           "Error: unuseableVolumeType(\"This is an Amiga hard disk image, quite possibly from a SCSI "
+                           "hard drive.\nYou could probably use this image in a device like BlueSCSI.\")\n");
+    }
     for (const auto& [path, error] : cases) {
         const auto run = zorv({"--partitions", "[" + earlier + R"({"localFile": ")" + path + R"("}])"});
         EXPECT_EQ(run.exitStatus, 1) << path;

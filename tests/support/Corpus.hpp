@@ -20,17 +20,19 @@ inline std::optional<std::filesystem::path> corpusFile(const std::string& relati
     return path;
 }
 
-// The bytes of a corpus image, read whole; one stored xz-compressed (a name
-// ending in ".xz") is unpacked with `xz -dc` first. Nothing when the file is
-// absent, or xz is missing or fails.
+// The bytes of a corpus image, read whole; one stored compressed (a name
+// ending in ".xz" or ".gz") is unpacked with `xz -dc` or `gzip -dc` first.
+// Nothing when the file is absent, or the unpacker is missing or fails.
 inline std::optional<ImageBytes> corpusImage(const std::string& relativePath) {
     const auto path = corpusFile(relativePath);
     if (!path) return std::nullopt;
-    if (path->extension() != ".xz") return fs::readWholeFile(path->string());
-    if (!isCommandAvailable("xz")) return std::nullopt;
+    const std::string extension = path->extension().string();
+    if (extension != ".xz" && extension != ".gz") return fs::readWholeFile(path->string());
+    const std::string unpacker = extension == ".xz" ? "xz" : "gzip";
+    if (!isCommandAvailable(unpacker)) return std::nullopt;
     const TemporaryDirectory scratch;
     const std::string unpacked = scratch.file("unpacked.img");
-    const auto result = runCommand({"sh", "-c", "xz -dc \"$0\" > \"$1\"", path->string(), unpacked});
+    const auto result = runCommand({"sh", "-c", "\"$0\" -dc \"$1\" > \"$2\"", unpacker, path->string(), unpacked});
     if (result.exitStatus != 0) return std::nullopt;
     // Copied into memory: the scratch folder goes with this function.
     return ImageBytes(fs::readWholeFile(unpacked).toBytes());

@@ -6,6 +6,7 @@
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/apple2/image_wrappers/TwoIMG.hpp"
 #include "disk_image/formats/amiga/adf/ADFDisk.hpp"
+#include "disk_image/formats/amiga/hard_disk/AmigaHardDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
 #include "disk_image/formats/atari_st/image_wrappers/MSA.hpp"
 #include "disk_image/formats/atari_st/tos/TOSDisk.hpp"
@@ -46,9 +47,10 @@ std::shared_ptr<const DeviceRepresentable> FormatProbes::probeMacintoshDevice(co
     return std::make_shared<const MacintoshDevice>(std::move(*device));
 }
 
-std::shared_ptr<const DeviceRepresentable> FormatProbes::probeAmigaHardDisk(const ImageBytes& /*image*/) {
-    // Amiga hard disks (Rigid Disk Block) are not read yet.
-    return nullptr;
+std::shared_ptr<const DeviceRepresentable> FormatProbes::probeAmigaHardDisk(const ImageBytes& image) {
+    auto disk = quietly([&] { return AmigaHardDisk::fromImageData(image); });
+    if (!disk) return nullptr;
+    return std::make_shared<const AmigaHardDisk>(std::move(*disk));
 }
 
 // --- Containers ---

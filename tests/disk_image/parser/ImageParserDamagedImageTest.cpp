@@ -14,7 +14,6 @@
 
 #include "disk_image/parser/AnalysisJSONEncoder.hpp"
 #include "disk_image/parser/ImageParser.hpp"
-#include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
 #include "support/ScopedTimeZone.hpp"
 
@@ -57,10 +56,10 @@ Bytes damagedCopy(const Bytes& original, std::mt19937& random) {
 class DamagedImages : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(DamagedImages, AreDetectedOrRefusedWithoutACrash) {
-    const auto path = testing::corpusFile(GetParam());
-    if (!path) GTEST_SKIP() << GetParam() << " is not in the corpus";
+    const auto image = testing::corpusImage(GetParam());
+    if (!image) GTEST_SKIP() << GetParam() << " is not in the corpus";
     const testing::ScopedTimeZone zone("UTC");
-    const Bytes original = fs::readWholeFile(path->string()).toBytes();
+    const Bytes original = image->toBytes();
     std::mt19937 random(0x5EED);
     int detected = 0;
     const auto started = std::chrono::steady_clock::now();
@@ -87,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DamagedImages,
                                            "apm/mr-combined.dsk", "prodos/cp2-simple-dir-test.po",
                                            "dos33/cp2-simple-sparse.do", "2img/cp2-prodos-disk.2mg",
                                            "st/hatari-bootauto.st", "msa/derived-hmsa-hatari-bootdesk.msa",
-                                           "adf/testffs.adf"));
+                                           "adf/testffs.adf", "rdb/a590_WD93028XA_6parts.hdd.gz"));
 
 }  // namespace
 }  // namespace zorv

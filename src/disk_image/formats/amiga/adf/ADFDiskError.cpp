@@ -8,6 +8,7 @@ const char* ADFDiskError::caseName(Case errorCase) {
         case Case::noRootBlock: return "noRootBlock";
         case Case::noRigidDiskBlockInHardDrive: return "noRigidDiskBlockInHardDrive";
         case Case::noPartitionFoundInHardDrive: return "noPartitionFoundInHardDrive";
+        case Case::invalidGeometryInHardDrive: return "invalidGeometryInHardDrive";
     }
     return "unknown";
 }

@@ -12,6 +12,7 @@ public:
         noRootBlock,                   // declared for callers; nothing here raises it
         noRigidDiskBlockInHardDrive,   // a hard disk without its Rigid Disk Block
         noPartitionFoundInHardDrive,   // declared for callers; nothing here raises it
+        invalidGeometryInHardDrive,    // a block size or geometry that cannot describe a disk
     };
 
     explicit ADFDiskError(Case errorCase) : EnumeratedError(caseName(errorCase)), errorCase(errorCase) {}
