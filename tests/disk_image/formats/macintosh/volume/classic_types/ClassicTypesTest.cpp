@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "disk_image/formats/macintosh/volume/classic_types/FinderFlag.hpp"
-#include "disk_image/formats/macintosh/volume/classic_types/OSType.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/FinderFlag.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/OSType.hpp"
 #include "disk_image/formats/macintosh/volume/classic_types/Point.hpp"
 #include "disk_image/formats/macintosh/volume/classic_types/Rect.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/CreatorList.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeExtensionList.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/CreatorList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeExtensionList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 
 namespace zorv {
 namespace {
