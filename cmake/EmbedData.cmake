@@ -7,8 +7,9 @@
 # At build time this writes <build>/generated/<name>.cpp, which includes the
 # header and defines each symbol as
 #     const std::array<uint8_t, <size of the file>> <symbol> = {{ ... }};
-# and adds it to <target>. The file is regenerated whenever a data file
-# changes, so dropping in a new file and rebuilding is enough.
+# and adds it to <target> (through an alias, to the library it stands for).
+# The file is regenerated whenever a data file changes, so dropping in a new
+# file and rebuilding is enough.
 #
 # The build fails when a file is missing or does not hold exactly <size>
 # bytes. The header declares each array with its size as well, so the compiler
@@ -65,6 +66,11 @@ function(zorv_embed_data target name)
     list(GET EMBED_DATA ${index} path)
     list(APPEND files ${path})
   endforeach()
+
+  get_target_property(aliased ${target} ALIASED_TARGET)
+  if(aliased)
+    set(target ${aliased})
+  endif()
 
   set(folder ${CMAKE_BINARY_DIR}/generated)
   set(manifest ${folder}/${name}.manifest.cmake)

@@ -15,6 +15,7 @@
 #include "remote_image/WebFetchError.hpp"
 #include "remote_image/WexDownloader.hpp"
 #include "remote_image/WexDownloaderError.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
@@ -125,12 +126,7 @@ TEST_F(DownloaderOverHTTP, ARedirectToAFileURLIsRefused) {
 
 TEST_F(DownloaderOverHTTP, AnEmptyBodyIsEmptyData) {
     WexDownloader downloader(*URL::parse(url("/empty.img")));
-    try {
-        downloader.syncDownload();
-        ADD_FAILURE();
-    } catch (const WexDownloaderError& error) {
-        EXPECT_EQ(error.errorCase, WexDownloaderError::Case::emptyData);
-    }
+    testing::expectError<WexDownloaderError>(WexDownloaderError::Case::emptyData, [&] { downloader.syncDownload(); });
     EXPECT_TRUE(downloader.data().empty());
 }
 

@@ -10,6 +10,7 @@
 #include "remote_image/ManifestItemError.hpp"
 #include "remote_image/PremadeServer.hpp"
 #include "remote_image/WebFetchError.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
@@ -85,12 +86,7 @@ TEST_F(ManifestOverHTTP, FetchesTheManifestAndASetsVolumesInOrder) {
 TEST_F(ManifestOverHTTP, AManifestFromTheWebCannotNameLocalFiles) {
     const Manifest manifest = Manifest::withURLString(mirror().manifestURLString());
     const auto volumes = manifest.setForReference("a2-en").sortedVolumes();
-    try {
-        volumes[0].download();
-        ADD_FAILURE();
-    } catch (const ManifestItemError& error) {
-        EXPECT_EQ(error.errorCase, ManifestItemError::Case::refusedVolumeURL);
-    }
+    testing::expectError<ManifestItemError>(ManifestItemError::Case::refusedVolumeURL, [&] { volumes[0].download(); });
     try {
         volumes[1].download();
         ADD_FAILURE();

@@ -11,6 +11,7 @@
 #include "remote_image/ManifestItemError.hpp"
 #include "remote_image/WebFetchError.hpp"
 #include "remote_image/WexDownloaderError.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
@@ -363,12 +364,9 @@ TEST(ManifestFetch, VolumesGoOnlyWhereTheManifestMaySendUs) {
 TEST(ManifestFetch, AnEmptyVolumeIsEmptyData) {
     TemporaryDirectory folder;
     writeFile(folder.file("empty.img"), "");
-    try {
+    testing::expectError<WexDownloaderError>(WexDownloaderError::Case::emptyData, [&] {
         ManifestImage(0, "HFS", 1, URL::fileURLWithPath(folder.file("empty.img")), true).download();
-        ADD_FAILURE();
-    } catch (const WexDownloaderError& error) {
-        EXPECT_EQ(error.errorCase, WexDownloaderError::Case::emptyData);
-    }
+    });
 }
 
 }  // namespace

@@ -48,4 +48,20 @@ void expectError(typename Error::Case expected, Call&& call) {
     ADD_FAILURE() << "threw nothing; expected " << Error::caseName(expected);
 }
 
+// The same, for an error that carries more than its case: expects `call` to
+// throw an error equal to `expected`, payload included.
+template <typename Error, typename Call>
+void expectError(const Error& expected, Call&& call) {
+    try {
+        call();
+    } catch (const Error& error) {
+        EXPECT_EQ(error, expected) << "threw " << error.what();
+        return;
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "threw a different error: " << error.what();
+        return;
+    }
+    ADD_FAILURE() << "threw nothing; expected " << expected.what();
+}
+
 }  // namespace zorv::testing

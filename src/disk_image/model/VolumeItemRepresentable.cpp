@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
 
 namespace zorv {

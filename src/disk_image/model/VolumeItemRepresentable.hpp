@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "data_access/Date.hpp"
-#include "disk_image/formats/macintosh/volume/classic_types/FinderFlag.hpp"
-#include "disk_image/formats/macintosh/volume/classic_types/OSType.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/FinderFlag.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/OSType.hpp"
 #include "disk_image/model/CodableVolumeItem.hpp"
 
 namespace zorv {

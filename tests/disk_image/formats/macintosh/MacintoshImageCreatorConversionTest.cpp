@@ -202,12 +202,8 @@ TEST_F(MacintoshImageCreatorVolumeToDeviceTest, OtherImagesAreNoVolumeToConvert)
     };
     for (const auto& [label, bytes] : refused) {
         SCOPED_TRACE(label);
-        try {
-            convert(bytes, "refused.img");
-            ADD_FAILURE() << "converted";
-        } catch (const MacintoshImageCreatorError& error) {
-            EXPECT_EQ(error.errorCase, ErrorCase::noValidVolume);
-        }
+        testing::expectError<MacintoshImageCreatorError>(ErrorCase::noValidVolume,
+                                                         [&] { convert(bytes, "refused.img"); });
         EXPECT_FALSE(std::filesystem::exists(folder.file("refused.img.hda")));
     }
 }
@@ -423,12 +419,8 @@ TEST_F(MacintoshImageCreatorLidoTest, DevicesOfOtherBlockSizesAreRefused) {
     const MacintoshDevice read{ImageBytes(image)};
     ASSERT_EQ(read.devicePartitions().size(), 2u);
     ASSERT_EQ(dynamic_cast<const PartitionMapEntry&>(*read.devicePartitions()[1]).scsiDriver, SCSIDriver::lido());
-    try {
-        MacintoshImageCreator::replaceLido(urlOf(folder.file("out.hda")), 1, read);
-        ADD_FAILURE() << "replaced";
-    } catch (const MacintoshImageCreatorError& error) {
-        EXPECT_EQ(error, MacintoshImageCreatorError(ErrorCase::unsupportedBlockSize, 1024));
-    }
+    testing::expectError(MacintoshImageCreatorError(ErrorCase::unsupportedBlockSize, 1024),
+                         [&] { MacintoshImageCreator::replaceLido(urlOf(folder.file("out.hda")), 1, read); });
     EXPECT_FALSE(std::filesystem::exists(folder.file("out.hda")));
 }
 

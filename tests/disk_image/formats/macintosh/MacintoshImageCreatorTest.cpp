@@ -11,6 +11,7 @@
 #include "disk_image/formats/macintosh/volume/hfs/MasterDirectoryBlock.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptorError.hpp"
 #include "support/ByteBuilder.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/QueuedImage.hpp"
 
 // New device images, block by block: the driver descriptor record, the map,
@@ -235,12 +236,8 @@ TEST(MacintoshImageCreatorPatches, PatchesApplyInListOrder) {
     EXPECT_EQ(blockOf(testing::imageOfQueue(plain.physicalFile), 0), driverDescriptorBlock(200, 64, 19));
     driver.descriptorPatch = std::vector<SCSIDriver::DriverDescriptorPatch>{{510, ImageBytes(Bytes{1, 2, 3})}};
     auto overlong = MacintoshImageCreator::withCapacityInBlocks(target, 200);
-    try {
-        overlong.partition({}, driver);
-        ADD_FAILURE() << "patch applied";
-    } catch (const PhysicalBlockFileError& error) {
-        EXPECT_EQ(error.errorCase, PhysicalBlockFileError::Case::patchTooLarge);
-    }
+    testing::expectError<PhysicalBlockFileError>(PhysicalBlockFileError::Case::patchTooLarge,
+                                                 [&] { overlong.partition({}, driver); });
 }
 
 TEST(MacintoshImageCreatorCapacity, UnitsGiveExactSizes) {
@@ -265,12 +262,8 @@ TEST(MacintoshImageCreatorCapacity, UnitsGiveExactSizes) {
 
 TEST(MacintoshImageCreatorCapacity, FolderURLsAreRefused) {
     for (const URL& url : {URL::fileURLWithPath("/tmp/folder/"), *URL::parse("https://example.com/device.img")}) {
-        try {
-            MacintoshImageCreator::withCapacityInMB(url, 20);
-            ADD_FAILURE() << url.absoluteString();
-        } catch (const PhysicalBlockFileError& error) {
-            EXPECT_EQ(error.errorCase, PhysicalBlockFileError::Case::invalidFileURL);
-        }
+        testing::expectError<PhysicalBlockFileError>(PhysicalBlockFileError::Case::invalidFileURL,
+                                                     [&] { MacintoshImageCreator::withCapacityInMB(url, 20); });
     }
 }
 
@@ -284,12 +277,7 @@ template <typename Error>
 void expectRefusedBeforeQueuing(int64_t deviceBlocks, const std::vector<VolumeDescriptor>& volumes,
                                 const Error& expected, const SCSIDriver& driver = SCSIDriver::appleHDSC735()) {
     auto creator = MacintoshImageCreator::withCapacityInBlocks(target, deviceBlocks);
-    try {
-        creator.partition(volumes, driver);
-        ADD_FAILURE() << "laid out";
-    } catch (const Error& error) {
-        EXPECT_EQ(error, expected);
-    }
+    testing::expectError(expected, [&] { creator.partition(volumes, driver); });
     EXPECT_TRUE(creator.physicalFile.blocksToInstall().empty());
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "data_access/ByteHelpers.hpp"
-#include "disk_image/formats/macintosh/volume/classic_types/OSType.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/OSType.hpp"
 #include "platform/HFSTypeAndCreator.hpp"
 
 namespace zorv {

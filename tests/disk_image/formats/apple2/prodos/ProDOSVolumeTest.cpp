@@ -20,6 +20,7 @@
 #include "platform/FileSystem.hpp"
 #include "ProDOSImageBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/ErrorExpectations.hpp"
 
 namespace zorv {
 namespace {
@@ -50,17 +51,6 @@ std::vector<std::string> walkOrder(const ProDOSVolume& volume) {
 }
 
 ProDOSVolume openVolume(const Bytes& image) { return ProDOSVolume(ImageBytes(image)); }
-
-template <typename Error>
-typename Error::Case errorOf(const Bytes& image) {
-    try {
-        openVolume(image);
-    } catch (const Error& error) {
-        return error.errorCase;
-    }
-    ADD_FAILURE() << "the volume opened";
-    return {};
-}
 
 // A block of 512 bytes counting up from `first`.
 void fillCounting(ProDOSImageBuilder& builder, int64_t block, uint8_t first) {
@@ -144,8 +134,8 @@ TEST(ProDOSVolumeTest, ProbeOfAHugeInputCopiesNothing) {
 
 TEST(ProDOSVolumeTest, TooShortImages) {
     EXPECT_FALSE(ProDOSVolume::fromImageData(ImageBytes(Bytes(1535, 0))));
-    EXPECT_EQ(errorOf<BlockStructureDefinableError>(Bytes(1535, 0)),
-              BlockStructureDefinableError::Case::unreacheableBlock);
+    testing::expectError<BlockStructureDefinableError>(BlockStructureDefinableError::Case::unreacheableBlock,
+                                                       [&] { openVolume(Bytes(1535, 0)); });
     // Three blocks of ProDOS order hold block 2; the same bytes in DOS order
     // hold no whole track.
     ProDOSImageBuilder three(3);
@@ -317,7 +307,9 @@ TEST(ProDOSVolumeTest, EntryLengthMustCoverTheHeader) {
     for (const int length : {0, 1, 38}) {
         ProDOSImageBuilder builder;
         builder.headerByte(31) = static_cast<uint8_t>(length);
-        EXPECT_EQ(errorOf<ProDOSVolumeError>(builder.image), ProDOSVolumeError::Case::invalidEntryLength) << length;
+        SCOPED_TRACE(length);
+        testing::expectError<ProDOSVolumeError>(ProDOSVolumeError::Case::invalidEntryLength,
+                                                [&] { openVolume(builder.image); });
         EXPECT_FALSE(ProDOSVolume::fromImageData(ImageBytes(builder.image))) << length;
     }
     // A length that skips the whole block leaves its other slots unread.
@@ -333,15 +325,16 @@ TEST(ProDOSVolumeTest, HeaderThatDoesNotFitItsBlockByItsLength) {
     builder.headerByte(31) = 100;
     // A second volume directory header near the end of block 3.
     builder.putEntry(3, 11, file("AGAIN", 0xF, 0, 0));
-    EXPECT_EQ(errorOf<ProDOSVolumeError>(builder.image), ProDOSVolumeError::Case::invalidEntryLength);
+    testing::expectError<ProDOSVolumeError>(ProDOSVolumeError::Case::invalidEntryLength,
+                                            [&] { openVolume(builder.image); });
 }
 
 TEST(ProDOSVolumeTest, LaterHeaderEntriesAreCheckedLikeTheFirst) {
     ProDOSImageBuilder builder;
     ProDOSEntryFields stray = file("BAD\xC1NAME", 0xF, 0, 0);
     builder.putEntry(3, 2, stray);
-    EXPECT_EQ(errorOf<ProDOSVolumeDirectoryHeaderError>(builder.image),
-              ProDOSVolumeDirectoryHeaderError::Case::nonASCIIName);
+    testing::expectError<ProDOSVolumeDirectoryHeaderError>(ProDOSVolumeDirectoryHeaderError::Case::nonASCIIName,
+                                                           [&] { openVolume(builder.image); });
 
     ProDOSImageBuilder sound;
     sound.putEntry(3, 2, file("AGAIN", 0xF, 0, 0));
@@ -379,13 +372,13 @@ TEST(ProDOSVolumeTest, SubdirectoriesMetAgainAreLeftOut) {
 TEST(ProDOSVolumeTest, PointersBeyondTheImageKeepTheVolumeShut) {
     ProDOSImageBuilder subdirectoryBeyond;
     subdirectoryBeyond.putEntry(2, 1, subdirectory("FAR", 280));
-    EXPECT_EQ(errorOf<BlockStructureDefinableError>(subdirectoryBeyond.image),
-              BlockStructureDefinableError::Case::unreacheableBlock);
+    testing::expectError<BlockStructureDefinableError>(BlockStructureDefinableError::Case::unreacheableBlock,
+                                                       [&] { openVolume(subdirectoryBeyond.image); });
 
     ProDOSImageBuilder chainBeyond;
     chainBeyond.setPointers(5, 4, 65535);
-    EXPECT_EQ(errorOf<BlockStructureDefinableError>(chainBeyond.image),
-              BlockStructureDefinableError::Case::unreacheableBlock);
+    testing::expectError<BlockStructureDefinableError>(BlockStructureDefinableError::Case::unreacheableBlock,
+                                                       [&] { openVolume(chainBeyond.image); });
     EXPECT_FALSE(ProDOSVolume::fromImageData(ImageBytes(chainBeyond.image)));
 
     // Truncated: the directory ends past the last block held.

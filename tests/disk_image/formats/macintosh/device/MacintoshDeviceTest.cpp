@@ -55,22 +55,6 @@ Bytes handMadeDevice(int64_t blockSize, int64_t blockCount, const std::vector<Ha
     return image;
 }
 
-template <typename Error, typename F>
-std::optional<Error> errorOf(F&& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-std::optional<BlockStructureDefinableError::Case> blockError(const Bytes& image) {
-    const auto error = errorOf<BlockStructureDefinableError>([&] { MacintoshDevice{ImageBytes(image)}; });
-    if (!error) return std::nullopt;
-    return error->errorCase;
-}
-
 constexpr auto unreacheable = BlockStructureDefinableError::Case::unreacheableBlock;
 
 std::vector<int64_t> startsOf(const std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>>& partitions) {
@@ -143,10 +127,10 @@ TEST(MacintoshDeviceCorpus, CiderPressProDOSAndHFS) {
     EXPECT_EQ(device.volumeDescriptorForInterestingPartition(0).dataBlock().data(), proDOS.dataBlock().data());
     EXPECT_EQ(device.volumeDescriptorForInterestingPartition(1).volumeType(), VolumeType::hfs);
     const auto invalidIndex = MacintoshDeviceError(MacintoshDeviceError::Case::invalidPartitionIndex);
-    EXPECT_EQ(errorOf<MacintoshDeviceError>([&] { device.volumeDescriptorForInterestingPartition(2); }), invalidIndex);
-    EXPECT_EQ(errorOf<MacintoshDeviceError>([&] { device.volumeDescriptorForInterestingPartition(-1); }), invalidIndex);
-    EXPECT_EQ(errorOf<MacintoshDeviceError>([&] { device.volumeDescriptorForPartition(0); }), invalidIndex);
-    EXPECT_EQ(errorOf<MacintoshDeviceError>([&] { device.volumeDescriptorForPartition(3); }), invalidIndex);
+    testing::expectError(invalidIndex, [&] { device.volumeDescriptorForInterestingPartition(2); });
+    testing::expectError(invalidIndex, [&] { device.volumeDescriptorForInterestingPartition(-1); });
+    testing::expectError(invalidIndex, [&] { device.volumeDescriptorForPartition(0); });
+    testing::expectError(invalidIndex, [&] { device.volumeDescriptorForPartition(3); });
 
     const auto found = device.partitionMapEntriesOfType(PartitionType(PartitionType::Case::appleHFS));
     ASSERT_EQ(found.size(), 1u);
@@ -223,9 +207,8 @@ TEST(MacintoshDeviceReading, UnknownTypesArePrintedAndLeftOut) {
 
     // At block 1 an unknown type ends the read.
     const Bytes first = handMadeDevice(512, 100, {{"Apple_Bogus", 1, 63}});
-    const auto error = errorOf<PartitionMapEntryError>([&] { MacintoshDevice{ImageBytes(first)}; });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->errorCase, PartitionMapEntryError::Case::unknownPartitionType);
+    testing::expectError<PartitionMapEntryError>(PartitionMapEntryError::Case::unknownPartitionType,
+                                                 [&] { MacintoshDevice{ImageBytes(first)}; });
 }
 
 TEST(MacintoshDeviceReading, MapCounts) {
@@ -234,12 +217,13 @@ TEST(MacintoshDeviceReading, MapCounts) {
     // Two blocks: block 0 and one entry.
     const Bytes tiny = handMadeDevice(512, 2, {{"Apple_partition_map", 1, 1}});
     EXPECT_EQ(MacintoshDevice{ImageBytes(tiny)}.partitionMap.partitions.size(), 1u);
-    EXPECT_EQ(blockError(handMadeDevice(512, 2, {{"Apple_partition_map", 1, 1}}, 2)), unreacheable);
+    testing::expectError<BlockStructureDefinableError>(unreacheable, [&] {
+        MacintoshDevice{ImageBytes(handMadeDevice(512, 2, {{"Apple_partition_map", 1, 1}}, 2))};
+    });
     // A block of the map without "PM".
-    const auto error = errorOf<PartitionMapEntryError>(
-        [] { MacintoshDevice{ImageBytes(handMadeDevice(512, 10, {{"Apple_partition_map", 1, 1}}, 3))}; });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->errorCase, PartitionMapEntryError::Case::invalidPartitionMapSignature);
+    testing::expectError<PartitionMapEntryError>(PartitionMapEntryError::Case::invalidPartitionMapSignature, [] {
+        MacintoshDevice{ImageBytes(handMadeDevice(512, 10, {{"Apple_partition_map", 1, 1}}, 3))};
+    });
 }
 
 TEST(MacintoshDeviceReading, ToastImagesAreReadInBlocksOf512) {
@@ -247,7 +231,7 @@ TEST(MacintoshDeviceReading, ToastImagesAreReadInBlocksOf512) {
     image[2] = 0x08;  // sbBlkSize 2048
     image[3] = 0x00;
     // In 2048-byte blocks, block 1 holds no entry.
-    EXPECT_TRUE(errorOf<PartitionMapEntryError>([&] { MacintoshDevice{ImageBytes(image)}; }));
+    EXPECT_THROW(MacintoshDevice{ImageBytes(image)}, PartitionMapEntryError);
     std::copy_n("MRKS", 4, image.begin() + 1020);
     const MacintoshDevice device{ImageBytes(image)};
     EXPECT_TRUE(device.isToastDevice());
@@ -266,9 +250,10 @@ TEST(MacintoshDeviceReading, NotADevice) {
     EXPECT_FALSE(MacintoshDevice::fromImageData(ImageBytes(Bytes(4096, 0))));
     EXPECT_FALSE(MacintoshDevice::fromImageData(ImageBytes(Bytes{'E'})));
     EXPECT_FALSE(MacintoshDevice::fromImageData(ImageBytes()));
-    const auto error = errorOf<DriverDescriptorError>([] { MacintoshDevice{ImageBytes(Bytes(4096, 0))}; });
-    EXPECT_TRUE(error);
-    EXPECT_EQ(blockError(Bytes{'E', 'R', 2, 0}), unreacheable);
+    EXPECT_THROW(MacintoshDevice{ImageBytes(Bytes(4096, 0))}, DriverDescriptorError);
+    testing::expectError<BlockStructureDefinableError>(unreacheable, [&] {
+        MacintoshDevice{ImageBytes(Bytes{'E', 'R', 2, 0})};
+    });
 }
 
 // The HFS+ test looks 1,024 bytes into the partition, where the volume

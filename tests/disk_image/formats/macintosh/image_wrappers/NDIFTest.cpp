@@ -13,6 +13,7 @@
 #include "platform/FileSystem.hpp"
 #include "platform/HFSTypeAndCreator.hpp"
 #include "support/Corpus.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
@@ -53,12 +54,8 @@ NDIF::ReadableVolumeTest volumeTest(Volume volume, int* calls) {
 
 TEST(NDIF, IsNeverUnpacked) {
     for (const ImageBytes& image : {ImageBytes(), ImageBytes(Bytes(1024, 0)), ImageBytes(Bytes(84 + 512, 0))}) {
-        try {
-            NDIF::extractedImage(image);
-            ADD_FAILURE();
-        } catch (const ImageWrapperRepresentableError& error) {
-            EXPECT_EQ(error.errorCase, ImageWrapperRepresentableError::Case::unextractableImage);
-        }
+        testing::expectError<ImageWrapperRepresentableError>(ImageWrapperRepresentableError::Case::unextractableImage,
+                                                             [&] { NDIF::extractedImage(image); });
     }
 }
 

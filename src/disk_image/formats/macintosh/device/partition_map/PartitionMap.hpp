@@ -7,7 +7,7 @@
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntry.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapVolume.hpp"
 #include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriver.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptor.hpp"
 
 namespace zorv {

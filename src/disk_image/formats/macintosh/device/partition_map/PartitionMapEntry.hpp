@@ -10,7 +10,7 @@
 #include "disk_image/formats/macintosh/device/partition_map/PartStatusFlags.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionType.hpp"
 #include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriver.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 #include "disk_image/model/PartitionMapEntryRepresentable.hpp"
 
 namespace zorv {

@@ -5,7 +5,7 @@
 #include "disk_image/formats/macintosh/volume/btree/BTreeNodeRecord.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/ExtKeyRec.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/ExtDescriptor.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 
 namespace zorv {
 

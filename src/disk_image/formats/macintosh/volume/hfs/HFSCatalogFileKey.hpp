@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 
 namespace zorv {
 

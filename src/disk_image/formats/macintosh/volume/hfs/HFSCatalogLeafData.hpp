@@ -13,7 +13,7 @@
 #include "disk_image/formats/macintosh/volume/hfs/HFSFInfo.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSFXInfo.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/ExtDescriptor.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 
 namespace zorv {
 

@@ -5,7 +5,7 @@
 #include "disk_image/formats/macintosh/volume/btree/BTreeNodeRecord.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFileKey.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogLeafData.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 #include "disk_image/model/VolumeItemRepresentable.hpp"
 
 namespace zorv {

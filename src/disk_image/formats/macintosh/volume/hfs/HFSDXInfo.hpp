@@ -5,7 +5,7 @@
 
 #include "data_access/ImageBytes.hpp"
 #include "disk_image/formats/macintosh/volume/classic_types/Point.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 
 namespace zorv {
 

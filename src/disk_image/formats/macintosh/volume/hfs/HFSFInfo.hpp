@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
-#include "disk_image/formats/macintosh/volume/classic_types/OSType.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/OSType.hpp"
 #include "disk_image/formats/macintosh/volume/classic_types/Point.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSBlockable.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/HFSBlockable.hpp"
 
 namespace zorv {
 

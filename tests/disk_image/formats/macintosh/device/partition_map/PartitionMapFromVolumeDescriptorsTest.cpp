@@ -3,6 +3,7 @@
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMap.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapError.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptorError.hpp"
+#include "support/ErrorExpectations.hpp"
 
 // Laying out a device from the volumes to place: allocation, entries and the
 // volume blocks, with unreadable volumes left out of the map.
@@ -100,30 +101,20 @@ TEST(PartitionMapFromVolumeDescriptors, TooManyVolumesAreRefused) {
 
     volumes.push_back(volume("V", 1, VolumeType::hfs));
     EXPECT_EQ(PartitionMap::volumeEntryCount(volumes), 62);
-    try {
-        PartitionMap(volumes, 1000, driverStart, SCSIDriver::appleHDSC735());
-        ADD_FAILURE() << "62 volumes laid out";
-    } catch (const PartitionMapError& error) {
-        EXPECT_EQ(error, PartitionMapError(PartitionMapError::Case::tooManyPartitions, 64));
-    }
+    testing::expectError(PartitionMapError(PartitionMapError::Case::tooManyPartitions, 64),
+                         [&] { PartitionMap(volumes, 1000, driverStart, SCSIDriver::appleHDSC735()); });
 }
 
 TEST(PartitionMapFromVolumeDescriptors, VolumesThatDoNotFitAreRefused) {
-    try {
+    testing::expectError(VolumeDescriptorError(VolumeDescriptorError::Case::volumeSizeOverflow, 996), [&] {
         PartitionMap({volume("A", 900, VolumeType::hfs)}, 995, driverStart, SCSIDriver::appleHDSC735());
-        ADD_FAILURE() << "laid out";
-    } catch (const VolumeDescriptorError& error) {
-        EXPECT_EQ(error, VolumeDescriptorError(VolumeDescriptorError::Case::volumeSizeOverflow, 996));
-    }
+    });
     // Even without volumes the driver must end inside the device.
     EXPECT_THROW(PartitionMap(std::vector<VolumeDescriptor>{}, 95, driverStart, SCSIDriver::appleHDSC735()),
                  VolumeDescriptorError);
-    try {
+    testing::expectError<PartitionMapError>(PartitionMapError::Case::deviceTooLarge, [&] {
         PartitionMap(std::vector<VolumeDescriptor>{}, int64_t{1} << 32, driverStart, SCSIDriver::appleHDSC735());
-        ADD_FAILURE() << "laid out";
-    } catch (const PartitionMapError& error) {
-        EXPECT_EQ(error.errorCase, PartitionMapError::Case::deviceTooLarge);
-    }
+    });
 }
 
 }  // namespace

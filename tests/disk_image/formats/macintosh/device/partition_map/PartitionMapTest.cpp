@@ -2,6 +2,7 @@
 
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMap.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapError.hpp"
+#include "support/ErrorExpectations.hpp"
 
 namespace zorv {
 namespace {
@@ -146,12 +147,8 @@ TEST(PartitionMap, RefusesMoreEntriesThanFitBeforeTheDriver) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.volumes << " volumes, driver at " << c.driverStartBlock);
         if (c.refusedCount) {
-            try {
-                PartitionMap::checkLayout(c.volumes, 100000, c.driverStartBlock);
-                ADD_FAILURE() << "not refused";
-            } catch (const PartitionMapError& error) {
-                EXPECT_EQ(error, PartitionMapError(PartitionMapError::Case::tooManyPartitions, *c.refusedCount));
-            }
+            testing::expectError(PartitionMapError(PartitionMapError::Case::tooManyPartitions, *c.refusedCount),
+                                 [&] { PartitionMap::checkLayout(c.volumes, 100000, c.driverStartBlock); });
         } else {
             EXPECT_NO_THROW(PartitionMap::checkLayout(c.volumes, 100000, c.driverStartBlock));
         }

@@ -11,6 +11,7 @@
 #include "disk_image/formats/macintosh/volume/btree/BTreeNode.hpp"
 #include "support/BTreeFileBuilder.hpp"
 #include "support/ByteBuilder.hpp"
+#include "support/ErrorExpectations.hpp"
 
 namespace zorv {
 namespace {
@@ -34,16 +35,6 @@ std::vector<std::string> names(std::initializer_list<const char*> list) {
     std::vector<std::string> result;
     for (const char* name : list) result.push_back(std::string("k") + name);
     return result;
-}
-
-BTreeError::Case errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const BTreeError& error) {
-        return error.errorCase;
-    }
-    ADD_FAILURE() << "no BTreeError thrown";
-    return BTreeError::Case::nodeOutsideTree;
 }
 
 // --- Records -----------------------------------------------------------------
@@ -106,8 +97,8 @@ TEST(BTreeNodeRecord, KeysRunningPastTheRecordAreRefused) {
         {Bytes{0x00}, true},  // not even room for the length field
     };
     for (const auto& [bytes, hasLongKey] : cases) {
-        EXPECT_EQ(errorOf([&] { BTreeNodeRecord(ImageBytes(bytes), hasLongKey, std::nullopt); }),
-                  BTreeError::Case::keyOutsideRecord);
+        testing::expectError<BTreeError>(BTreeError::Case::keyOutsideRecord,
+                                         [&] { BTreeNodeRecord(ImageBytes(bytes), hasLongKey, std::nullopt); });
     }
 }
 
@@ -161,10 +152,10 @@ TEST(BTreeNode, RefusesNodesWhoseTablesOrRecordsLeaveTheNode) {
     endPastNode[508] = 0x02;  // free-space offset 600
     endPastNode[509] = 0x58;
 
-    EXPECT_EQ(errorOf([&] { parseNode(good, 13); }), BTreeError::Case::nodeTooSmall);
-    EXPECT_EQ(errorOf([&] { parseNode(good, 1024); }), BTreeError::Case::nodeTooSmall);
-    EXPECT_EQ(errorOf([&] { parseNode(tooManyRecords); }), BTreeError::Case::nodeTooSmall);
-    EXPECT_EQ(errorOf([&] { parseNode(endPastNode); }), BTreeError::Case::recordOutsideNode);
+    testing::expectError<BTreeError>(BTreeError::Case::nodeTooSmall, [&] { parseNode(good, 13); });
+    testing::expectError<BTreeError>(BTreeError::Case::nodeTooSmall, [&] { parseNode(good, 1024); });
+    testing::expectError<BTreeError>(BTreeError::Case::nodeTooSmall, [&] { parseNode(tooManyRecords); });
+    testing::expectError<BTreeError>(BTreeError::Case::recordOutsideNode, [&] { parseNode(endPastNode); });
     EXPECT_EQ(parseNode(good).records.size(), 1u);
 }
 
@@ -175,12 +166,9 @@ TEST(BTree, RefusesBytesShorterThanOneBlockOrTheHeaderNode) {
                                                                   {1024, -512}, {300, 256}, {1023, 1024}};
     for (const auto& [size, blockSize] : sizesAndBlocks) {
         SCOPED_TRACE(std::to_string(size) + " bytes in blocks of " + std::to_string(blockSize));
-        try {
+        testing::expectError<BlockStructureDefinableError>(BlockStructureDefinableError::Case::unreacheableBlock, [&] {
             BTree(ImageBytes(Bytes(static_cast<size_t>(size), 0)), blockSize);
-            ADD_FAILURE() << "built a tree";
-        } catch (const BlockStructureDefinableError& error) {
-            EXPECT_EQ(error.errorCase, BlockStructureDefinableError::Case::unreacheableBlock);
-        }
+        });
     }
 }
 
@@ -320,7 +308,7 @@ TEST(BTree, DamagedChainsGiveNoRecords) {
         c.cut(bytes);
         const BTree tree(ImageBytes(bytes), 512);
         EXPECT_TRUE(tree.leafNodeRecords().empty());
-        EXPECT_EQ(errorOf([&] { tree.checkedLeafNodeRecords(); }), c.expected);
+        testing::expectError<BTreeError>(c.expected, [&] { tree.checkedLeafNodeRecords(); });
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogLeafRecord.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 #include "support/ScopedTimeZone.hpp"
 
 namespace zorv {

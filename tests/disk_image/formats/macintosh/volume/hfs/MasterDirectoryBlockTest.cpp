@@ -15,6 +15,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/Corpus.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/HfsTool.hpp"
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
@@ -31,16 +32,6 @@ constexpr int64_t kUnixEpochIn1904Seconds = 2082844800;
 // 2024-05-01 12:00:00 UTC: the "now" of every blank volume made here.
 constexpr Date kNow{1714564800};
 constexpr int64_t kNowStored = 1714564800 + kUnixEpochIn1904Seconds;
-
-ErrorCase errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const MasterDirectoryBlockError& error) {
-        return error.errorCase;
-    }
-    ADD_FAILURE() << "no MasterDirectoryBlockError";
-    return ErrorCase::noExtractableHFSPlus;
-}
 
 // ---------------------------------------------------------------------------
 // New blank volumes: the worked layouts, reproduced byte for byte.
@@ -185,9 +176,10 @@ TEST_P(MasterDirectoryBlockBlankSize, IsAcceptedOnlyWithinTheBounds) {
         EXPECT_LE(mdb.drAlBlSt + std::min<int64_t>(mdb.drNmAlBlks, 65535) * (mdb.drAlBlkSiz / 512), size.blocks - 2);
         return;
     }
-    EXPECT_EQ(errorOf([&] { MasterDirectoryBlock(size.blocks, "Untitled", 512, kNow); }), size.refusal);
-    EXPECT_EQ(errorOf([&] { MasterDirectoryBlock::newVolumeHeaderBlocks(size.blocks, "Untitled", 512, kNow); }),
-              size.refusal);
+    testing::expectError<MasterDirectoryBlockError>(size.refusal,
+                                                    [&] { MasterDirectoryBlock(size.blocks, "Untitled", 512, kNow); });
+    testing::expectError<MasterDirectoryBlockError>(
+        size.refusal, [&] { MasterDirectoryBlock::newVolumeHeaderBlocks(size.blocks, "Untitled", 512, kNow); });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -269,10 +261,13 @@ TEST(MasterDirectoryBlockBlank, NamesAreMacRomanCutTo27) {
 // Reading: the edge cases of the record.
 
 TEST(MasterDirectoryBlockRead, ZerosAreAnUnformattedPartition) {
-    EXPECT_EQ(errorOf([] { MasterDirectoryBlock(Bytes(512, 0)); }), ErrorCase::unformattedPartition);
-    EXPECT_EQ(errorOf([] { MasterDirectoryBlock(Bytes{}); }), ErrorCase::unformattedPartition);
+    testing::expectError<MasterDirectoryBlockError>(ErrorCase::unformattedPartition,
+                                                    [] { MasterDirectoryBlock(Bytes(512, 0)); });
+    testing::expectError<MasterDirectoryBlockError>(ErrorCase::unformattedPartition,
+                                                    [] { MasterDirectoryBlock(Bytes{}); });
     // Zeros win over a short buffer too.
-    EXPECT_EQ(errorOf([] { MasterDirectoryBlock(Bytes(20, 0)); }), ErrorCase::unformattedPartition);
+    testing::expectError<MasterDirectoryBlockError>(ErrorCase::unformattedPartition,
+                                                    [] { MasterDirectoryBlock(Bytes(20, 0)); });
 }
 
 TEST(MasterDirectoryBlockRead, AnyOtherFirstTwoBytesAreTheWrongSignature) {
@@ -283,7 +278,8 @@ TEST(MasterDirectoryBlockRead, AnyOtherFirstTwoBytesAreTheWrongSignature) {
         ByteBuilder().zeros(400).u8(1).zeros(111),  // zeros apart from one byte far in
     };
     for (const auto& block : blocks) {
-        EXPECT_EQ(errorOf([&] { MasterDirectoryBlock{ImageBytes(block)}; }), ErrorCase::invalidMDBPartitionSignature);
+        testing::expectError<MasterDirectoryBlockError>(ErrorCase::invalidMDBPartitionSignature,
+                                                        [&] { MasterDirectoryBlock{ImageBytes(block)}; });
     }
 }
 

@@ -8,6 +8,7 @@
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolumeHeader.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusTestImages.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/ErrorExpectations.hpp"
 
 namespace zorv {
 namespace {
@@ -21,16 +22,6 @@ constexpr int64_t kMay2024Stored = 0xE2573680;
 
 ImageBytes headerOf(const ImageBytes& volume) {
     return volume.slice(HFSPlusVolumeHeader::offsetInVolume, HFSPlusVolumeHeader::size);
-}
-
-Case errorOf(const ImageBytes& block) {
-    try {
-        HFSPlusVolumeHeader header(block);
-    } catch (const HFSPlusVolumeHeaderError& error) {
-        return error.errorCase;
-    }
-    ADD_FAILURE() << "no HFSPlusVolumeHeaderError";
-    return Case::invalidVolumeSize;
 }
 
 TEST(HFSPlusVolumeHeader, BlankHeaderBytes) {
@@ -136,15 +127,19 @@ TEST(HFSPlusVolumeHeader, BlankDatesPast2040AreClamped) {
 }
 
 TEST(HFSPlusVolumeHeader, UnformattedAndForeignBlocksAreRefused) {
-    EXPECT_EQ(errorOf(ImageBytes(Bytes(512, 0))), Case::unformattedPartition);
-    EXPECT_EQ(errorOf(ImageBytes()), Case::unformattedPartition);
-    EXPECT_EQ(errorOf(ImageBytes(Bytes(100, 0))), Case::unformattedPartition);
+    testing::expectError<HFSPlusVolumeHeaderError>(Case::unformattedPartition,
+                                                   [&] { HFSPlusVolumeHeader{ImageBytes(Bytes(512, 0))}; });
+    testing::expectError<HFSPlusVolumeHeaderError>(Case::unformattedPartition,
+                                                   [&] { HFSPlusVolumeHeader{ImageBytes()}; });
+    testing::expectError<HFSPlusVolumeHeaderError>(Case::unformattedPartition,
+                                                   [&] { HFSPlusVolumeHeader{ImageBytes(Bytes(100, 0))}; });
 
     for (const Bytes& signature : {Bytes{0x48, 0x58}, Bytes{0x42, 0x44}, Bytes{0x2B, 0x48}, Bytes{0, 1}}) {
         Bytes block(512, 0);
         block[0] = signature[0];
         block[1] = signature[1];
-        EXPECT_EQ(errorOf(ImageBytes(block)), Case::invalidVolumeHeaderPartitionSignature);
+        testing::expectError<HFSPlusVolumeHeaderError>(Case::invalidVolumeHeaderPartitionSignature,
+                                                       [&] { HFSPlusVolumeHeader{ImageBytes(block)}; });
     }
 }
 

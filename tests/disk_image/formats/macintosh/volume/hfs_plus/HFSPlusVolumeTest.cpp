@@ -11,7 +11,7 @@
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusReaderBlock.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolume.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/HFSPlusCatalogRecordBytes.hpp"
 #include "support/HFSPlusVolumeBuilder.hpp"

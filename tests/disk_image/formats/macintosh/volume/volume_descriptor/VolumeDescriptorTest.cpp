@@ -10,22 +10,13 @@
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptorError.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/HfsTool.hpp"
 
 namespace zorv {
 namespace {
 
 using ErrorCase = VolumeDescriptorError::Case;
-
-template <typename F>
-std::optional<VolumeDescriptorError> errorOf(F&& action) {
-    try {
-        action();
-    } catch (const VolumeDescriptorError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 std::optional<ImageBytes> corpusImage(const std::string& path) {
     const auto file = testing::corpusFile(path);
@@ -215,9 +206,9 @@ TEST(VolumeDescriptorBlank, HFSGetsTheTwoCopiesOfANewMasterDirectoryBlock) {
 // minimum would put its alternate header in front of the volume.
 TEST(VolumeDescriptorBlank, HFSSizesOutsideTheLayoutAreRefused) {
     for (int64_t size : {int64_t{-1}, int64_t{0}, int64_t{2}, MasterDirectoryBlock::minimumBlankVolumeBlocks - 1}) {
-        const auto error = errorOf([size] { VolumeDescriptor::newBlankVolume("HD", 0, size, VolumeType::hfs); });
-        ASSERT_TRUE(error) << size;
-        EXPECT_EQ(*error, VolumeDescriptorError(ErrorCase::volumeTooSmall, size));
+        SCOPED_TRACE(size);
+        testing::expectError(VolumeDescriptorError(ErrorCase::volumeTooSmall, size),
+                             [size] { VolumeDescriptor::newBlankVolume("HD", 0, size, VolumeType::hfs); });
     }
     const auto smallest =
         VolumeDescriptor::newBlankVolume("HD", 0, MasterDirectoryBlock::minimumBlankVolumeBlocks, VolumeType::hfs);
@@ -225,8 +216,8 @@ TEST(VolumeDescriptorBlank, HFSSizesOutsideTheLayoutAreRefused) {
     EXPECT_TRUE(smallest.blocksToInstall.contains(MasterDirectoryBlock::minimumBlankVolumeBlocks - 2));
 
     const int64_t tooLarge = MasterDirectoryBlock::maximumBlankVolumeBlocks + 1;
-    EXPECT_EQ(errorOf([&] { VolumeDescriptor::newBlankVolume("HD", 0, tooLarge, VolumeType::hfs); }),
-              VolumeDescriptorError(ErrorCase::volumeTooLarge, tooLarge));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeTooLarge, tooLarge),
+                         [&] { VolumeDescriptor::newBlankVolume("HD", 0, tooLarge, VolumeType::hfs); });
 }
 
 TEST(VolumeDescriptorBlank, HFSPlusIsItsTwoVolumeHeaders) {
@@ -236,8 +227,8 @@ TEST(VolumeDescriptorBlank, HFSPlusIsItsTwoVolumeHeaders) {
     EXPECT_EQ(header[0], 'H');
     EXPECT_EQ(header[1], '+');
     EXPECT_EQ(hfsPlus.blocksToInstall.at(40000 - 2), header);
-    EXPECT_EQ(errorOf([] { VolumeDescriptor::newBlankVolume("HD", 0, 3, VolumeType::hfsPlus); }),
-              VolumeDescriptorError(ErrorCase::volumeTooSmall, 3));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeTooSmall, 3),
+                         [] { VolumeDescriptor::newBlankVolume("HD", 0, 3, VolumeType::hfsPlus); });
 }
 
 TEST(VolumeDescriptorBlank, ProDOSIsAWholeVolumeFromOffsetZero) {
@@ -262,8 +253,8 @@ TEST(VolumeDescriptorBlank, OtherKindsInstallNothing) {
     }
     // Size 0 stays "all the space left" for kinds without header blocks.
     EXPECT_EQ(VolumeDescriptor::newBlankVolume("V", 0, 0, VolumeType::mfs).sizeInBlocks, 0);
-    EXPECT_EQ(errorOf([] { VolumeDescriptor::newBlankVolume("V", 0, -5, VolumeType::mfs); }),
-              VolumeDescriptorError(ErrorCase::volumeTooSmall, -5));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeTooSmall, -5),
+                         [] { VolumeDescriptor::newBlankVolume("V", 0, -5, VolumeType::mfs); });
 }
 
 struct Placed {
@@ -306,22 +297,26 @@ TEST(VolumeDescriptorAllocation, ASecondSizeZeroGetsNothingAtTheEnd) {
 TEST(VolumeDescriptorAllocation, FillingTheDeviceExactlyFitsOneMoreBlockDoesNot) {
     EXPECT_EQ(placed(VolumeDescriptor::allocateBlocks({sized("a", 400), sized("b", 504)}, 96, 1000)),
               (std::vector<Placed>{{"b", 96, 504}, {"a", 600, 400}}));
-    EXPECT_EQ(errorOf([] { VolumeDescriptor::allocateBlocks({sized("a", 401), sized("b", 504)}, 96, 1000); }),
-              VolumeDescriptorError(ErrorCase::volumeSizeOverflow, 1001));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeSizeOverflow, 1001), [] {
+        VolumeDescriptor::allocateBlocks({sized("a", 401), sized("b", 504)}, 96, 1000);
+    });
 }
 
 TEST(VolumeDescriptorAllocation, EmptyList) {
     EXPECT_TRUE(VolumeDescriptor::allocateBlocks({}, 96, 96).empty());
-    EXPECT_EQ(errorOf([] { VolumeDescriptor::allocateBlocks({}, 97, 96); }),
-              VolumeDescriptorError(ErrorCase::volumeSizeOverflow, 97));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeSizeOverflow, 97),
+                         [] { VolumeDescriptor::allocateBlocks({}, 97, 96); });
 }
 
 TEST(VolumeDescriptorAllocation, NegativeAndHugeSizesAreRefused) {
-    EXPECT_EQ(errorOf([] { VolumeDescriptor::allocateBlocks({sized("a", 5), sized("b", -1)}, 0, 100); }),
-              VolumeDescriptorError(ErrorCase::volumeTooSmall, -1));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeTooSmall, -1), [] {
+        VolumeDescriptor::allocateBlocks({sized("a", 5), sized("b", -1)}, 0, 100);
+    });
     const int64_t huge = std::numeric_limits<int64_t>::max() - 10;
-    EXPECT_EQ(errorOf([&] { VolumeDescriptor::allocateBlocks({sized("a", huge), sized("b", huge)}, 96, 1000); }),
-              VolumeDescriptorError(ErrorCase::volumeSizeOverflow, std::numeric_limits<int64_t>::max()));
+    testing::expectError(VolumeDescriptorError(ErrorCase::volumeSizeOverflow, std::numeric_limits<int64_t>::max()),
+                         [&] {
+                             VolumeDescriptor::allocateBlocks({sized("a", huge), sized("b", huge)}, 96, 1000);
+                         });
 }
 
 // The result keeps names, kinds and bytes (offsets within the volume), and

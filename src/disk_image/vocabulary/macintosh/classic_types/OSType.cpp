@@ -1,8 +1,8 @@
-#include "disk_image/formats/macintosh/volume/classic_types/OSType.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/OSType.hpp"
 
 #include "data_access/ByteHelpers.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/CreatorList.hpp"
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/CreatorList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 
 namespace zorv {
 

@@ -1,4 +1,4 @@
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeExtensionList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeExtensionList.hpp"
 
 #include <array>
 #include <utility>

@@ -4,7 +4,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "disk_image/formats/macintosh/volume/types_and_creators/OSTypeListable.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/OSTypeListable.hpp"
 
 namespace zorv {
 

@@ -1,4 +1,4 @@
-#include "disk_image/formats/macintosh/volume/classic_types/FinderFlag.hpp"
+#include "disk_image/vocabulary/macintosh/classic_types/FinderFlag.hpp"
 
 namespace zorv {
 

@@ -1,9 +1,9 @@
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 
 #include <array>
 #include <utility>
 
-#include "disk_image/formats/macintosh/volume/types_and_creators/TypeExtensionList.hpp"
+#include "disk_image/vocabulary/macintosh/types_and_creators/TypeExtensionList.hpp"
 
 namespace zorv {
 namespace {
