@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 
 #include "disk_image/model/ISO8601DateFormatter.hpp"
 
@@ -11,7 +12,9 @@ namespace {
 // The depth-first walk of fileHierarchy(). `path_` holds the folders being
 // opened, from a child of the root down to the current folder, each with its
 // identifier read once (the walk compares them for every folder it opens);
-// it is at most maxHierarchyDepth long.
+// it is at most maxHierarchyDepth long. `opened_` remembers every folder
+// opened so far, so that listing a folder again on another path (which only
+// a damaged volume does) can be told apart and kept in bounds.
 class HierarchyWalk {
 public:
     explicit HierarchyWalk(const VolumeRepresentable& volume) : volume_(volume) {}
@@ -38,6 +41,14 @@ private:
         const int64_t count = volume_.numberOfChildrenOfItem(folder);
         for (int64_t index = 0; index < count; ++index) {
             if (visits_ == VolumeRepresentable::maxHierarchyVisits) return;
+            // What a folder opened again holds was listed on its first
+            // opening: repeating it may at most double the list.
+            if (repeating_ > 0) {
+                if (repeatedVisits_ >= firstVisits_) return;
+                ++repeatedVisits_;
+            } else {
+                ++firstVisits_;
+            }
             ++visits_;
             VolumeItem item = volume_.child(index, folder);
             if (!item) continue;
@@ -45,10 +56,23 @@ private:
             if (!item->isFolder() || level + 1 >= VolumeRepresentable::maxHierarchyDepth) continue;
             const OpenFolder opened(item);
             if (isOnPath(opened)) continue;
+            // A folder listed on several paths is opened on each, but what
+            // it holds then counts as repeated work: folders that share
+            // their subfolders level after level would otherwise make a
+            // few records list millions of items (2^n paths for n levels).
+            const bool repeated = !remember(opened);
+            if (repeated) ++repeating_;
             path_.push_back(opened);
             listChildren(item, level + 1);
             path_.pop_back();
+            if (repeated) --repeating_;
         }
+    }
+
+    // Records a folder as opened; false when it was opened before.
+    bool remember(const OpenFolder& folder) {
+        if (folder.hasIdentifier) return openedIdentifiers_.insert(folder.identifier).second;
+        return openedObjects_.insert(folder.object).second;
     }
 
     // isSameVolumeItem()'s test against every folder of the path.
@@ -63,7 +87,14 @@ private:
     const VolumeRepresentable& volume_;
     std::vector<FileHierarchyElement> elements_;
     std::vector<OpenFolder> path_;
+    std::unordered_set<uint64_t> openedIdentifiers_;
+    std::unordered_set<const VolumeItemRepresentable*> openedObjects_;
     int64_t visits_ = 0;
+    // How many folders of the current path were opened before elsewhere; how
+    // many children were asked for inside such folders, and outside them.
+    int64_t repeating_ = 0;
+    int64_t repeatedVisits_ = 0;
+    int64_t firstVisits_ = 0;
 };
 
 }  // namespace

@@ -33,8 +33,8 @@ public:
     // maxHierarchyDepth - 1) and does not open folders below it.
     static constexpr int64_t maxHierarchyDepth = 256;
     // The walk asks a volume for at most this many children in all, so a
-    // damaged volume whose folders share subfolders, or that claims huge child
-    // counts, ends in bounded time and memory.
+    // damaged volume that claims huge child counts ends in bounded time and
+    // memory.
     static constexpr int64_t maxHierarchyVisits = int64_t{1} << 21;
 
     virtual ~VolumeRepresentable() = default;
@@ -96,7 +96,12 @@ public:
     // Only folders are asked for children. Guards against damaged volumes: a
     // folder already on the path from the root to it (the same item by
     // isSameVolumeItem) is listed but not opened again, nor is a folder at
-    // the deepest level, and the walk stops after maxHierarchyVisits children.
+    // the deepest level; the walk stops after maxHierarchyVisits children.
+    // A folder opened before on another path (only a damaged volume lists a
+    // folder twice) is opened again, but the children asked for inside such
+    // folders never outnumber those asked for elsewhere: a few records that
+    // share their subfolders level after level make no more than twice the
+    // items they hold, not millions.
     std::vector<FileHierarchyElement> fileHierarchy() const;
     // The volume's record in the JSON report; with `verbose`, with the walk's
     // items.
