@@ -81,9 +81,10 @@ public:
     //
     // Throws VolumeItemRepresentableError::fileNotCreated when a file
     // cannot be written or named, std::system_error when a folder cannot be
-    // created or the extended attribute cannot be set (a fork of 64 KiB or
-    // more never fits one), and the volume's errors of reading a fork. What
-    // was written before a failure stays.
+    // created or the extended attribute cannot be set (no Linux file system
+    // takes a fork over 64 KiB, ext4 none over about 4 KB), and the volume's
+    // errors of reading a fork. What was written before a failure stays.
+    // The item must be one its volume handed out (held by a VolumeItem).
     virtual void createExportedFile(const VolumeRepresentable& volume, const URL& url, bool separateForks) const;
 
     // The item's record in the JSON report, at the given depth.
