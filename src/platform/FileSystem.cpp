@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <system_error>
+
+#include "platform/AtomicFileWriter.hpp"
 
 namespace zorv::fs {
 namespace {
@@ -111,6 +114,32 @@ std::optional<Bytes> extendedAttribute(const URL& file, const std::string& name)
     if (read < 0) throwErrno();
     bytes.resize(static_cast<size_t>(read));
     return bytes;
+}
+
+void createDirectories(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error) throw std::system_error(error);
+}
+
+void createFile(const std::string& path, ByteView contents, const std::optional<HFSTypeAndCreator>& codes,
+                const std::optional<Date>& modificationDate) {
+    AtomicFileWriter writer(path);
+    writer.writeAt(0, contents);
+    writer.commit(true);
+    const URL file = URL::fileURLWithPath(path);
+    if (codes) {
+        try {
+            setHFSTypeAndCreator(file, *codes);
+        } catch (const std::system_error& error) {
+            if (error.code() != std::errc::operation_not_supported) throw;
+        }
+    }
+    if (modificationDate) {
+        const struct timespec times[2] = {{0, UTIME_OMIT},
+                                          {static_cast<time_t>(modificationDate->secondsSince1970), 0}};
+        if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) throwErrno();
+    }
 }
 
 }  // namespace zorv::fs

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "data_access/Bytes.hpp"
+#include "data_access/Date.hpp"
 #include "data_access/ImageBytes.hpp"
+#include "platform/HFSTypeAndCreator.hpp"
 #include "platform/URL.hpp"
 
 // Host file services. Failures of the operating system are thrown as
@@ -34,5 +36,18 @@ int64_t availableCapacity(const std::string& path);
 // the C library's text for errno.
 void setExtendedAttribute(const URL& file, ByteView data, const std::string& name);
 std::optional<Bytes> extendedAttribute(const URL& file, const std::string& name);
+
+// Creates the folder and every missing folder above it, with the default
+// permissions; a folder already there is fine.
+void createDirectories(const std::string& path);
+
+// Writes a file at `path` holding exactly `contents`, replacing any file
+// there; the new file is moved into place once written whole. With `codes`
+// it gets them as its Finder information (a file system that keeps no
+// extended attributes keeps no codes, and that is no failure); with
+// `modificationDate` that modification time. Linux keeps no creation date a
+// program can set.
+void createFile(const std::string& path, ByteView contents, const std::optional<HFSTypeAndCreator>& codes = {},
+                const std::optional<Date>& modificationDate = {});
 
 }  // namespace zorv::fs

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <system_error>
 
 #include "data_access/Errors.hpp"
 
@@ -62,6 +63,22 @@ void expectError(const Error& expected, Call&& call) {
         return;
     }
     ADD_FAILURE() << "threw nothing; expected " << expected.what();
+}
+
+// Expects `call` to throw the operating system's error `expected` (an errno
+// value) as a std::system_error, the way the platform layer reports it.
+template <typename Call>
+void expectSystemError(int expected, Call&& call) {
+    try {
+        call();
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), expected) << "threw " << error.what();
+        return;
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "threw a different error: " << error.what();
+        return;
+    }
+    ADD_FAILURE() << "threw nothing; expected errno " << expected;
 }
 
 }  // namespace zorv::testing

@@ -11,14 +11,19 @@
 #include "disk_image/vocabulary/macintosh/classic_types/FinderFlag.hpp"
 #include "disk_image/vocabulary/macintosh/classic_types/OSType.hpp"
 #include "disk_image/model/CodableVolumeItem.hpp"
+#include "platform/URL.hpp"
 
 namespace zorv {
+
+class VolumeRepresentable;
 
 // A file or folder of a volume, as the reports, the hierarchy walk and the
 // export see it whatever the volume's format. Each volume format has one item
 // type deriving from this; an absent optional means the format keeps no such
-// information, and the reports then leave it out.
-class VolumeItemRepresentable {
+// information, and the reports then leave it out. Volumes hand their items
+// out shared (VolumeItem), which is how an item passes itself back to its
+// volume when it exports itself.
+class VolumeItemRepresentable : public std::enable_shared_from_this<VolumeItemRepresentable> {
 public:
     virtual ~VolumeItemRepresentable() = default;
 
@@ -59,6 +64,28 @@ public:
     // Default: none; the walk then compares the objects themselves, which is
     // enough for a volume that hands out the same object for the same folder.
     virtual std::optional<uint64_t> itemIdentifier() const;
+
+    // Writes the item below the host folder `url`, asking `volume` (the
+    // item's own) for everything it needs. Default: a folder exports every
+    // file below it, walking its folders once each; a file is written to
+    // url / "<volume name> - <format name>" / its enclosing folders / its
+    // name, with exactly the bytes of its data fork, its type and creator
+    // codes as Finder information and its modification date as the file's
+    // time. Its resource fork, when the volume answers one (even an empty
+    // one), goes to a file named like it plus ".rsrc" with `separateForks`,
+    // else into its "com.apple.ResourceFork" extended attribute. A slash
+    // inside a folder or volume name makes a further folder level, one in
+    // the item's own name becomes a hyphen; empty levels are dropped, and
+    // "." and ".." levels and NUL bytes become hyphens, so that nothing is
+    // ever written outside `url`.
+    //
+    // Throws VolumeItemRepresentableError::fileNotCreated when a file
+    // cannot be written or named, std::system_error when a folder cannot be
+    // created or the extended attribute cannot be set (no Linux file system
+    // takes a fork over 64 KiB, ext4 none over about 4 KB), and the volume's
+    // errors of reading a fork. What was written before a failure stays.
+    // The item must be one its volume handed out (held by a VolumeItem).
+    virtual void createExportedFile(const VolumeRepresentable& volume, const URL& url, bool separateForks) const;
 
     // The item's record in the JSON report, at the given depth.
     CodableVolumeItem generateCodableAtLevel(int64_t level) const;

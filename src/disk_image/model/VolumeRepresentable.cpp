@@ -2,70 +2,12 @@
 
 #include <algorithm>
 #include <limits>
-#include <unordered_set>
 
+#include "disk_image/model/HierarchyWalk.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
+#include "disk_image/model/VolumeItemRepresentableError.hpp"
 
 namespace zorv {
-namespace {
-
-// The depth-first walk of fileHierarchy(), with an explicit stack of the
-// folders being listed (a sound volume can nest deeper than a call stack
-// would allow). Each folder is opened once: the keys its volume looks
-// children up by are remembered, and objects for folders without a key.
-class HierarchyWalk {
-public:
-    explicit HierarchyWalk(const VolumeRepresentable& volume) : volume_(volume) {}
-
-    std::vector<FileHierarchyElement> run() {
-        enter(nullptr);
-        open(nullptr, 0);
-        while (!open_.empty()) {
-            OpenFolder& folder = open_.back();
-            if (folder.next >= folder.count) {
-                open_.pop_back();
-                continue;
-            }
-            VolumeItem item = volume_.child(folder.next++, folder.item);
-            // Fewer children than counted: the count cannot be trusted further.
-            if (!item) {
-                open_.pop_back();
-                continue;
-            }
-            const int64_t level = folder.level;
-            elements_.push_back({item, level});
-            if (item->isFolder() && enter(item)) open(item, level + 1);  // `folder` is not used after this
-        }
-        return std::move(elements_);
-    }
-
-private:
-    struct OpenFolder {
-        VolumeItem item;  // null: the root
-        int64_t count;
-        int64_t next;
-        int64_t level;  // of its children
-    };
-
-    void open(const VolumeItem& folder, int64_t childLevel) {
-        open_.push_back({folder, volume_.numberOfChildrenOfItem(folder), 0, childLevel});
-    }
-
-    // Whether the folder is met for the first time in this walk.
-    bool enter(const VolumeItem& folder) {
-        if (const auto key = volume_.folderKey(folder)) return keys_.insert(*key).second;
-        return folder && objects_.insert(folder.get()).second;
-    }
-
-    const VolumeRepresentable& volume_;
-    std::vector<FileHierarchyElement> elements_;
-    std::vector<OpenFolder> open_;
-    std::unordered_set<uint64_t> keys_;
-    // Listed items stay alive in elements_, so their addresses stay theirs.
-    std::unordered_set<const VolumeItemRepresentable*> objects_;
-};
-
-}  // namespace
 
 std::string VolumeRepresentable::helpfulDescription() const { return {}; }
 
@@ -100,6 +42,11 @@ bool VolumeRepresentable::isRangeOccupied(int64_t firstBlock, int64_t lastBlock)
     return false;
 }
 
+void VolumeRepresentable::exportItem(const VolumeItem& item, const URL& url, bool separateForks) const {
+    if (!item) throw VolumeItemRepresentableError(VolumeItemRepresentableError::Case::fileNotCreated);
+    item->createExportedFile(*this, url, separateForks);
+}
+
 const PhysicalDiskRepresentable* VolumeRepresentable::physicalDisk() const { return nullptr; }
 
 std::optional<uint64_t> VolumeRepresentable::folderKey(const VolumeItem& folder) const {
@@ -107,7 +54,15 @@ std::optional<uint64_t> VolumeRepresentable::folderKey(const VolumeItem& folder)
     return folder->itemIdentifier();
 }
 
-std::vector<FileHierarchyElement> VolumeRepresentable::fileHierarchy() const { return HierarchyWalk(*this).run(); }
+std::vector<FileHierarchyElement> VolumeRepresentable::fileHierarchy() const {
+    std::vector<FileHierarchyElement> elements;
+    HierarchyWalk(*this, [&](const VolumeItem& item, int64_t level) {
+        if (!item) return false;
+        elements.push_back({item, level});
+        return item->isFolder();
+    }).run(nullptr);
+    return elements;
+}
 
 CodableVolume VolumeRepresentable::codable(bool verbose) const {
     CodableVolume record;

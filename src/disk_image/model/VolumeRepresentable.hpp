@@ -84,6 +84,11 @@ public:
     // has no such fork or is not one of this volume's files. Throws when the
     // fork's blocks lie outside the image.
     virtual std::optional<ImageBytes> getFork(ForkType fork, const VolumeItem& item) const = 0;
+    // Writes one of this volume's items, file or folder, below the host
+    // folder `url` (C++ reserves the plain name `export`). Default: the
+    // item's createExportedFile() with this volume; a null item is refused
+    // with VolumeItemRepresentableError::fileNotCreated.
+    virtual void exportItem(const VolumeItem& item, const URL& url, bool separateForks) const;
     virtual bool isBlockOccupied(int64_t block) const = 0;
     // Whether any block of [firstBlock, lastBlock] is in use (false for an
     // empty range). Default: asks isBlockOccupied() from the first block up

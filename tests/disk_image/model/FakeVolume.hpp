@@ -59,6 +59,9 @@ public:
     std::map<const VolumeItemRepresentable*, std::vector<VolumeItem>> childrenOf;
     std::map<const VolumeItemRepresentable*, VolumeItem> parentOf;
     std::set<int64_t> occupiedBlocks;
+    // The forks of files, by item; an item without an entry has no such fork.
+    std::map<const VolumeItemRepresentable*, ImageBytes> dataForks;
+    std::map<const VolumeItemRepresentable*, ImageBytes> resourceForks;
     bool recordCounts = false;
     mutable std::vector<std::string> countedItems;
     mutable std::vector<int64_t> askedBlocks;
@@ -109,7 +112,12 @@ public:
         const auto found = parentOf.find(item.get());
         return found == parentOf.end() ? nullptr : found->second;
     }
-    std::optional<ImageBytes> getFork(ForkType, const VolumeItem&) const override { return std::nullopt; }
+    std::optional<ImageBytes> getFork(ForkType fork, const VolumeItem& item) const override {
+        const auto& forks = fork == ForkType::data ? dataForks : resourceForks;
+        const auto found = forks.find(item.get());
+        if (found == forks.end()) return std::nullopt;
+        return found->second;
+    }
     bool isBlockOccupied(int64_t block) const override {
         askedBlocks.push_back(block);
         return occupiedBlocks.contains(block);
