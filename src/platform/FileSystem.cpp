@@ -124,9 +124,7 @@ void createDirectories(const std::string& path) {
 
 void createFile(const std::string& path, ByteView contents, const std::optional<HFSTypeAndCreator>& codes,
                 const std::optional<Date>& modificationDate) {
-    AtomicFileWriter writer(path);
-    writer.writeAt(0, contents);
-    writer.commit(true);
+    AtomicFileWriter(path).write(static_cast<int64_t>(contents.size()), {{0, contents}}, true);
     const URL file = URL::fileURLWithPath(path);
     if (codes) {
         try {
