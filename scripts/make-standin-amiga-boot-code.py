@@ -13,8 +13,7 @@ Usage: scripts/make-standin-amiga-boot-code.py [output file]
 An existing file is overwritten, so run it only to restore the stand-in.
 """
 
-import pathlib
-import sys
+import standin
 
 SIZE = 1012
 CODE = bytes([
@@ -25,16 +24,11 @@ NOTE = b"zorv stand-in: no AmigaDOS boot program in this boot block\x00"
 
 
 def stand_in():
-    data = CODE + NOTE
-    return data + bytes(SIZE - len(data))
+    return standin.padded(CODE + NOTE, SIZE)
 
 
 def main():
-    default = pathlib.Path(__file__).resolve().parent.parent / "data" / "amiga" / "amiga-boot-block-code.bin"
-    target = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else default
-    target.parent.mkdir(parents=True, exist_ok=True)
-    target.write_bytes(stand_in())
-    print(f"wrote {target} ({SIZE} bytes)")
+    standin.write(stand_in(), "data/amiga/amiga-boot-block-code.bin")
 
 
 if __name__ == "__main__":

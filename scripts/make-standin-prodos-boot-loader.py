@@ -13,8 +13,7 @@ Usage: scripts/make-standin-prodos-boot-loader.py [output file]
 An existing file is overwritten, so run it only to restore the stand-in.
 """
 
-import pathlib
-import sys
+import standin
 
 SIZE = 1024
 MESSAGE = b"THIS DISK HAS NO PRODOS BOOT LOADER"
@@ -39,17 +38,11 @@ CODE = bytes([
 
 def stand_in():
     assert len(CODE) == 0x1B, "the message must start at $81B"
-    text = bytes(byte | 0x80 for byte in MESSAGE) + b"\x00"
-    data = CODE + text
-    return data + bytes(SIZE - len(data))
+    return standin.padded(CODE + standin.apple2_text(MESSAGE), SIZE)
 
 
 def main():
-    default = pathlib.Path(__file__).resolve().parent.parent / "data" / "prodos" / "prodos-boot-loader.bin"
-    target = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else default
-    target.parent.mkdir(parents=True, exist_ok=True)
-    target.write_bytes(stand_in())
-    print(f"wrote {target} ({SIZE} bytes)")
+    standin.write(stand_in(), "data/prodos/prodos-boot-loader.bin")
 
 
 if __name__ == "__main__":
