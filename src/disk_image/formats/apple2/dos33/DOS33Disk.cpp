@@ -142,6 +142,7 @@ void DOS33Disk::readTrackSectorLists(const DOS33FileDescriptiveEntry& entry, int
     constexpr int64_t pairsOffset = 0x0C;
     constexpr int64_t pairsPerList = 122;
     std::unordered_set<int64_t> visited;
+    const size_t first = tsList_.size();
     int64_t track = entry.trackOfFirstTSList;
     int64_t sector = entry.sectorOfFirstTSList;
     // A next track of 0 ends the chain, whatever the sector.
@@ -159,6 +160,9 @@ void DOS33Disk::readTrackSectorLists(const DOS33FileDescriptiveEntry& entry, int
         track = (*bytes)[1];
         sector = (*bytes)[2];
     }
+    // A file's sectors are one run of the map: sectorsFor finds them without
+    // a search of the whole map for each file.
+    fileSectors_[entry.uuid] = {first, tsList_.size()};
 }
 
 }  // namespace zorv

@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
@@ -144,6 +146,8 @@ private:
     std::optional<DOS33VTOC> vtoc_;
     std::vector<std::shared_ptr<const DOS33FileDescriptiveEntry>> catalog_;
     std::vector<DOS33TSListEntry> tsList_;
+    // Each file's run of tsList_ (first, end), by its owner identifier.
+    std::unordered_map<int64_t, std::pair<size_t, size_t>> fileSectors_;
     bool proDOSOrder_ = false;
 };
 

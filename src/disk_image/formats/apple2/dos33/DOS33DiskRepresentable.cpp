@@ -81,9 +81,12 @@ VolumeItem DOS33Disk::itemAt(int64_t track, int64_t sector, int64_t /*side*/) co
 std::vector<PhysicalDiskRepresentable::SectorAddress> DOS33Disk::sectorsFor(const VolumeItem& item) const {
     const DOS33FileDescriptiveEntry* entry = asEntry(item);
     if (entry == nullptr) return {};
+    const auto run = fileSectors_.find(entry->uuid);
+    if (run == fileSectors_.end()) return {};
     std::vector<SectorAddress> sectors;
-    for (const DOS33TSListEntry& used : tsList_) {
-        if (used.owner == entry->uuid) sectors.push_back({used.track, used.sector, 1});
+    for (size_t index = run->second.first; index < run->second.second; ++index) {
+        const DOS33TSListEntry& used = tsList_[index];
+        sectors.push_back({used.track, used.sector, 1});
     }
     return sectors;
 }
