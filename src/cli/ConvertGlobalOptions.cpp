@@ -1,6 +1,7 @@
 #include "cli/ConvertGlobalOptions.hpp"
 
 #include "cli/Arguments.hpp"
+#include "cli/ParsableCommand.hpp"
 #include "platform/FileSystem.hpp"
 
 namespace zorv::cli {
@@ -16,8 +17,14 @@ URL ConvertGlobalOptions::outputURL() const { return URL::fileURLWithPath(output
 
 ImageBytes ConvertGlobalOptions::readInput() const { return fs::readWholeFile(inputURL()); }
 
-std::string imageTypeLine(const ImageSummary& summary) {
-    return "Image type: " + summary.formatName + " (" + summary.computerClass + ")";
+void ConvertGlobalOptions::refuseOutputOverInput() const {
+    if (fs::isSameFile(inputFile, outputFile)) {
+        throw ValidationError("The output file is the input file: the converted image would replace the disk image.");
+    }
+}
+
+std::string imageTypeLine(ImageFormat format) {
+    return "Image type: " + std::string(rawValue(format)) + " (" + std::string(computerClass(format)) + ")";
 }
 
 }  // namespace zorv::cli

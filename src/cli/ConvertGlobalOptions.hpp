@@ -4,6 +4,7 @@
 
 #include "cli/LibraryServices.hpp"
 #include "data_access/ImageBytes.hpp"
+#include "disk_image/parser/ImageFormat.hpp"
 #include "platform/URL.hpp"
 
 namespace zorv::cli {
@@ -22,9 +23,12 @@ struct ConvertGlobalOptions {
     URL outputURL() const;
     // The input file's bytes, read whole; a read error passes unchanged.
     ImageBytes readInput() const;
+    // Refuses (ValidationError) an output file that is the input file, links
+    // followed: the new image would replace the disk image it is made from.
+    void refuseOutputOverInput() const;
 };
 
 // "Image type: HFS (Macintosh)": the line to-device and to-volume print.
-std::string imageTypeLine(const ImageSummary& summary);
+std::string imageTypeLine(ImageFormat format);
 
 }  // namespace zorv::cli

@@ -1,8 +1,7 @@
 #include "cli/LibraryServices.hpp"
 
 #include "disk_image/formats/macintosh/MacintoshImageCreator.hpp"
-#include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
-#include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntry.hpp"
+#include "disk_image/formats/macintosh/MacintoshImageCreatorError.hpp"
 #include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriver.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptor.hpp"
 #include "disk_image/parser/AnalysisJSONEncoder.hpp"
@@ -17,6 +16,7 @@ const LibraryServices& LibraryServices::standard() {
         .createMacintoshDevice = zorv::cli::createMacintoshDevice,
         .convertVolumeToDevice = zorv::cli::convertVolumeToDevice,
         .writeVolumeOfPartition = zorv::cli::writeVolumeOfPartition,
+        .lidoPartition = zorv::cli::lidoPartition,
         .replaceLidoDriver = zorv::cli::replaceLidoDriver,
     };
     return services;
@@ -26,15 +26,6 @@ namespace {
 
 // The name of the one volume of `create mac-device` in the partition map.
 constexpr const char* macDeviceVolumeName = "MacOS";
-
-const MacintoshDevice* macintoshDevice(const ImageParser& parser) {
-    return dynamic_cast<const MacintoshDevice*>(parser.device().get());
-}
-
-bool holdsLidoDriver(const PartitionMapEntryRepresentable& partition) {
-    const auto* entry = dynamic_cast<const PartitionMapEntry*>(&partition);
-    return entry != nullptr && entry->scsiDriver && *entry->scsiDriver == SCSIDriver::lido();
-}
 
 }  // namespace
 
@@ -50,27 +41,9 @@ AnalysisReport analyzeImage(const ImageBytes& bytes, const URL& fileURL, bool ve
     return result;
 }
 
-ImageSummary detectImage(const ImageBytes& bytes, const URL& fileURL) {
+DetectedImage detectImage(const ImageBytes& bytes, const URL& fileURL) {
     const ImageParser parser(bytes, fileURL);
-    ImageSummary summary;
-    summary.formatName = std::string(rawValue(parser.imageFormat()));
-    summary.computerClass = std::string(computerClass(parser.imageFormat()));
-    summary.holdsVolume = parser.volume() != nullptr;
-    if (const auto device = parser.device()) {
-        summary.holdsDevice = true;
-        summary.holdsMacintoshDevice = macintoshDevice(parser) != nullptr;
-        for (const auto& partition : device->devicePartitions()) {
-            summary.partitions.push_back({
-                .typeLabel = partition->partitionTypeLabel(),
-                .name = partition->partitionName(),
-                .startBlock = partition->startPhysicalBlock(),
-                .sizeInBlocks = partition->sizeInPhysicalBlocks(),
-                .isInteresting = partition->isInteresting(),
-                .holdsLidoDriver = holdsLidoDriver(*partition),
-            });
-        }
-    }
-    return summary;
+    return {parser.imageFormat(), parser.volume(), parser.device(), bytes};
 }
 
 void createMacintoshDevice(const URL& fileURL, int64_t sizeInMB) {
@@ -83,40 +56,24 @@ void createMacintoshDevice(const URL& fileURL, int64_t sizeInMB) {
     creator.physicalFile.generateFile(true);
 }
 
-void convertVolumeToDevice(const URL& deviceURL, const URL& volumeURL) {
-    MacintoshImageCreator::createFromVolumeFile(deviceURL, volumeURL);
+void convertVolumeToDevice(const DetectedImage& volumeImage, const URL& deviceURL) {
+    if (!volumeImage.volume) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidVolume);
+    MacintoshImageCreator::createFromVolume(deviceURL, *volumeImage.volume);
 }
 
-bool writeVolumeOfPartition(const ImageBytes& bytes, const URL& deviceURL, int64_t interestingPartitionIndex,
+void writeVolumeOfPartition(const DetectedImage& deviceImage, int64_t interestingPartitionIndex,
                             const URL& volumeURL) {
-    const ImageParser parser(bytes, deviceURL);
-    const MacintoshDevice* device = macintoshDevice(parser);
-    if (device == nullptr) return false;
-    MacintoshImageCreator::createFromInterestingPartition(volumeURL, interestingPartitionIndex, *device);
-    return true;
+    if (!deviceImage.device) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
+    MacintoshImageCreator::createFromInterestingPartition(volumeURL, interestingPartitionIndex, *deviceImage.device);
 }
 
-bool replaceLidoDriver(const ImageBytes& bytes, const URL& deviceURL, const URL& outputURL) {
-    const ImageParser parser(bytes, deviceURL);
-    const MacintoshDevice* device = macintoshDevice(parser);
-    if (device == nullptr) return false;
-    std::vector<PartitionSummary> partitions;
-    for (const auto& partition : device->devicePartitions()) {
-        PartitionSummary summary;
-        summary.holdsLidoDriver = holdsLidoDriver(*partition);
-        partitions.push_back(std::move(summary));
-    }
-    const auto lidoPartition = firstLidoPartitionIndex(partitions);
-    if (!lidoPartition) return false;
-    MacintoshImageCreator::replaceLido(outputURL, *lidoPartition, *device);
-    return true;
+std::optional<int64_t> lidoPartition(const DeviceRepresentable& device) {
+    return MacintoshImageCreator::lidoPartition(device);
 }
 
-std::optional<int64_t> firstLidoPartitionIndex(const std::vector<PartitionSummary>& partitions) {
-    for (size_t index = 0; index < partitions.size(); ++index) {
-        if (partitions[index].holdsLidoDriver) return static_cast<int64_t>(index);
-    }
-    return std::nullopt;
+void replaceLidoDriver(const DetectedImage& deviceImage, int64_t lidoPartition, const URL& outputURL) {
+    if (!deviceImage.device) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
+    MacintoshImageCreator::replaceLido(outputURL, lidoPartition, *deviceImage.device);
 }
 
 }  // namespace zorv::cli

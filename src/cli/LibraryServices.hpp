@@ -2,35 +2,30 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
+#include "disk_image/model/DeviceRepresentable.hpp"
+#include "disk_image/model/VolumeRepresentable.hpp"
+#include "disk_image/parser/ImageFormat.hpp"
 #include "platform/URL.hpp"
 
 namespace zorv::cli {
 
-// One partition of a device, as the convert commands list and pick them.
-struct PartitionSummary {
-    std::string typeLabel;         // partitionTypeLabel, e.g. "HFS or HFS+ Volume"
-    std::string name;              // partitionName
-    int64_t startBlock = 0;        // startPhysicalBlock, in the device's own blocks
-    int64_t sizeInBlocks = 0;      // sizeInPhysicalBlocks
-    bool isInteresting = false;    // holds a volume that can be extracted (HFS, MFS, ProDOS)
-    bool holdsLidoDriver = false;  // its recognised SCSI driver is the catalog's Lido driver
-};
-
-// What the convert commands check of an image before converting it.
-struct ImageSummary {
-    std::string formatName;             // the detected format's raw value, e.g. "HFS", "Macintosh Device"
-    std::string computerClass;          // e.g. "Macintosh", "Apple II", "Unknown"
-    bool holdsVolume = false;           // the detector holds a volume
-    bool holdsDevice = false;           // the detector holds a partitioned device
-    bool holdsMacintoshDevice = false;  // ... and it is a Macintosh device
-    // Every partition of the device, in the device's order (ascending start
-    // block, equal starts in map order); empty without a device.
-    std::vector<PartitionSummary> partitions;
+// What a convert command found in its input: read and detected once, in
+// validation, then handed to the conversion by the run step.
+struct DetectedImage {
+    ImageFormat format = ImageFormat::emptyVolume;
+    // The volume of a bare volume image (a container's contents unwrapped),
+    // or null.
+    std::shared_ptr<const VolumeRepresentable> volume;
+    // The device of a partitioned device image, or null.
+    std::shared_ptr<const DeviceRepresentable> device;
+    // The input's bytes, which the volume and the device share.
+    ImageBytes bytes;
 };
 
 enum class ReportForm { text, json };
@@ -49,13 +44,14 @@ struct AnalysisReport {
 struct LibraryServices {
     std::function<AnalysisReport(const ImageBytes& bytes, const URL& fileURL, bool verbose, ReportForm form)>
         analyzeImage;
-    std::function<ImageSummary(const ImageBytes& bytes, const URL& fileURL)> detectImage;
+    std::function<DetectedImage(const ImageBytes& bytes, const URL& fileURL)> detectImage;
     std::function<void(const URL& fileURL, int64_t sizeInMB)> createMacintoshDevice;
-    std::function<void(const URL& deviceURL, const URL& volumeURL)> convertVolumeToDevice;
-    std::function<bool(const ImageBytes& bytes, const URL& deviceURL, int64_t interestingPartitionIndex,
-                       const URL& volumeURL)>
+    std::function<void(const DetectedImage& volumeImage, const URL& deviceURL)> convertVolumeToDevice;
+    std::function<void(const DetectedImage& deviceImage, int64_t interestingPartitionIndex, const URL& volumeURL)>
         writeVolumeOfPartition;
-    std::function<bool(const ImageBytes& bytes, const URL& deviceURL, const URL& outputURL)> replaceLidoDriver;
+    std::function<std::optional<int64_t>(const DeviceRepresentable& device)> lidoPartition;
+    std::function<void(const DetectedImage& deviceImage, int64_t lidoPartition, const URL& outputURL)>
+        replaceLidoDriver;
 
     // The library's own functions, below.
     static const LibraryServices& standard();
@@ -69,12 +65,9 @@ struct LibraryServices {
 AnalysisReport analyzeImage(const ImageBytes& bytes, const URL& fileURL, bool verbose, ReportForm form);
 
 // convert (all three, validation): detects the image (ImageParser(bytes,
-// fileURL)) and describes it: imageFormat's rawValue and computerClass,
-// whether it holds a volume, a device, a MacintoshDevice, and the device's
-// devicePartitions with, for each, partitionTypeLabel, partitionName,
-// startPhysicalBlock, sizeInPhysicalBlocks, isInteresting and whether its
-// scsiDriver equals SCSIDriver::lido. Detection errors pass unchanged.
-ImageSummary detectImage(const ImageBytes& bytes, const URL& fileURL);
+// fileURL)) and keeps what it found: its imageFormat, its volume, its device
+// and the bytes. Detection errors pass unchanged.
+DetectedImage detectImage(const ImageBytes& bytes, const URL& fileURL);
 
 // create mac-device: MacintoshImageCreator(fileURL, capacityInMB: sizeInMB);
 // one VolumeDescriptor(name "MacOS", startBlock 0, sizeInBlocks sizeInMB *
@@ -83,29 +76,25 @@ ImageSummary detectImage(const ImageBytes& bytes, const URL& fileURL);
 // been checked by validation.
 void createMacintoshDevice(const URL& fileURL, int64_t sizeInMB);
 
-// convert to-device: MacintoshImageCreator::createFromVolumeFile(deviceURL,
-// volumeURL), which reads the volume again (HFS, or ProDOS) and writes the
-// device image, replacing a file already there.
-void convertVolumeToDevice(const URL& deviceURL, const URL& volumeURL);
+// convert to-device: MacintoshImageCreator::createFromVolume(deviceURL, the
+// volume found), which writes the device image (HFS, or ProDOS), replacing a
+// file already there. An image without a volume is noValidVolume.
+void convertVolumeToDevice(const DetectedImage& volumeImage, const URL& deviceURL);
 
-// convert to-volume (run): detects the image again; when it holds a
-// MacintoshDevice, writes the volume of its interesting partition at that
-// index with MacintoshImageCreator::createFromInterestingPartition(volumeURL,
-// ...) and returns true. Returns false when the image no
-// longer holds a MacintoshDevice. Errors pass unchanged.
-bool writeVolumeOfPartition(const ImageBytes& bytes, const URL& deviceURL, int64_t interestingPartitionIndex,
+// convert to-volume: writes the volume of the device's interesting partition
+// at that index with MacintoshImageCreator::createFromInterestingPartition.
+// An image without a device is noValidDevice; errors pass unchanged.
+void writeVolumeOfPartition(const DetectedImage& deviceImage, int64_t interestingPartitionIndex,
                             const URL& volumeURL);
 
-// convert replace-lido (run): detects the image again; when it holds a
-// MacintoshDevice with a Lido partition, calls
-// MacintoshImageCreator::replaceLido(outputURL, the first Lido partition's
-// position among all devicePartitions (firstLidoPartitionIndex), the device)
-// and returns true. Returns false when there is no MacintoshDevice or no Lido
-// partition any more. Errors pass unchanged.
-bool replaceLidoDriver(const ImageBytes& bytes, const URL& deviceURL, const URL& outputURL);
+// convert replace-lido: MacintoshImageCreator::lidoPartition, the position
+// among all devicePartitions of the first partition that holds the Lido
+// driver.
+std::optional<int64_t> lidoPartition(const DeviceRepresentable& device);
 
-// The position, counted from 0 over all partitions, of the first partition
-// that holds the Lido driver; nothing when none does.
-std::optional<int64_t> firstLidoPartitionIndex(const std::vector<PartitionSummary>& partitions);
+// convert replace-lido: MacintoshImageCreator::replaceLido(outputURL,
+// lidoPartition, the device). An image without a device is noValidDevice;
+// errors pass unchanged.
+void replaceLidoDriver(const DetectedImage& deviceImage, int64_t lidoPartition, const URL& outputURL);
 
 }  // namespace zorv::cli

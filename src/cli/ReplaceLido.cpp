@@ -1,7 +1,5 @@
 #include "cli/ReplaceLido.hpp"
 
-#include "cli/ZORVError.hpp"
-
 namespace zorv::cli {
 
 CommandConfiguration ReplaceLido::configuration() const {
@@ -13,22 +11,20 @@ CommandConfiguration ReplaceLido::configuration() const {
 void ReplaceLido::declareArguments(Arguments& arguments) { convertOptions.declareArguments(arguments); }
 
 void ReplaceLido::validate(std::ostream&) {
-    const ImageBytes bytes = convertOptions.readInput();
-    const ImageSummary summary = library_.detectImage(bytes, convertOptions.inputURL());
-    if (summary.formatName != "Macintosh Device") {
+    convertOptions.refuseOutputOverInput();
+    input_ = library_.detectImage(convertOptions.readInput(), convertOptions.inputURL());
+    if (input_->format != ImageFormat::macintoshDevice) {
         throw ValidationError("Non convertible image type. This subcommand only runs on Macintosh device images.");
     }
-    if (!summary.holdsDevice || !summary.holdsMacintoshDevice) {
-        throw ValidationError("Not a Macintosh device image.");
-    }
-    if (!firstLidoPartitionIndex(summary.partitions)) throw ValidationError("No Lido driver found.");
+    if (!input_->device) throw ValidationError("Not a Macintosh device image.");
+    const auto lido = library_.lidoPartition(*input_->device);
+    if (!lido) throw ValidationError("No Lido driver found.");
+    lidoPartition_ = *lido;
 }
 
 void ReplaceLido::run(std::ostream&) {
-    const ImageBytes bytes = convertOptions.readInput();
-    if (!library_.replaceLidoDriver(bytes, convertOptions.inputURL(), convertOptions.outputURL())) {
-        throw ZORVError(ZORVError::Case::inputChangedSinceValidation);
-    }
+    // Validation has read the device and found its Lido partition.
+    library_.replaceLidoDriver(input_.value(), lidoPartition_, convertOptions.outputURL());
 }
 
 }  // namespace zorv::cli

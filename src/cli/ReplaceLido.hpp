@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "cli/ConvertGlobalOptions.hpp"
 #include "cli/LibraryServices.hpp"
 #include "cli/ParsableCommand.hpp"
@@ -14,8 +17,9 @@ public:
 
     CommandConfiguration configuration() const override;
     void declareArguments(Arguments& arguments) override;
-    // Reads and detects the input; accepts only a Macintosh device image with
-    // a Lido partition. Prints nothing.
+    // Refuses an output file that is the input; reads and detects the input;
+    // accepts only a Macintosh device image with a Lido partition. Prints
+    // nothing.
     void validate(std::ostream& out) override;
     void run(std::ostream& out) override;
 
@@ -23,6 +27,10 @@ public:
 
 private:
     const LibraryServices& library_;
+    // What validation read and detected, and the position of the first Lido
+    // partition among the device's partitions.
+    std::optional<DetectedImage> input_;
+    int64_t lidoPartition_ = 0;
 };
 
 }  // namespace zorv::cli

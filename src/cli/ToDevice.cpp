@@ -15,23 +15,23 @@ CommandConfiguration ToDevice::configuration() const {
 void ToDevice::declareArguments(Arguments& arguments) { convertOptions.declareArguments(arguments); }
 
 void ToDevice::validate(std::ostream& out) {
-    const ImageBytes bytes = convertOptions.readInput();
-    const ImageSummary summary = library_.detectImage(bytes, convertOptions.inputURL());
+    convertOptions.refuseOutputOverInput();
+    input_ = library_.detectImage(convertOptions.readInput(), convertOptions.inputURL());
     // Printed before the checks: a refused input still shows its type.
-    out << imageTypeLine(summary) << '\n';
+    out << imageTypeLine(input_->format) << '\n';
     // The two kinds of volume a device partition takes by conversion.
-    if (summary.formatName != "HFS" && summary.formatName != "ProDOS") {
+    if (input_->format != ImageFormat::hfs && input_->format != ImageFormat::prodos) {
         throw ValidationError("Non convertible image type.");
     }
-    if (!summary.holdsVolume) throw ValidationError("Not a volume image.");
-    if (auto failure = image_size::volumeToDeviceFailure(static_cast<int64_t>(bytes.size()))) {
+    if (!input_->volume) throw ValidationError("Not a volume image.");
+    if (auto failure = image_size::volumeToDeviceFailure(static_cast<int64_t>(input_->bytes.size()))) {
         throw ValidationError(*failure);
     }
 }
 
 void ToDevice::run(std::ostream&) {
-    // The builder reads the volume again; an existing output file is replaced.
-    library_.convertVolumeToDevice(convertOptions.outputURL(), convertOptions.inputURL());
+    // The volume validation found; an existing output file is replaced.
+    library_.convertVolumeToDevice(input_.value(), convertOptions.outputURL());
 }
 
 }  // namespace zorv::cli

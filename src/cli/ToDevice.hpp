@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "cli/ConvertGlobalOptions.hpp"
 #include "cli/LibraryServices.hpp"
 #include "cli/ParsableCommand.hpp"
@@ -14,8 +16,8 @@ public:
 
     CommandConfiguration configuration() const override;
     void declareArguments(Arguments& arguments) override;
-    // Reads and detects the input, prints its image-type line, and accepts
-    // only an HFS or a ProDOS volume.
+    // Refuses an output file that is the input; reads and detects the input,
+    // prints its image-type line, and accepts only an HFS or a ProDOS volume.
     void validate(std::ostream& out) override;
     void run(std::ostream& out) override;
 
@@ -23,6 +25,8 @@ public:
 
 private:
     const LibraryServices& library_;
+    // What validation read and detected, which the run converts.
+    std::optional<DetectedImage> input_;
 };
 
 }  // namespace zorv::cli

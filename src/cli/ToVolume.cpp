@@ -3,15 +3,15 @@
 #include <ostream>
 
 #include "cli/Arguments.hpp"
-#include "cli/ZORVError.hpp"
 #include "data_access/TextEncoding.hpp"
 
 namespace zorv::cli {
 namespace {
 
-std::string partitionDescription(const PartitionSummary& partition) {
-    return printableText(partition.typeLabel) + " (" + printableText(partition.name) + "), Start: " + std::to_string(partition.startBlock) +
-           ", Length: " + std::to_string(partition.sizeInBlocks);
+std::string partitionDescription(const PartitionMapEntryRepresentable& partition) {
+    return printableText(partition.partitionTypeLabel()) + " (" + printableText(partition.partitionName()) +
+           "), Start: " + std::to_string(partition.startPhysicalBlock()) +
+           ", Length: " + std::to_string(partition.sizeInPhysicalBlocks());
 }
 
 }  // namespace
@@ -28,24 +28,25 @@ void ToVolume::declareArguments(Arguments& arguments) {
     arguments.option("partition", {"-p"}, "Number of the partition to convert.", partition);
 }
 
-std::string ToVolume::partitionList(const std::vector<PartitionSummary>& convertible) {
+std::string ToVolume::partitionList(
+    const std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>>& convertible) {
     std::string list = "Convertible Partitions:\n";
     for (size_t index = 0; index < convertible.size(); ++index) {
-        list += std::to_string(index + 1) + ":\t" + partitionDescription(convertible[index]) + "\n";
+        list += std::to_string(index + 1) + ":\t" + partitionDescription(*convertible[index]) + "\n";
     }
     return list;
 }
 
 void ToVolume::validate(std::ostream& out) {
-    const ImageBytes bytes = convertOptions.readInput();
-    const ImageSummary summary = library_.detectImage(bytes, convertOptions.inputURL());
-    out << imageTypeLine(summary) << '\n';
-    if (summary.formatName != "Macintosh Device") throw ValidationError("Non convertible image type.");
-    if (!summary.holdsDevice) throw ValidationError("Not a device image.");
+    convertOptions.refuseOutputOverInput();
+    input_ = library_.detectImage(convertOptions.readInput(), convertOptions.inputURL());
+    out << imageTypeLine(input_->format) << '\n';
+    if (input_->format != ImageFormat::macintoshDevice) throw ValidationError("Non convertible image type.");
+    if (!input_->device) throw ValidationError("Not a device image.");
 
-    std::vector<PartitionSummary> convertible;
-    for (const auto& entry : summary.partitions) {
-        if (entry.isInteresting) convertible.push_back(entry);
+    std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>> convertible;
+    for (auto& entry : input_->device->devicePartitions()) {
+        if (entry->isInteresting()) convertible.push_back(std::move(entry));
     }
     const auto count = static_cast<int64_t>(convertible.size());
     if (partition) {
@@ -59,17 +60,12 @@ void ToVolume::validate(std::ostream& out) {
     }
     if (count == 0) throw ValidationError("No convertible partition in device.");
     partition = 1;
-    out << "Selecting partition 1: " << partitionDescription(convertible.front()) << '\n';
+    out << "Selecting partition 1: " << partitionDescription(*convertible.front()) << '\n';
 }
 
 void ToVolume::run(std::ostream&) {
-    const ImageBytes bytes = convertOptions.readInput();
-    // Validation has settled the number.
-    const int64_t interestingPartitionIndex = partition.value() - 1;
-    if (!library_.writeVolumeOfPartition(bytes, convertOptions.inputURL(), interestingPartitionIndex,
-                                         convertOptions.outputURL())) {
-        throw ZORVError(ZORVError::Case::inputChangedSinceValidation);
-    }
+    // Validation has read the device and settled the number.
+    library_.writeVolumeOfPartition(input_.value(), partition.value() - 1, convertOptions.outputURL());
 }
 
 }  // namespace zorv::cli

@@ -7,7 +7,6 @@ ZORVError::ZORVError(Case errorCase) : EnumeratedError(caseName(errorCase)), err
 const char* ZORVError::caseName(Case errorCase) {
     switch (errorCase) {
         case Case::noSizeSpec: return "noSizeSpec";
-        case Case::inputChangedSinceValidation: return "inputChangedSinceValidation";
     }
     return "unknown";
 }

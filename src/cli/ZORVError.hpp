@@ -11,9 +11,6 @@ public:
     enum class Case {
         // A new image was asked for without any size (validation catches it first).
         noSizeSpec,
-        // A convert command's run step read its input again and no longer
-        // found what validation found there: the file changed in between.
-        inputChangedSinceValidation,
     };
 
     explicit ZORVError(Case errorCase);

@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <system_error>
 
 #include "data_access/CheckedMath.hpp"
@@ -91,6 +93,71 @@ bool isExistingSpecialFile(const std::string& path) {
 // Bytes written in place go out in chunks of this size, from first to last.
 constexpr int64_t inPlaceChunkSize = 1 << 20;
 
+// The unit in which runs of zeros are left out of a new file: a disk block.
+constexpr int64_t zeroBlockSize = 512;
+
+bool isZeroBlock(const uint8_t* bytes) {
+    static constexpr uint8_t zeros[zeroBlockSize] = {};
+    return std::memcmp(bytes, zeros, zeroBlockSize) == 0;
+}
+
+// The byte ranges [start, end) of the new file that pieces have been written
+// to, disjoint and merged, keyed by start.
+class WrittenRanges {
+public:
+    // Those that reach into [start, end), in order.
+    std::vector<std::pair<int64_t, int64_t>> overlapping(int64_t start, int64_t end) const {
+        std::vector<std::pair<int64_t, int64_t>> found;
+        auto range = ranges_.upper_bound(start);
+        if (range != ranges_.begin()) --range;
+        for (; range != ranges_.end() && range->first < end; ++range) {
+            if (range->second > start) found.emplace_back(*range);
+        }
+        return found;
+    }
+
+    void add(int64_t start, int64_t end) {
+        if (start >= end) return;
+        auto range = ranges_.upper_bound(start);
+        if (range != ranges_.begin() && std::prev(range)->second >= start) --range;
+        while (range != ranges_.end() && range->first <= end) {
+            start = std::min(start, range->first);
+            end = std::max(end, range->second);
+            range = ranges_.erase(range);
+        }
+        ranges_.emplace(start, end);
+    }
+
+private:
+    std::map<int64_t, int64_t> ranges_;
+};
+
+// Writes a piece into a new file that extending it has filled with zeros,
+// leaving out the whole zero blocks (at multiples of zeroBlockSize in the
+// file) that no earlier piece wrote to: they read as zeros already, and stay
+// holes of the file. Returns 0, or the errno of the failed write.
+int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const WrittenRanges& written) {
+    const int64_t end = offset + static_cast<int64_t>(bytes.size());
+    const auto earlier = written.overlapping(offset, end);
+    const auto writeSpan = [&](int64_t from, int64_t to) {
+        return writeFully(fd, from, bytes.subspan(static_cast<size_t>(from - offset), static_cast<size_t>(to - from)));
+    };
+    int64_t pending = offset;  // the first byte neither written nor left out
+    size_t next = 0;           // the first earlier range that does not end before `block`
+    for (int64_t block = (offset + zeroBlockSize - 1) / zeroBlockSize * zeroBlockSize; block + zeroBlockSize <= end;
+         block += zeroBlockSize) {
+        while (next < earlier.size() && earlier[next].second <= block) ++next;
+        const bool writtenBefore = next < earlier.size() && earlier[next].first < block + zeroBlockSize;
+        if (writtenBefore || !isZeroBlock(bytes.data() + (block - offset))) continue;
+        if (pending < block) {
+            if (const int error = writeSpan(pending, block)) return error;
+        }
+        pending = block + zeroBlockSize;
+    }
+    if (pending < end) return writeSpan(pending, end);
+    return 0;
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string name)
@@ -162,10 +229,18 @@ void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, boo
     }
     create();
     // Extending the file reads as zeros: the same bytes on disk as writing
-    // them, at no cost for a multi-gigabyte image.
-    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail(errno);
+    // them, at no cost for a multi-gigabyte image. A piece that reaches past
+    // `size` makes the file that much longer, whether its last blocks are
+    // written or left out as zeros.
+    int64_t fileSize = size;
     for (const Piece& piece : pieces) {
-        if (const int error = writeFully(fd_, piece.offset, piece.bytes)) fail(error);
+        fileSize = std::max(fileSize, checked::add(piece.offset, static_cast<int64_t>(piece.bytes.size())));
+    }
+    if (::ftruncate(fd_, static_cast<off_t>(fileSize)) != 0) fail(errno);
+    WrittenRanges written;
+    for (const Piece& piece : pieces) {
+        if (const int error = writeLeavingZeroBlocks(fd_, piece.offset, piece.bytes, written)) fail(error);
+        written.add(piece.offset, piece.offset + static_cast<int64_t>(piece.bytes.size()));
     }
     commit(overwrite);
 }

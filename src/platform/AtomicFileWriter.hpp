@@ -52,6 +52,11 @@ public:
     // order (a later piece wins where two overlap; a piece may make the file
     // longer). With `overwrite` false an existing target makes it fail with
     // EEXIST and stay untouched. Called once.
+    //
+    // A new file is made by extending it, so it reads as zeros: the whole
+    // 512-byte blocks of zeros of a piece are not written (they stay holes)
+    // unless an earlier piece wrote there. A target written in place gets
+    // every byte.
     void write(int64_t size, const std::vector<Piece>& pieces, bool overwrite);
 
     // Writes bytes into an existing file at an offset, keeping its other bytes.

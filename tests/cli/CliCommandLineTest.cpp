@@ -317,7 +317,7 @@ TEST(CliCommandLineTest, NamesOfCommandsAfterTheChosenOneAreArguments) {
     EXPECT_EQ(tree.root.analyze.inputFile, "create");
 
     ParsedTree convert;
-    convert.fake.summary = testing::hfsVolume();
+    convert.fake.detected = testing::volumeImage();
     convert.parse({"convert", "to-device", "/dev/null", "analyze"});
     EXPECT_EQ(convert.root.convert.toDevice.convertOptions.outputFile, "analyze");
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "cli/FakeLibrary.hpp"
 #include "cli/ZORV.hpp"
@@ -18,8 +19,10 @@ using testing::FakeLibrary;
 using testing::fileContents;
 using testing::Outcome;
 using testing::runWith;
+using testing::detectedImage;
 using testing::macintoshDevice;
-using testing::partitionSummary;
+using testing::partition;
+using testing::volumeImage;
 using testing::TemporaryDirectory;
 
 // Makes `path` a sparse file of `size` bytes; false when the file system or
@@ -47,13 +50,6 @@ std::string failureMessage(const std::string& err) {
     return err.substr(0, usage == std::string::npos ? err.size() : usage + 1);
 }
 
-cli::ImageSummary summaryOf(std::string format, std::string computerClass) {
-    cli::ImageSummary summary;
-    summary.formatName = std::move(format);
-    summary.computerClass = std::move(computerClass);
-    return summary;
-}
-
 class CliConvertTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,43 +61,73 @@ protected:
     FakeLibrary fake;
 };
 
+// Any spelling of the input as the output (the same name, a symbolic link, a
+// hard link) is refused before the input is read: the new image would
+// replace the disk image it is made from.
+TEST_F(CliConvertTest, AnOutputThatIsTheInputIsRefused) {
+    const std::string symbolicLink = folder.file("link.img");
+    const std::string hardLink = folder.file("hard.img");
+    std::filesystem::create_symlink(input, symbolicLink);
+    std::filesystem::create_hard_link(input, hardLink);
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
+    fake.lidoPartition = 1;
+    for (const std::string command : {"to-device", "to-volume", "replace-lido"}) {
+        for (const auto& sameFile : {input, symbolicLink, hardLink}) {
+            const auto outcome = runWith(fake, {"convert", command, input, sameFile});
+            EXPECT_EQ(outcome.status, 64) << command << " " << sameFile;
+            EXPECT_EQ(outcome.out, "");
+            EXPECT_EQ(failureMessage(outcome.err),
+                      "Error: The output file is the input file: the converted image would replace the disk "
+                      "image.\n");
+        }
+    }
+    EXPECT_TRUE(fake.detectedPaths.empty());
+    EXPECT_TRUE(fake.volumesToDevices.empty() && fake.extractedVolumes.empty() && fake.lidoReplacements.empty());
+    EXPECT_EQ(fileContents(input), "image bytes");
+}
+
 using CliToDeviceCommandTest = CliConvertTest;
 using CliToVolumeCommandTest = CliConvertTest;
 using CliReplaceLidoCommandTest = CliConvertTest;
 
+// The input is read and detected once; the conversion gets the volume found.
 TEST_F(CliToDeviceCommandTest, AnHfsVolumeIsConverted) {
-    fake.summary = testing::hfsVolume();
+    fake.detected = volumeImage(ImageFormat::hfs);
     const auto outcome = runWith(fake, {"convert", "to-device", input, output});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "Image type: HFS (Macintosh)\n");
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(fake.detectedPaths, std::vector<std::string>{input});
     ASSERT_EQ(fake.volumesToDevices.size(), 1u);
-    EXPECT_EQ(fake.volumesToDevices[0], (std::pair<std::string, std::string>{output, input}));
+    EXPECT_EQ(fake.volumesToDevices[0],
+              (std::pair<std::string, const VolumeRepresentable*>{output, fake.detected.volume.get()}));
 }
 
 TEST_F(CliToDeviceCommandTest, AProDOSVolumeIsConverted) {
-    fake.summary = summaryOf("ProDOS", "Apple II");
-    fake.summary.holdsVolume = true;
+    fake.detected = volumeImage(ImageFormat::prodos);
     const auto outcome = runWith(fake, {"convert", "to-device", input, output});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "Image type: ProDOS (Apple II)\n");
     EXPECT_EQ(outcome.err, "");
     ASSERT_EQ(fake.volumesToDevices.size(), 1u);
-    EXPECT_EQ(fake.volumesToDevices[0], (std::pair<std::string, std::string>{output, input}));
+    EXPECT_EQ(fake.volumesToDevices[0].first, output);
 }
 
 TEST_F(CliToDeviceCommandTest, OtherFormatsShowTheirTypeThenAreRefused) {
-    const std::vector<std::pair<std::string, std::string>> formats{
-        {"HFS+", "Macintosh"},        {"Macintosh Device", "Macintosh"}, {"MFS", "Macintosh"},
-        {"DOS 3.3", "Apple II"},      {"Amiga Disk Format", "Amiga"},    {"Amiga Hard Disk", "Amiga"},
-        {"Atari ST TOS", "Atari ST"}, {"Empty Volume", "Unknown"}};
-    for (const auto& [format, computerClass] : formats) {
-        fake.summary = summaryOf(format, computerClass);
-        fake.summary.holdsVolume = true;
+    const std::vector<std::tuple<ImageFormat, std::string, std::string>> formats{
+        {ImageFormat::hfsPlus, "HFS+", "Macintosh"},
+        {ImageFormat::macintoshDevice, "Macintosh Device", "Macintosh"},
+        {ImageFormat::mfs, "MFS", "Macintosh"},
+        {ImageFormat::dos33, "DOS 3.3", "Apple II"},
+        {ImageFormat::adfVolume, "Amiga Disk Format", "Amiga"},
+        {ImageFormat::amigaHardDisk, "Amiga Hard Disk", "Amiga"},
+        {ImageFormat::tosVolume, "Atari ST TOS", "Atari ST"},
+        {ImageFormat::emptyVolume, "Empty Volume", "Unknown"}};
+    for (const auto& [format, name, computerClass] : formats) {
+        fake.detected = volumeImage(format);
         const auto outcome = runWith(fake, {"convert", "to-device", input, output});
-        EXPECT_EQ(outcome.status, 64) << format;
-        EXPECT_EQ(outcome.out, "Image type: " + format + " (" + computerClass + ")\n");
+        EXPECT_EQ(outcome.status, 64) << name;
+        EXPECT_EQ(outcome.out, "Image type: " + name + " (" + computerClass + ")\n");
         EXPECT_EQ(failureMessage(outcome.err), "Error: Non convertible image type.\n");
         EXPECT_EQ(outcome.err.substr(outcome.err.find("\nUsage: ") + 1),
                   "Usage: zorv convert to-device <input-file> <output-file>\n"
@@ -111,8 +137,7 @@ TEST_F(CliToDeviceCommandTest, OtherFormatsShowTheirTypeThenAreRefused) {
 }
 
 TEST_F(CliToDeviceCommandTest, HfsWithoutAVolumeIsRefused) {
-    fake.summary = testing::hfsVolume();
-    fake.summary.holdsVolume = false;
+    fake.detected = detectedImage(ImageFormat::hfs);
     const auto outcome = runWith(fake, {"convert", "to-device", input, output});
     EXPECT_EQ(outcome.status, 64);
     EXPECT_EQ(outcome.out, "Image type: HFS (Macintosh)\n");
@@ -121,7 +146,7 @@ TEST_F(CliToDeviceCommandTest, HfsWithoutAVolumeIsRefused) {
 }
 
 TEST_F(CliToDeviceCommandTest, AVolumeThatWouldMakeADeviceOfTwoToThe32BlocksIsRefused) {
-    fake.summary = testing::hfsVolume();
+    fake.detected = volumeImage();
     // The conversion adds 99 blocks: this volume gives a device of 2^32 blocks.
     const uintmax_t tooLarge = ((uintmax_t{1} << 32) - 99) * 512;
     if (!makeSparseFile(input, tooLarge)) GTEST_SKIP() << "no room for a sparse file of " << tooLarge << " bytes";
@@ -146,7 +171,7 @@ TEST_F(CliToDeviceCommandTest, AMissingInputShowsTheReadErrorAlone) {
 }
 
 TEST_F(CliToVolumeCommandTest, TheOnlyConvertiblePartitionIsSelected) {
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
     const auto outcome = runWith(fake, {"convert", "to-volume", input, output});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out,
@@ -155,10 +180,12 @@ TEST_F(CliToVolumeCommandTest, TheOnlyConvertiblePartitionIsSelected) {
     EXPECT_EQ(outcome.err, "");
     ASSERT_EQ(fake.extractedVolumes.size(), 1u);
     EXPECT_EQ(fake.extractedVolumes[0], (std::pair<int64_t, std::string>{0, output}));
+    EXPECT_EQ(fake.detectedPaths, std::vector<std::string>{input});
+    EXPECT_EQ(fake.devicesConverted, std::vector<const DeviceRepresentable*>{fake.detected.device.get()});
 }
 
 TEST_F(CliToVolumeCommandTest, AGivenNumberIsTakenSilently) {
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
     const auto outcome = runWith(fake, {"convert", "to-volume", input, output, "-p", "1"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "Image type: Macintosh Device (Macintosh)\n");
@@ -167,7 +194,7 @@ TEST_F(CliToVolumeCommandTest, AGivenNumberIsTakenSilently) {
 }
 
 TEST_F(CliToVolumeCommandTest, NumbersOutsideTheListAreRefusedWithTheList) {
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
     for (const std::string number : {"0", "2", "-1"}) {
         const auto outcome = runWith(fake, {"convert", "to-volume", input, output, "--partition", number});
         EXPECT_EQ(outcome.status, 64);
@@ -181,9 +208,9 @@ TEST_F(CliToVolumeCommandTest, NumbersOutsideTheListAreRefusedWithTheList) {
 }
 
 TEST_F(CliToVolumeCommandTest, SeveralConvertiblePartitionsNeedANumber) {
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "System", 96, 2048, true),
-                                    partitionSummary("Free Space", "Extra", 2144, 10, false),
-                                    partitionSummary("ProDOS Volume", "APPLE2", 2154, 1600, true)});
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "System", 96, 2048, true),
+                                    partition("Free Space", "Extra", 2144, 10, false),
+                                    partition("ProDOS Volume", "APPLE2", 2154, 1600, true)});
     const auto unspecified = runWith(fake, {"convert", "to-volume", input, output});
     EXPECT_EQ(unspecified.status, 64);
     EXPECT_EQ(failureMessage(unspecified.err),
@@ -201,12 +228,12 @@ TEST_F(CliToVolumeCommandTest, SeveralConvertiblePartitionsNeedANumber) {
 
 // A partition's type and name come from the disk: they cannot drive the terminal.
 TEST_F(CliToVolumeCommandTest, ControlCharactersOfPartitionsShowAsQuestionMarks) {
-    const auto partition = partitionSummary("HFS\x1B[2J", "Icon\r", 96, 2048, true);
-    fake.summary = macintoshDevice({partition});
+    const auto harmful = partition("HFS\x1B[2J", "Icon\r", 96, 2048, true);
+    fake.detected = macintoshDevice({harmful});
     EXPECT_EQ(runWith(fake, {"convert", "to-volume", input, output}).out,
               "Image type: Macintosh Device (Macintosh)\n"
               "Selecting partition 1: HFS?[2J (Icon?), Start: 96, Length: 2048\n");
-    fake.summary = macintoshDevice({partition, partition});
+    fake.detected = macintoshDevice({harmful, harmful});
     EXPECT_EQ(failureMessage(runWith(fake, {"convert", "to-volume", input, output}).err),
               "Error: Unspecified partition to convert. Please specify one.\n"
               "Convertible Partitions:\n"
@@ -215,7 +242,7 @@ TEST_F(CliToVolumeCommandTest, ControlCharactersOfPartitionsShowAsQuestionMarks)
 }
 
 TEST_F(CliToVolumeCommandTest, ADeviceWithoutVolumesHasNothingToConvert) {
-    fake.summary = macintoshDevice({});
+    fake.detected = macintoshDevice({});
     const auto without = runWith(fake, {"convert", "to-volume", input, output});
     EXPECT_EQ(without.status, 64);
     EXPECT_EQ(firstLine(without.err), "Error: No convertible partition in device.");
@@ -224,86 +251,63 @@ TEST_F(CliToVolumeCommandTest, ADeviceWithoutVolumesHasNothingToConvert) {
 }
 
 TEST_F(CliToVolumeCommandTest, OnlyMacintoshDevicesAreAccepted) {
-    fake.summary = testing::hfsVolume();
+    fake.detected = volumeImage();
     const auto volume = runWith(fake, {"convert", "to-volume", input, output});
     EXPECT_EQ(volume.out, "Image type: HFS (Macintosh)\n");
     EXPECT_EQ(firstLine(volume.err), "Error: Non convertible image type.");
 
     // The format check comes before the device check.
-    fake.summary = summaryOf("Amiga Hard Disk", "Amiga");
-    fake.summary.holdsDevice = true;
+    fake.detected = macintoshDevice({});
+    fake.detected.format = ImageFormat::amigaHardDisk;
     const auto amiga = runWith(fake, {"convert", "to-volume", input, output});
     EXPECT_EQ(amiga.out, "Image type: Amiga Hard Disk (Amiga)\n");
     EXPECT_EQ(firstLine(amiga.err), "Error: Non convertible image type.");
 
-    fake.summary = summaryOf("Macintosh Device", "Macintosh");
+    fake.detected = detectedImage(ImageFormat::macintoshDevice);
     const auto noDevice = runWith(fake, {"convert", "to-volume", input, output});
     EXPECT_EQ(firstLine(noDevice.err), "Error: Not a device image.");
     EXPECT_TRUE(fake.extractedVolumes.empty());
 }
 
-TEST_F(CliToVolumeCommandTest, AnInputThatChangedSinceValidationIsAnError) {
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
-    fake.deviceStillThere = false;
-    const auto outcome = runWith(fake, {"convert", "to-volume", input, output});
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "Error: inputChangedSinceValidation\n");
-}
-
 TEST_F(CliReplaceLidoCommandTest, ADeviceWithTheLidoDriverIsHandedOverSilently) {
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "MacOS", 96, 40960, true)}, true);
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
+    fake.lidoPartition = 1;
     const auto outcome = runWith(fake, {"convert", "replace-lido", input, output});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(fake.detectedPaths, std::vector<std::string>{input});
     ASSERT_EQ(fake.lidoReplacements.size(), 1u);
-    EXPECT_EQ(fake.lidoReplacements[0], (std::pair<std::string, std::string>{input, output}));
+    EXPECT_EQ(fake.lidoReplacements[0], (std::pair<int64_t, std::string>{1, output}));
+    EXPECT_EQ(fake.devicesConverted, std::vector<const DeviceRepresentable*>{fake.detected.device.get()});
 }
 
 TEST_F(CliReplaceLidoCommandTest, ValidationMessagesInTheirOrder) {
     const std::string wrongType =
         "Error: Non convertible image type. This subcommand only runs on Macintosh device images.";
-    fake.summary = testing::hfsVolume();
+    fake.detected = volumeImage();
     const auto volume = runWith(fake, {"convert", "replace-lido", input, output});
     EXPECT_EQ(volume.status, 64);
     EXPECT_EQ(volume.out, "");  // no image-type line
     EXPECT_EQ(firstLine(volume.err), wrongType);
 
-    fake.summary = summaryOf("Amiga Hard Disk", "Amiga");
-    fake.summary.holdsDevice = true;
+    fake.detected = macintoshDevice({});
+    fake.detected.format = ImageFormat::amigaHardDisk;
+    fake.lidoPartition = 1;
     EXPECT_EQ(firstLine(runWith(fake, {"convert", "replace-lido", input, output}).err), wrongType);
 
-    fake.summary = summaryOf("Macintosh Device", "Macintosh");
-    EXPECT_EQ(firstLine(runWith(fake, {"convert", "replace-lido", input, output}).err),
-              "Error: Not a Macintosh device image.");
-    fake.summary.holdsDevice = true;
+    fake.detected = detectedImage(ImageFormat::macintoshDevice);
     EXPECT_EQ(firstLine(runWith(fake, {"convert", "replace-lido", input, output}).err),
               "Error: Not a Macintosh device image.");
 
-    fake.summary = macintoshDevice({partitionSummary("HFS or HFS+ Volume", "MacOS", 96, 40960, true)}, false);
+    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
+    fake.lidoPartition = std::nullopt;
     const auto apple = runWith(fake, {"convert", "replace-lido", input, output});
     EXPECT_EQ(firstLine(apple.err), "Error: No Lido driver found.");
     EXPECT_EQ(apple.err.substr(apple.err.find('\n') + 1),
               "Usage: zorv convert replace-lido <input-file> <output-file>\n"
               "  See 'zorv convert replace-lido --help' for more information.\n");
     EXPECT_TRUE(fake.lidoReplacements.empty());
-}
-
-TEST_F(CliReplaceLidoCommandTest, AnInputThatChangedSinceValidationIsAnError) {
-    fake.summary = macintoshDevice({}, true);
-    fake.deviceStillThere = false;
-    const auto outcome = runWith(fake, {"convert", "replace-lido", input, output});
-    EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "Error: inputChangedSinceValidation\n");
-}
-
-TEST(CliLidoPartitionTest, TheFirstLidoPartitionCountsEveryPartitionBeforeIt) {
-    const auto device = macintoshDevice({partitionSummary("Driver for SCSI Manager", "Lido", 200, 32, false, true)},
-                                        true);
-    EXPECT_EQ(firstLidoPartitionIndex(device.partitions), 1);
-    const auto second = macintoshDevice({partitionSummary("Driver for SCSI Manager", "Lido", 200, 32, false, true)});
-    EXPECT_EQ(firstLidoPartitionIndex(second.partitions), 2);
-    EXPECT_FALSE(firstLidoPartitionIndex(macintoshDevice({}).partitions));
 }
 
 }  // namespace

@@ -214,6 +214,33 @@ TEST_F(CliToDeviceEndToEndTest, ANamedPipeIsWrittenIntoAndStaysAPipe) {
     EXPECT_EQ(listing(), (std::vector<std::string>{"device.hda", "pipe.hda", "volume.img"}));
 }
 
+// An output that is the input under another name would be replaced by the
+// new image: refused before anything is read or written.
+TEST_F(CliConvertEndToEndTest, AnOutputThatIsTheInputIsRefusedAndTheInputKept) {
+    const Bytes device = deviceImage(2000, {VolumeDescriptor::fromExistingData("Small HFS", 0, ImageBytes(hfsVolume()),
+                                                                               VolumeType::hfs)});
+    writeFile("volume.img", hfsVolume());
+    writeFile("device.hda", device);
+    std::filesystem::create_symlink("volume.img", path("volume link"));
+    std::filesystem::create_hard_link(path("device.hda"), path("device link"));
+    const std::string message = "Error: The output file is the input file: the converted image would replace the "
+                                "disk image.\n";
+    const std::vector<std::tuple<std::string, std::string, std::string, std::string>> runs{
+        {"to-device", "volume.img", "volume link", toDeviceUsage},
+        {"to-volume", "device.hda", "device link", toVolumeUsage},
+        {"replace-lido", "device.hda", "./device.hda", replaceLidoUsage},
+    };
+    for (const auto& [command, input, output, usage] : runs) {
+        const auto run = zorv({"convert", command, input, output});
+        EXPECT_EQ(run.exitStatus, 64) << command;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, message + usageLines(usage, "zorv convert " + command));
+    }
+    EXPECT_EQ(readFile("volume.img"), hfsVolume());
+    EXPECT_EQ(readFile("device.hda"), device);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"device link", "device.hda", "volume link", "volume.img"}));
+}
+
 TEST_F(CliToDeviceEndToEndTest, ADiskCopyImageConvertsAsTheVolumeItHolds) {
     const Bytes volume = hfsVolume();
     writeFile("volume.img", volume);
@@ -495,8 +522,8 @@ TEST_F(CliToVolumeDevicesTest, ImagesThatAreNotDevices) {
 }
 
 // Partitions are numbered by start block, whatever the map's order, and an
-// entry of a type nobody knows is named on a line of its own each time the
-// device is read (validation, then the run).
+// entry of a type nobody knows is named on a line of its own, once: the
+// device is read once, in validation, and the run converts what it read.
 TEST_F(CliToVolumeDevicesTest, NumberedByStartBlockWithUnknownEntriesNamed) {
     Bytes device = readFile("two.hda");
     // Map order: the map, the driver, ProDOS, HFS; swap the last two, then
@@ -519,7 +546,7 @@ TEST_F(CliToVolumeDevicesTest, NumberedByStartBlockWithUnknownEntriesNamed) {
     EXPECT_EQ(run.err, failure("Unspecified partition to convert. Please specify one.\n" + twoList));
     const auto first = zorv({"convert", "to-volume", "reordered.hda", "volume.img", "-p", "1"});
     EXPECT_EQ(first.exitStatus, 0);
-    EXPECT_EQ(first.out, "Zorv_Unknown\n" + typeLineOfDevice + "Zorv_Unknown\n");
+    EXPECT_EQ(first.out, "Zorv_Unknown\n" + typeLineOfDevice);
     EXPECT_EQ(readFile("volume.img"), proDOS);
 }
 
@@ -684,13 +711,14 @@ TEST_F(CliReplaceLidoDevicesTest, ADeviceCutShortIsRefused) {
     EXPECT_FALSE(std::filesystem::exists(path("apple.hda")));
 }
 
-// The device reader names an entry of an unknown type in each step.
-TEST_F(CliReplaceLidoDevicesTest, UnknownEntriesAreNamedInEachStep) {
+// The device reader names an entry of an unknown type once: the device is
+// read once.
+TEST_F(CliReplaceLidoDevicesTest, UnknownEntriesAreNamedOnce) {
     device.setEntryType(device.proDOSEntryBlock, "Zorv_Unknown");
     writeFile("unknown.hda", device.image);
     const auto run = zorv({"convert", "replace-lido", "unknown.hda", "apple.hda"});
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, "Zorv_Unknown\nZorv_Unknown\n");
+    EXPECT_EQ(run.out, "Zorv_Unknown\n");
     EXPECT_EQ(LidoDevice::typeAt(readFile("apple.hda"), device.proDOSEntryBlock), "Zorv_Unknown");
 
     // A type that would clear the screen is shown harmless, and copied as it is.
@@ -698,7 +726,7 @@ TEST_F(CliReplaceLidoDevicesTest, UnknownEntriesAreNamedInEachStep) {
     writeFile("escape.hda", device.image);
     const auto escape = zorv({"convert", "replace-lido", "escape.hda", "escaped.hda"});
     EXPECT_EQ(escape.exitStatus, 0);
-    EXPECT_EQ(escape.out, "X?[2J\nX?[2J\n");
+    EXPECT_EQ(escape.out, "X?[2J\n");
     EXPECT_EQ(LidoDevice::typeAt(readFile("escaped.hda"), device.proDOSEntryBlock), "X\x1B[2J");
 }
 

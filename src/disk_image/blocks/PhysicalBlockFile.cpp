@@ -16,7 +16,12 @@ PhysicalBlockFile::PhysicalBlockFile(URL fileURL, int64_t sizeInBytes, int64_t b
 }
 
 void PhysicalBlockFile::checkRun(int64_t block, int64_t byteCount) const {
-    if (blockSize_ <= 0 || byteCount % blockSize_ != 0) {
+    int64_t start = 0;
+    int64_t end = 0;
+    const bool endsTheFile = block >= 0 && blockSize_ > 0 && byteCount > 0 &&
+                             !__builtin_mul_overflow(block, blockSize_, &start) &&
+                             !__builtin_add_overflow(start, byteCount, &end) && end == sizeInBytes;
+    if (blockSize_ <= 0 || (byteCount % blockSize_ != 0 && !endsTheFile)) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidBlockSize, byteCount);
     }
     if (block < 0 || block >= sizeInBytes / blockSize_) {
@@ -24,7 +29,7 @@ void PhysicalBlockFile::checkRun(int64_t block, int64_t byteCount) const {
     }
 }
 
-void PhysicalBlockFile::installBlock(int64_t block, Bytes blockData) {
+void PhysicalBlockFile::installBlock(int64_t block, ImageBytes blockData) {
     checkRun(block, static_cast<int64_t>(blockData.size()));
     blocksToInstall_.emplace_back(block, std::move(blockData));
 }
@@ -35,12 +40,14 @@ void PhysicalBlockFile::patchBlock(int64_t block, int64_t offsetInBlock, ByteVie
     if (first == blocksToInstall_.end()) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockNotFound, block);
     }
-    Bytes patched = first->second;
+    ImageBytes patched = first->second;
     const auto count = static_cast<int64_t>(newData.size());
     if (!checked::rangeFits(offsetInBlock, count, static_cast<int64_t>(patched.size()))) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::patchTooLarge);
     }
-    std::copy(newData.begin(), newData.end(), patched.begin() + offsetInBlock);
+    // The run's storage may be shared (a slice of an input): the patch
+    // copies it first.
+    patched.replace(offsetInBlock, newData);
     std::erase_if(blocksToInstall_, [block](const auto& run) { return run.first == block; });
     installBlock(block, std::move(patched));
 }

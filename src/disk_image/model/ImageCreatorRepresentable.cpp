@@ -4,7 +4,7 @@
 
 namespace zorv {
 
-void ImageCreatorRepresentable::installBlock(int64_t block, Bytes newData) {
+void ImageCreatorRepresentable::installBlock(int64_t block, ImageBytes newData) {
     physicalFile.installBlock(block, std::move(newData));
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "data_access/Bytes.hpp"
+#include "data_access/ImageBytes.hpp"
 #include "disk_image/blocks/PhysicalBlockFile.hpp"
 
 namespace zorv {
@@ -23,7 +24,7 @@ public:
 
     // Queues bytes to be written at a block of the file; throws the file's
     // PhysicalBlockFileError.
-    void installBlock(int64_t block, Bytes newData);
+    void installBlock(int64_t block, ImageBytes newData);
     // Writes the image file; throws what the file's generateFile() throws.
     void create(bool overwrite) const;
     // Grows the file by `count` of the file's own blocks. A negative count, or

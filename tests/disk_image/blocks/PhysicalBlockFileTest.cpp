@@ -223,6 +223,66 @@ TEST(PhysicalBlockFile, ANamedPipeIsWrittenIntoAndStaysAPipe) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3) << "no temporary file";
 }
 
+// A slice of an image read from disk is queued as it lies, not copied; a
+// patch copies the run, and the image keeps its bytes.
+TEST(PhysicalBlockFile, SlicesOfAnImageAreQueuedWithoutACopy) {
+    const ImageBytes image(Bytes(4 * 512, 0x42));
+    PhysicalBlockFile file(URL::fileURLWithPath("/tmp/x.img"), 8 * 512, 512);
+    file.installBlock(3, image.slice(512, 2 * 512));
+    EXPECT_EQ(file.blocksToInstall().front().second.data(), image.data() + 512);
+    file.patchBlock(3, 0, Bytes{1});
+    EXPECT_EQ(file.blocksToInstall().front().second[0], 1);
+    EXPECT_EQ(image, Bytes(4 * 512, 0x42));
+}
+
+TEST(PhysicalBlockFile, ARunMayEndInPartOfABlockOnlyWhereTheFileEnds) {
+    TemporaryDirectory folder;
+    const std::string path = folder.file("odd.img");
+    PhysicalBlockFile file(URL::fileURLWithPath(path), 1000, 512);
+    EXPECT_EQ(caseOf([&] { file.installBlock(0, Bytes(600, 1)); }), Case::invalidBlockSize);
+    file.installBlock(0, Bytes(1000, 1));
+    file.generateFile(true);
+    EXPECT_EQ(fileBytes(path), Bytes(1000, 1));
+}
+
+// Whole zero blocks of a run are left as holes of a new file, which reads as
+// zeros there already; where an earlier run wrote, the zeros are written. A
+// pipe gets every byte.
+TEST(PhysicalBlockFile, ZeroBlocksAreLeftAsHolesUnlessTheyCoverEarlierRuns) {
+    TemporaryDirectory folder;
+    constexpr int64_t megabyte = 1024 * 1024;
+    Bytes mostlyZeros(2 * megabyte, 0);
+    std::fill(mostlyZeros.end() - 512, mostlyZeros.end(), uint8_t{0x33});
+    mostlyZeros[700] = 0x44;  // in the second block, not at its start
+    Bytes halfZeros(1024, 0x55);
+    std::fill_n(halfZeros.begin(), 512, uint8_t{0});
+    const auto fill = [&](const std::string& path) {
+        PhysicalBlockFile file(URL::fileURLWithPath(path), 4 * megabyte, 512);
+        file.installBlock(0, Bytes(megabyte, 0x11));
+        file.installBlock(megabyte / 512, ImageBytes(mostlyZeros));
+        file.installBlock(0, Bytes(512, 0));  // over the first run
+        file.installBlock(5, halfZeros);      // zeros over the first run, then bytes
+        file.installBlock(8191, Bytes(1024, 0));  // zeros running past the end
+        return file;
+    };
+    Bytes expected(4 * megabyte + 512, 0);
+    std::fill_n(expected.begin() + 512, megabyte - 512, uint8_t{0x11});
+    std::fill_n(expected.begin() + 5 * 512, 512, uint8_t{0});
+    std::fill_n(expected.begin() + 6 * 512, 512, uint8_t{0x55});
+    std::copy(mostlyZeros.begin(), mostlyZeros.end(), expected.begin() + megabyte);
+
+    const std::string path = folder.file("holes.img");
+    fill(path).generateFile(true);
+    EXPECT_EQ(fileBytes(path), expected);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_LT(info.st_blocks * 512, 2 * megabyte) << "the 3 MiB of zeros take no room";
+
+    testing::FifoReader pipe(folder.file("pipe.img"));
+    fill(folder.file("pipe.img")).generateFile(true);
+    EXPECT_EQ(pipe.finish(), expected);
+}
+
 TEST(PhysicalBlockFile, OutputMayReplaceAMappedInput) {
     TemporaryDirectory folder;
     const std::string path = folder.file("same.img");

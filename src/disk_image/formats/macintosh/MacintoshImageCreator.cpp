@@ -17,9 +17,6 @@
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntryError.hpp"
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
-#include "disk_image/parser/ImageParser.hpp"
-#include "platform/AtomicFileWriter.hpp"
-#include "platform/FileSystem.hpp"
 
 namespace zorv {
 namespace {
@@ -52,42 +49,10 @@ constexpr int64_t partitionStatusLowByteOffset = 91;
 // HD SC Setup writes it.
 constexpr uint8_t hfsPartitionStatusLowByte = 0xB7;
 
-// One run of bytes to write at a block.
-struct Run {
-    int64_t block;
-    ByteView bytes;
-};
-
 void requireFileURL(const URL& fileURL) {
     if (!fileURL.isFileURL() || fileURL.hasDirectoryPath()) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidFileURL);
     }
-}
-
-// Writes a file of `sizeInBytes` bytes as the image file writer does (free
-// space checked first; a temporary file beside the target that replaces it
-// only once complete): `base` from byte 0 (zeros after it, or everywhere
-// without one), then each run at its block of 512 bytes, in order. The base
-// and the runs are views (of a memory-mapped input, say): nothing is copied.
-void writeImageFile(const URL& fileURL, int64_t sizeInBytes, ByteView base, const std::vector<Run>& runs,
-                    bool overwrite) {
-    requireFileURL(fileURL);
-    if (sizeInBytes < 0) throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
-    for (const Run& run : runs) {
-        if (run.block < 0 || !checked::rangeFits(checked::mul(run.block, MacintoshImageCreator::defaultBlockSize),
-                                                 static_cast<int64_t>(run.bytes.size()), sizeInBytes)) {
-            throw PhysicalBlockFileError(PhysicalBlockFileError::Case::blockOutOfBounds);
-        }
-    }
-    AtomicFileWriter writer(fileURL.path(), fileURL.relativePath());
-    if (!overwrite) writer.refuseExistingTarget();
-    if (writer.availableCapacity() < sizeInBytes) {
-        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::notEnoughSpace);
-    }
-    std::vector<AtomicFileWriter::Piece> pieces;
-    if (!base.empty()) pieces.push_back({0, base.first(std::min(base.size(), static_cast<size_t>(sizeInBytes)))});
-    for (const Run& run : runs) pieces.push_back({run.block * MacintoshImageCreator::defaultBlockSize, run.bytes});
-    writer.write(sizeInBytes, pieces, overwrite);
 }
 
 // The volume a conversion places in a device: its partition name, kind and
@@ -98,35 +63,21 @@ struct ConvertibleVolume {
     ImageBytes bytes;
 };
 
-// The volume detection found in a volume file, when it is one a device can
-// take by conversion. Detection has already unwrapped a Disk Copy 4.2 image:
-// the volume's bytes are those of the disk, without the container's header
-// and tags.
-ConvertibleVolume convertibleVolume(const ImageParser& parser) {
-    const auto noValidVolume = [] {
-        return MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidVolume);
-    };
-    const auto volume = parser.volume();
-    if (!volume) throw noValidVolume();
+// The volume of a volume file, when it is one a device can take by
+// conversion. Detection has already unwrapped a Disk Copy 4.2 image: the
+// volume's bytes are those of the disk, without the container's header and
+// tags.
+ConvertibleVolume convertibleVolume(const VolumeRepresentable& volume) {
     ConvertibleVolume converted;
-    switch (parser.imageFormat()) {
-        case ImageFormat::hfs: {
-            const auto* hfs = dynamic_cast<const HFSVolume*>(volume.get());
-            if (hfs == nullptr) throw noValidVolume();
-            const auto& mdb = hfs->masterDirectoryBlock();
-            converted = {mdb ? mdb->drVN : uninitializedVolumeName, VolumeType::hfs, hfs->structureData};
-            break;
-        }
-        case ImageFormat::prodos: {
-            const auto* proDOS = dynamic_cast<const ProDOSVolume*>(volume.get());
-            if (proDOS == nullptr) throw noValidVolume();
-            // An Apple II reads a partition in ProDOS block order, whatever
-            // order the file kept its sectors in.
-            converted = {proDOS->volumeDirectoryHeader().name, VolumeType::proDOS,
-                         proDOS->dataInProDOSBlockOrder()};
-            break;
-        }
-        default: throw noValidVolume();
+    if (const auto* hfs = dynamic_cast<const HFSVolume*>(&volume)) {
+        const auto& mdb = hfs->masterDirectoryBlock();
+        converted = {mdb ? mdb->drVN : uninitializedVolumeName, VolumeType::hfs, hfs->structureData};
+    } else if (const auto* proDOS = dynamic_cast<const ProDOSVolume*>(&volume)) {
+        // An Apple II reads a partition in ProDOS block order, whatever order
+        // the file kept its sectors in.
+        converted = {proDOS->volumeDirectoryHeader().name, VolumeType::proDOS, proDOS->dataInProDOSBlockOrder()};
+    } else {
+        throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidVolume);
     }
     // A partial block at the end would be lost from the device: refused, as
     // the image writer refuses bytes that are not whole blocks.
@@ -135,6 +86,13 @@ ConvertibleVolume convertibleVolume(const ImageParser& parser) {
         throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidBlockSize, byteCount);
     }
     return converted;
+}
+
+// The device a conversion reads from, which must be a Macintosh device.
+const MacintoshDevice& macintoshDevice(const DeviceRepresentable& device) {
+    const auto* macintosh = dynamic_cast<const MacintoshDevice*>(&device);
+    if (macintosh == nullptr) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
+    return *macintosh;
 }
 
 // An entry of a device's map as stored: its block and the record read.
@@ -217,9 +175,11 @@ void MacintoshImageCreator::partition(const std::vector<VolumeDescriptor>& volum
     int64_t mapBlock = 1;
     for (Bytes& record : partitionMap.dataBlockArray()) physicalFile.installBlock(mapBlock++, std::move(record));
 
-    physicalFile.installBlock(driverDescriptor.driverLocations.front().ddBlock(), scsiDriver.driverData.toBytes());
+    physicalFile.installBlock(driverDescriptor.driverLocations.front().ddBlock(), scsiDriver.driverData);
 
-    for (const auto& run : partitionMap.existingData) physicalFile.installBlock(run.startBlock, run.data.toBytes());
+    // The volumes' bytes are queued as they lie (a volume file, a partition
+    // of another device), not copied.
+    for (const auto& run : partitionMap.existingData) physicalFile.installBlock(run.startBlock, run.data);
 
     if (!scsiDriver.descriptorPatch) return;
     for (const auto& patch : *scsiDriver.descriptorPatch) physicalFile.patchBlock(0, patch.offset, patch.data);
@@ -230,55 +190,59 @@ void MacintoshImageCreator::partition(const std::vector<VolumeDescriptor>& volum
     }
 }
 
-void MacintoshImageCreator::createFromVolumeFile(const URL& fileURL, const URL& volumeURL) {
-    const ImageBytes fileBytes = fs::readWholeFile(volumeURL);
-    const ImageParser parser(fileBytes, volumeURL);
-    const ConvertibleVolume volume = convertibleVolume(parser);
-    const auto sizeInBlocks = static_cast<int64_t>(volume.bytes.size()) / defaultBlockSize;
+void MacintoshImageCreator::createFromVolume(const URL& fileURL, const VolumeRepresentable& volume) {
+    const ConvertibleVolume converted = convertibleVolume(volume);
+    const auto sizeInBlocks = static_cast<int64_t>(converted.bytes.size()) / defaultBlockSize;
 
     auto creator = withCapacityInBlocks(
         fileURL, checked::add(sizeInBlocks, deviceHeaderBlockCount + blocksAfterConvertedVolume));
     // The map describes the volume at block 96; its bytes go there as they
     // are, written from the volume itself rather than queued as a copy.
-    creator.partition({VolumeDescriptor(volume.name, deviceHeaderBlockCount, sizeInBlocks, {}, volume.volumeType)},
-                      SCSIDriver::appleHDSC735());
-    std::vector<Run> runs;
-    for (const auto& [block, bytes] : creator.physicalFile.blocksToInstall()) runs.push_back({block, bytes});
-    runs.push_back({deviceHeaderBlockCount, volume.bytes});
-    writeImageFile(fileURL, creator.physicalFile.sizeInBytes, {}, runs, true);
+    creator.partition(
+        {VolumeDescriptor(converted.name, deviceHeaderBlockCount, sizeInBlocks, {}, converted.volumeType)},
+        SCSIDriver::appleHDSC735());
+    creator.physicalFile.installBlock(deviceHeaderBlockCount, converted.bytes);
+    creator.physicalFile.generateFile(true);
 }
 
 void MacintoshImageCreator::createFromPartition(const URL& fileURL, int64_t partitionIndex,
-                                                const MacintoshDevice& device) {
-    createFromVolumeDescriptor(fileURL, device.volumeDescriptorForPartition(partitionIndex));
+                                                const DeviceRepresentable& device) {
+    createFromVolumeDescriptor(fileURL, macintoshDevice(device).volumeDescriptorForPartition(partitionIndex));
 }
 
 void MacintoshImageCreator::createFromInterestingPartition(const URL& fileURL, int64_t interestingPartitionIndex,
-                                                           const MacintoshDevice& device) {
-    createFromVolumeDescriptor(fileURL, device.volumeDescriptorForInterestingPartition(interestingPartitionIndex));
+                                                           const DeviceRepresentable& device) {
+    createFromVolumeDescriptor(
+        fileURL, macintoshDevice(device).volumeDescriptorForInterestingPartition(interestingPartitionIndex));
 }
 
 void MacintoshImageCreator::createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor) {
-    requireFileURL(fileURL);
-    const int64_t sizeInBytes = checked::mul(std::max<int64_t>(descriptor.sizeInBlocks, 0), defaultBlockSize);
+    auto creator = withCapacityInBlocks(fileURL, std::max<int64_t>(descriptor.sizeInBlocks, 0));
     const ImageBytes data = descriptor.dataBlock();
-    const int64_t kept = std::min(static_cast<int64_t>(data.size()) / defaultBlockSize * defaultBlockSize, sizeInBytes);
-    std::vector<Run> runs;
-    if (kept > 0) runs.push_back({0, data.view().first(static_cast<size_t>(kept))});
-    writeImageFile(fileURL, sizeInBytes, {}, runs, true);
+    const int64_t kept = std::min(static_cast<int64_t>(data.size()) / defaultBlockSize * defaultBlockSize,
+                                  creator.physicalFile.sizeInBytes);
+    // The partition's bytes, written from the device image as they lie.
+    if (kept > 0) creator.physicalFile.installBlock(0, data.slice(0, kept));
+    creator.physicalFile.generateFile(true);
 }
 
-void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition, const URL& deviceImageURL) {
-    const ImageBytes bytes = fs::readWholeFile(deviceImageURL);
-    const ImageParser parser(bytes, deviceImageURL);
-    const auto* device = dynamic_cast<const MacintoshDevice*>(parser.device().get());
-    if (device == nullptr) throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidDevice);
-    replaceLido(fileURL, inPartition, *device);
+std::optional<int64_t> MacintoshImageCreator::lidoPartition(const DeviceRepresentable& device) {
+    if (dynamic_cast<const MacintoshDevice*>(&device) == nullptr) return std::nullopt;
+    const auto partitions = device.devicePartitions();
+    for (size_t index = 0; index < partitions.size(); ++index) {
+        const auto* entry = dynamic_cast<const PartitionMapEntry*>(partitions[index].get());
+        if (entry != nullptr && entry->scsiDriver && *entry->scsiDriver == SCSIDriver::lido()) {
+            return static_cast<int64_t>(index);
+        }
+    }
+    return std::nullopt;
 }
 
-void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition, const MacintoshDevice& device) {
+void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition,
+                                        const DeviceRepresentable& deviceRead) {
     using Error = MacintoshImageCreatorError;
     requireFileURL(fileURL);
+    const MacintoshDevice& device = macintoshDevice(deviceRead);
     if (device.blockSize != defaultBlockSize) throw Error(Error::Case::unsupportedBlockSize, device.blockSize);
 
     const std::vector<PartitionMapEntry> partitions = device.partitionMap.sortedPartitions();
@@ -344,14 +308,17 @@ void MacintoshImageCreator::replaceLido(const URL& fileURL, int64_t inPartition,
                           lido.pmMapBlkCnt, defaultBlockSize)
             .dataBlock();
 
-    std::vector<Run> runs;
-    for (const auto& [block, bytes] : changed) runs.push_back({block, bytes});
-    runs.push_back({lido.pmPyPartStart, driver.driverData});
+    // The copy: the input as it lies, then the blocks that change and the
+    // new driver over it.
+    auto creator = withCapacityInBytes(fileURL, static_cast<int64_t>(image.size()));
+    if (!image.empty()) creator.physicalFile.installBlock(0, image);
+    for (auto& [block, bytes] : changed) creator.physicalFile.installBlock(block, std::move(bytes));
+    creator.physicalFile.installBlock(lido.pmPyPartStart, driver.driverData);
 
     // A new file beside an existing one is refused, as a copy would be.
     const std::filesystem::path folder = std::filesystem::path(fileURL.path()).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder);
-    writeImageFile(fileURL, static_cast<int64_t>(image.size()), image, runs, false);
+    creator.physicalFile.generateFile(false);
 }
 
 }  // namespace zorv

@@ -1,17 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
 #include "disk_image/formats/macintosh/device/scsi_driver/SCSIDriver.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptor.hpp"
+#include "disk_image/model/DeviceRepresentable.hpp"
 #include "disk_image/model/ImageCreatorRepresentable.hpp"
+#include "disk_image/model/VolumeRepresentable.hpp"
 #include "platform/URL.hpp"
 
 namespace zorv {
-
-class MacintoshDevice;
 
 // Builds a new Macintosh SCSI device image in a PhysicalBlockFile: the driver
 // descriptor record in block 0, the Apple partition map from block 1, the
@@ -21,11 +22,13 @@ class MacintoshDevice;
 // Made with the device's capacity in one unit (no rounding: the file is
 // exactly that many bytes); without partition() the file is all zeros.
 //
-// The static conversions read one image and write another: a volume file
-// becomes a device, a partition of a device becomes a volume file, and a
-// device's Lido driver is replaced by HD SC Setup 7.3.5. Their own refusals
-// are MacintoshImageCreatorError; the errors of detection, of the volumes,
-// of the device and of the writer pass on unchanged.
+// The static conversions take an image already read and detected (the volume
+// of a volume file, the device of a device image) and write another: a
+// volume becomes a device, a partition of a device becomes a volume file, and
+// a device's Lido driver is replaced by HD SC Setup 7.3.5. What they write of
+// the input is queued as slices of its bytes, never copied. Their own
+// refusals are MacintoshImageCreatorError; the errors of the volumes, of the
+// device and of the writer pass on unchanged.
 class MacintoshImageCreator : public ImageCreatorRepresentable {
 public:
     // The block size of every device image built here.
@@ -64,40 +67,44 @@ public:
     // queued before stay queued.
     void partition(const std::vector<VolumeDescriptor>& volumes, const SCSIDriver& scsiDriver);
 
-    // Volume file to device: reads the file, detects it (ImageParser) and
-    // writes a device of the volume's whole 512-byte blocks plus 99 (the 96
-    // blocks of the head, 3 after the volume), with HD SC Setup 7.3.5 and one
-    // partition at block 96 holding the volume byte for byte, replacing a
-    // file already at fileURL. The volume is that of the detection, a Disk
-    // Copy 4.2 image unwrapped:
+    // Volume to device: writes a device of the volume's whole 512-byte blocks
+    // plus 99 (the 96 blocks of the head, 3 after the volume), with HD SC
+    // Setup 7.3.5 and one partition at block 96 holding the volume byte for
+    // byte, replacing a file already at fileURL. The volume is the one
+    // detection found in a volume file, a Disk Copy 4.2 image unwrapped:
     // - HFS: its bytes; the partition is named after the volume (drVN), or
     //   "<Not Initialized>" without a master directory block;
     // - ProDOS: its blocks in ProDOS block order (a DOS-ordered file is
     //   rearranged, whatever its boot blocks hold), under the volume
     //   directory's name.
-    // Throws noValidVolume for a file that holds no volume or another kind
-    // (HFS+, MFS, DOS 3.3...), and PhysicalBlockFileError::invalidBlockSize
-    // (the volume's byte count) for a volume that is not whole 512-byte
-    // blocks; nothing is written then.
-    static void createFromVolumeFile(const URL& fileURL, const URL& volumeURL);
+    // Throws noValidVolume for another kind (HFS+, MFS, DOS 3.3...), and
+    // PhysicalBlockFileError::invalidBlockSize (the volume's byte count) for
+    // a volume that is not whole 512-byte blocks; nothing is written then.
+    static void createFromVolume(const URL& fileURL, const VolumeRepresentable& volume);
     // Partition to volume file: the volume of the partition at that index of
     // the device's partitions by start block (volumeDescriptorForPartition),
     // or among its HFS, MFS and ProDOS partitions
     // (volumeDescriptorForInterestingPartition), written as a bare volume
-    // file. The device's errors pass on (partitionPastEndOfImage for a
-    // partition of a dump cut short).
-    static void createFromPartition(const URL& fileURL, int64_t partitionIndex, const MacintoshDevice& device);
+    // file. Throws noValidDevice for a device that is not a Macintosh device;
+    // the device's errors pass on (partitionPastEndOfImage for a partition of
+    // a dump cut short).
+    static void createFromPartition(const URL& fileURL, int64_t partitionIndex, const DeviceRepresentable& device);
     static void createFromInterestingPartition(const URL& fileURL, int64_t interestingPartitionIndex,
-                                               const MacintoshDevice& device);
+                                               const DeviceRepresentable& device);
     // Writes a file of the descriptor's sizeInBlocks blocks holding its bytes
     // for offset 0 (cut to that size), zeros where there are none, replacing
     // a file already at fileURL. A descriptor a device made for a partition
     // holds the whole partition, so the file is its volume byte for byte.
     static void createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor);
 
-    // Lido replacement: writes a copy of the device image at deviceImageURL
-    // in which the partition at `inPartition` of the device's partitions by
-    // start block, which must hold the Lido driver, holds HD SC Setup 7.3.5.
+    // The position, among the device's partitions by start block, of the
+    // first that holds the Lido driver (its recognised driver is the
+    // catalog's Lido); nothing when none does or the device is not a
+    // Macintosh device.
+    static std::optional<int64_t> lidoPartition(const DeviceRepresentable& device);
+    // Lido replacement: writes a copy of the device image in which the
+    // partition at `inPartition` of the device's partitions by start block,
+    // which must hold the Lido driver, holds HD SC Setup 7.3.5.
     // Every byte of the input is kept but for these changes:
     // - block 0: a new driver descriptor record (512-byte blocks, the file's
     //   whole blocks, one Macintosh driver at the Lido partition's start);
@@ -108,16 +115,14 @@ public:
     // - the Lido partition's first 16,384 bytes: the new driver.
     // The folder of fileURL is created when missing; a file already at
     // fileURL is refused (EEXIST) and left as it was, and nothing is written
-    // unless the whole copy is. Throws noValidDevice for an image that holds
-    // no Macintosh device or an index outside its partitions, noLidoDriver
+    // unless the whole copy is. Throws noValidDevice for a device that is not
+    // a Macintosh device or an index outside its partitions, noLidoDriver
     // for a partition without the Lido driver, unsupportedBlockSize for a
     // device of other than 512-byte blocks, partitionPastEndOfImage for a
     // device cut short (MacintoshDevice::isCutShort), driverPartitionTooSmall for a
     // Lido partition smaller than the new driver, PartitionMapError::
     // deviceTooLarge for a file of 2^32 blocks or more.
-    static void replaceLido(const URL& fileURL, int64_t inPartition, const URL& deviceImageURL);
-    // The same for a device already read.
-    static void replaceLido(const URL& fileURL, int64_t inPartition, const MacintoshDevice& device);
+    static void replaceLido(const URL& fileURL, int64_t inPartition, const DeviceRepresentable& device);
 
 private:
     MacintoshImageCreator(const URL& fileURL, int64_t sizeInBytes);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -15,7 +16,10 @@
 #include "disk_image/formats/macintosh/device/DriverDescriptor.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDevice.hpp"
 #include "disk_image/formats/macintosh/device/MacintoshDeviceError.hpp"
+#include "disk_image/model/FakeVolume.hpp"
 #include "disk_image/parser/DetectionImages.hpp"
+#include "disk_image/parser/ImageParser.hpp"
+#include "disk_image/parser/ReportFakes.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/ErrorExpectations.hpp"
 #include "support/LidoDevice.hpp"
@@ -96,7 +100,10 @@ protected:
         const std::string input = folder.file(name);
         writeFile(input, volumeFile);
         const std::string output = folder.file(name + ".hda");
-        MacintoshImageCreator::createFromVolumeFile(urlOf(output), urlOf(input));
+        // The volume as the command line hands it over: read and detected.
+        const ImageParser parser(fs::readWholeFile(input), urlOf(input));
+        if (!parser.volume()) ADD_FAILURE() << "no volume detected";
+        MacintoshImageCreator::createFromVolume(urlOf(output), *parser.volume());
         return output;
     }
     TemporaryDirectory folder;
@@ -188,24 +195,29 @@ TEST_F(MacintoshImageCreatorVolumeToDeviceTest, AProDOSVolumeInEitherSectorOrder
     }
 }
 
-TEST_F(MacintoshImageCreatorVolumeToDeviceTest, OtherImagesAreNoVolumeToConvert) {
+TEST_F(MacintoshImageCreatorVolumeToDeviceTest, OtherVolumesAreNoVolumeToConvert) {
     Bytes mfs(409600, 0);
     mfs[1024] = 0xD2;
     mfs[1025] = 0xD7;
-    auto device = MacintoshImageCreator::withCapacityInBlocks(urlOf(folder.file("device.hda")), 2000);
-    device.partition({VolumeDescriptor::newBlankVolume("HD", 0, 1904, VolumeType::hfs)}, SCSIDriver::appleHDSC735());
-    device.create(true);
-    const std::vector<std::pair<std::string, Bytes>> refused{
-        {"MFS volume", mfs},
-        {"empty volume", Bytes(4096, 0)},
-        {"device image", readFile(folder.file("device.hda"))},
-    };
-    for (const auto& [label, bytes] : refused) {
-        SCOPED_TRACE(label);
-        testing::expectError<MacintoshImageCreatorError>(ErrorCase::noValidVolume,
-                                                         [&] { convert(bytes, "refused.img"); });
-        EXPECT_FALSE(std::filesystem::exists(folder.file("refused.img.hda")));
-    }
+    testing::expectError<MacintoshImageCreatorError>(ErrorCase::noValidVolume, [&] { convert(mfs, "mfs.img"); });
+    EXPECT_FALSE(std::filesystem::exists(folder.file("mfs.img.hda")));
+    testing::expectError<MacintoshImageCreatorError>(ErrorCase::noValidVolume, [&] {
+        MacintoshImageCreator::createFromVolume(urlOf(folder.file("fake.hda")), testing::FakeVolume());
+    });
+    EXPECT_FALSE(std::filesystem::exists(folder.file("fake.hda")));
+}
+
+// The volume is written from the input's bytes as they lie: its runs of zero
+// blocks are left as holes of the device image, which reads as zeros there.
+TEST_F(MacintoshImageCreatorVolumeToDeviceTest, ZerosOfTheVolumeAreLeftAsHoles) {
+    Bytes volume = sampleHFSVolume("Sparse");
+    volume.resize(8 * 1024 * 1024, 0);
+    std::fill(volume.end() - block, volume.end(), uint8_t{0x77});
+    const std::string device = convert(volume, "sparse.img");
+    EXPECT_EQ(blocksOf(readFile(device), 96, static_cast<int64_t>(volume.size()) / block), volume);
+    struct stat info {};
+    ASSERT_EQ(::stat(device.c_str(), &info), 0);
+    EXPECT_LT(info.st_blocks * 512, 1024 * 1024) << "the zeros take no room on disk";
 }
 
 // --- partition to volume file ---
@@ -275,15 +287,16 @@ TEST(MacintoshImageCreatorPartitionToVolumeTest, ADescriptorWithoutBytesGivesZer
 class MacintoshImageCreatorLidoTest : public ::testing::Test {
 protected:
     void SetUp() override { device = testing::LidoDevice::make(); }
-    std::string writeInput(const Bytes& bytes) {
+    // The device as the command line hands it over: read from a file.
+    MacintoshDevice deviceOf(const Bytes& bytes) {
         const std::string path = folder.file("lido.hda");
         writeFile(path, bytes);
-        return path;
+        return MacintoshDevice(fs::readWholeFile(path));
     }
     Bytes replace(const Bytes& input, int64_t inPartition = 1) {
         const std::string output = folder.file("replaced.hda");
         std::filesystem::remove(output);
-        MacintoshImageCreator::replaceLido(urlOf(output), inPartition, urlOf(writeInput(input)));
+        MacintoshImageCreator::replaceLido(urlOf(output), inPartition, deviceOf(input));
         return readFile(output);
     }
     // The blocks the replacement writes: block 0, block 1, the entry of
@@ -353,11 +366,32 @@ TEST_F(MacintoshImageCreatorLidoTest, TheDriverEntryIsRewrittenInItsOwnBlock) {
     EXPECT_EQ(entryType(output, 2), "Zorv_Unknown");
 }
 
+// A dump whose size is not a whole number of blocks keeps its last bytes.
+TEST_F(MacintoshImageCreatorLidoTest, ATrailingPartialBlockIsCopied) {
+    Bytes input = device.image;
+    input.insert(input.end(), 100, 0xEE);
+    const Bytes output = replace(input);
+    ASSERT_EQ(output.size(), input.size());
+    EXPECT_EQ(Bytes(output.end() - 100, output.end()), Bytes(100, 0xEE));
+    EXPECT_EQ(blocksOf(output, 64, 32), SCSIDriver::appleHDSC735().driverData.toBytes());
+}
+
+// Counted over every partition by start block: the map's own comes first.
+TEST_F(MacintoshImageCreatorLidoTest, TheLidoPartitionIsFoundAmongAllPartitions) {
+    const MacintoshDevice lido = deviceOf(device.image);
+    EXPECT_EQ(MacintoshImageCreator::lidoPartition(lido), 1);
+    EXPECT_EQ(MacintoshImageCreator::lidoPartition(MacintoshDevice(ImageBytes(replace(device.image)))), std::nullopt)
+        << "Apple's driver";
+    testing::FakeDevice other;
+    other.partitions = lido.devicePartitions();
+    EXPECT_EQ(MacintoshImageCreator::lidoPartition(other), std::nullopt) << "not a Macintosh device";
+}
+
 TEST_F(MacintoshImageCreatorLidoTest, AnExistingOutputFileIsRefusedAndKept) {
     const std::string output = folder.file("replaced.hda");
     writeFile(output, Bytes(1000, 0x44));
     try {
-        MacintoshImageCreator::replaceLido(urlOf(output), 1, urlOf(writeInput(device.image)));
+        MacintoshImageCreator::replaceLido(urlOf(output), 1, deviceOf(device.image));
         ADD_FAILURE() << "replaced";
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code(), std::errc::file_exists);
@@ -367,15 +401,16 @@ TEST_F(MacintoshImageCreatorLidoTest, AnExistingOutputFileIsRefusedAndKept) {
 
 TEST_F(MacintoshImageCreatorLidoTest, TheOutputFolderIsCreated) {
     const std::string output = folder.file("new/folders/replaced.hda");
-    MacintoshImageCreator::replaceLido(urlOf(output), 1, urlOf(writeInput(device.image)));
+    MacintoshImageCreator::replaceLido(urlOf(output), 1, deviceOf(device.image));
     EXPECT_EQ(std::filesystem::file_size(output), device.image.size());
 }
 
 TEST_F(MacintoshImageCreatorLidoTest, RefusedDevicesWriteNothing) {
-    const auto refusal = [&](const Bytes& input, int64_t inPartition) -> std::optional<MacintoshImageCreatorError> {
+    const auto refusalOf = [&](const DeviceRepresentable& input,
+                               int64_t inPartition) -> std::optional<MacintoshImageCreatorError> {
         const std::string output = folder.file("refused.hda");
         try {
-            MacintoshImageCreator::replaceLido(urlOf(output), inPartition, urlOf(writeInput(input)));
+            MacintoshImageCreator::replaceLido(urlOf(output), inPartition, input);
         } catch (const MacintoshImageCreatorError& error) {
             EXPECT_FALSE(std::filesystem::exists(output));
             return error;
@@ -383,11 +418,17 @@ TEST_F(MacintoshImageCreatorLidoTest, RefusedDevicesWriteNothing) {
         ADD_FAILURE() << "replaced";
         return std::nullopt;
     };
+    const auto refusal = [&](const Bytes& input, int64_t inPartition) {
+        return refusalOf(deviceOf(input), inPartition);
+    };
     // A partition that is not the Lido driver's, and none at all.
     EXPECT_EQ(refusal(device.image, 2), MacintoshImageCreatorError(ErrorCase::noLidoDriver));
     EXPECT_EQ(refusal(device.image, 6), MacintoshImageCreatorError(ErrorCase::noValidDevice));
     EXPECT_EQ(refusal(device.image, -1), MacintoshImageCreatorError(ErrorCase::noValidDevice));
-    EXPECT_EQ(refusal(sampleHFSVolume(), 1), MacintoshImageCreatorError(ErrorCase::noValidDevice));
+    // A device that is not a Macintosh device.
+    testing::FakeDevice amiga;
+    amiga.partitions = MacintoshDevice(ImageBytes(device.image)).devicePartitions();
+    EXPECT_EQ(refusalOf(amiga, 1), MacintoshImageCreatorError(ErrorCase::noValidDevice));
 
     // A Lido partition of 24 blocks still holds what identifies the driver,
     // but the new driver would run 8 blocks into the next partition.
