@@ -15,6 +15,21 @@
 namespace zorv::testing {
 namespace {
 
+// The binary, then the arguments.
+std::vector<std::string> zorvCommand(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{ZORV_BINARY};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+// execv's argument list over the command's strings, which must outlive it.
+std::vector<char*> argvOf(std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (auto& argument : command) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
 std::string contents(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
@@ -31,11 +46,8 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
     const std::string outPath = streams.file("out");
     const std::string errPath = streams.file("err");
 
-    std::vector<std::string> command{ZORV_BINARY};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : command) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> command = zorvCommand(arguments);
+    const std::vector<char*> argv = argvOf(command);
 
     const pid_t child = ::fork();
     if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
@@ -62,11 +74,8 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
 }
 
 pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory) {
-    std::vector<std::string> command{ZORV_BINARY};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : command) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<std::string> command = zorvCommand(arguments);
+    const std::vector<char*> argv = argvOf(command);
 
     const pid_t child = ::fork();
     if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
