@@ -60,8 +60,10 @@ public:
     // enough for a volume that hands out the same object for the same folder.
     virtual std::optional<uint64_t> itemIdentifier() const;
 
-    // The item's record in the JSON report, at the given depth.
-    CodableVolumeItem generateCodableAtLevel(int64_t level) const;
+    // The item's record in the JSON report, at the given depth. Default:
+    // made from the answers above; an item that reads its record lazily
+    // answers from one reading.
+    virtual CodableVolumeItem generateCodableAtLevel(int64_t level) const;
 
     // Name of the folder that exported items are meant to go in.
     static constexpr std::string_view imageItemFolderName = "Extracted by Tambrel";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "disk_image/model/ISO8601DateFormatter.hpp"
@@ -17,7 +18,7 @@ class HierarchyWalk {
 public:
     explicit HierarchyWalk(const VolumeRepresentable& volume) : volume_(volume) {}
 
-    std::vector<FileHierarchyElement> run() {
+    void run(const std::function<void(const FileHierarchyElement&)>& visit) {
         enter(nullptr);
         open(nullptr, 0);
         while (!open_.empty()) {
@@ -33,10 +34,9 @@ public:
                 continue;
             }
             const int64_t level = folder.level;
-            elements_.push_back({item, level});
+            visit({item, level});
             if (item->isFolder() && enter(item)) open(item, level + 1);  // `folder` is not used after this
         }
-        return std::move(elements_);
     }
 
 private:
@@ -54,15 +54,15 @@ private:
     // Whether the folder is met for the first time in this walk.
     bool enter(const VolumeItem& folder) {
         if (const auto key = volume_.folderKey(folder)) return keys_.insert(*key).second;
-        return folder && objects_.insert(folder.get()).second;
+        return folder && objects_.emplace(folder.get(), folder).second;
     }
 
     const VolumeRepresentable& volume_;
-    std::vector<FileHierarchyElement> elements_;
     std::vector<OpenFolder> open_;
     std::unordered_set<uint64_t> keys_;
-    // Listed items stay alive in elements_, so their addresses stay theirs.
-    std::unordered_set<const VolumeItemRepresentable*> objects_;
+    // Folders without a key, kept alive here so that no later item takes
+    // the address of one already met.
+    std::unordered_map<const VolumeItemRepresentable*, VolumeItem> objects_;
 };
 
 }  // namespace
@@ -107,7 +107,15 @@ std::optional<uint64_t> VolumeRepresentable::folderKey(const VolumeItem& folder)
     return folder->itemIdentifier();
 }
 
-std::vector<FileHierarchyElement> VolumeRepresentable::fileHierarchy() const { return HierarchyWalk(*this).run(); }
+std::vector<FileHierarchyElement> VolumeRepresentable::fileHierarchy() const {
+    std::vector<FileHierarchyElement> elements;
+    walkFileHierarchy([&](const FileHierarchyElement& element) { elements.push_back(element); });
+    return elements;
+}
+
+void VolumeRepresentable::walkFileHierarchy(const std::function<void(const FileHierarchyElement&)>& visit) const {
+    HierarchyWalk(*this).run(visit);
+}
 
 CodableVolume VolumeRepresentable::codable(bool verbose) const {
     CodableVolume record;
@@ -115,9 +123,9 @@ CodableVolume VolumeRepresentable::codable(bool verbose) const {
     record.modificationDate = ISO8601DateFormatter::string(modificationDate());
     if (verbose) {
         std::vector<CodableVolumeItem> items;
-        for (const FileHierarchyElement& element : fileHierarchy()) {
+        walkFileHierarchy([&](const FileHierarchyElement& element) {
             items.push_back(element.item->generateCodableAtLevel(element.level));
-        }
+        });
         record.fileHierarchy = std::move(items);
     }
     record.name = volumeName();
