@@ -28,7 +28,9 @@ BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey
         if (start == 0 || start >= end) continue;
         if (end > blockSize) throw BTreeError(BTreeError::Case::recordOutsideNode);
         BTreeNodeRecord record(node.slice(start, end - start), hasLongKey, maxKeyLength);
-        if (!record.isDeleted()) records.push_back(std::move(record));
+        if (record.isDeleted()) continue;
+        records.push_back(std::move(record));
+        recordSpans.push_back({start, end - start});
     }
 }
 

@@ -15,6 +15,12 @@ namespace zorv {
 struct BTreeNode {
     BTreeNodeDescriptor descriptor;
     std::vector<BTreeNodeRecord> records;
+    // Where each of `records` lies in the node: its first byte and length.
+    struct RecordSpan {
+        int64_t start;
+        int64_t length;
+    };
+    std::vector<RecordSpan> recordSpans;
 
     BTreeNode() = default;
     // Parses the first `blockSize` bytes of `block` as a node of that size.
