@@ -1,5 +1,6 @@
 #include "disk_image/formats/macintosh/volume/btree/BTree.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_set>
 
@@ -14,11 +15,54 @@ using Attribute = BTreeHeaderRecord::BTreeHeaderAttribute;
 
 BTree::BTree(ImageBytes structureData, int64_t blockSize)
     : BlockStructureDefinable(blockSize, std::move(structureData)) {
-    if (sizeInBlocks() < 1 || sizeInBytes() < BTreeHeaderNode::size) {
+    pieces_ = {this->structureData};
+    readHeader();
+}
+
+BTree::BTree(std::vector<ImageBytes> pieces, int64_t blockSize) : BlockStructureDefinable(blockSize, ImageBytes()) {
+    for (auto& piece : pieces) {
+        if (!piece.empty()) pieces_.push_back(std::move(piece));
+    }
+    if (pieces_.size() == 1) structureData = pieces_.front();
+    readHeader();
+}
+
+void BTree::readHeader() {
+    pieceStarts_.reserve(pieces_.size());
+    for (const auto& piece : pieces_) {
+        pieceStarts_.push_back(fileSize_);
+        fileSize_ += static_cast<int64_t>(piece.size());
+    }
+    if (nodeCount() < 1 || fileSize_ < BTreeHeaderNode::size) {
         throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
     }
-    headerNode = BTreeHeaderNode(this->structureData);
-    this->blockSize = headerNode.headerRecord.nodeSize;
+    const ImageBytes& first = pieces_.front();
+    headerNode = BTreeHeaderNode(static_cast<int64_t>(first.size()) >= BTreeHeaderNode::size
+                                     ? first
+                                     : fileBytes(0, BTreeHeaderNode::size));
+    blockSize = headerNode.headerRecord.nodeSize;
+}
+
+int64_t BTree::nodeCount() const { return blockSize > 0 ? fileSize_ / blockSize : 0; }
+
+ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
+    // The last piece starting at or before the offset holds its first byte.
+    const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
+    size_t index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
+    const int64_t inPiece = offset - pieceStarts_[index];
+    if (inPiece + length <= static_cast<int64_t>(pieces_[index].size())) return pieces_[index].slice(inPiece, length);
+    Bytes joined;
+    joined.reserve(static_cast<size_t>(length));
+    int64_t position = inPiece;
+    while (static_cast<int64_t>(joined.size()) < length && index < pieces_.size()) {
+        const ImageBytes& piece = pieces_[index];
+        const int64_t take =
+            std::min(length - static_cast<int64_t>(joined.size()), static_cast<int64_t>(piece.size()) - position);
+        joined.insert(joined.end(), piece.begin() + position, piece.begin() + position + take);
+        ++index;
+        position = 0;
+    }
+    return ImageBytes(std::move(joined));
 }
 
 std::vector<BTreeNodeRecord> BTree::leafNodeRecords() const {
@@ -40,10 +84,10 @@ void BTree::walkLeafChain(Visit visit) const {
     int64_t node = header.firstLeafNode;
     if (node < 1) return;
     while (node != 0) {
-        // sizeInBlocks() is 0 for a node size of 0, so such a tree ends here.
-        if (sizeInBlocks() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
+        // nodeCount() is 0 for a node size of 0, so such a tree ends here.
+        if (nodeCount() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
         if (!visited.insert(node).second) throw BTreeError(BTreeError::Case::leafChainLoop);
-        BTreeNode leaf(getBlockAtPosition(node), blockSize, hasLongKey, maxKeyLength);
+        BTreeNode leaf(fileBytes(node * blockSize, blockSize), blockSize, hasLongKey, maxKeyLength);
         visit(leaf, node * blockSize);
         node = leaf.descriptor.fLink;
     }
@@ -74,8 +118,7 @@ BTreeNodeRecord BTree::recordAt(const RecordSpan& span) const {
     const bool hasLongKey = header.attributes.contains(Attribute::bigKeys);
     std::optional<int64_t> maxKeyLength;
     if (hasLongKey && !header.attributes.contains(Attribute::variableIndexKeys)) maxKeyLength = header.maxKeyLength;
-    return BTreeNodeRecord(structureData.slice(static_cast<int64_t>(span.offset), span.length), hasLongKey,
-                           maxKeyLength);
+    return BTreeNodeRecord(fileBytes(static_cast<int64_t>(span.offset), span.length), hasLongKey, maxKeyLength);
 }
 
 }  // namespace zorv

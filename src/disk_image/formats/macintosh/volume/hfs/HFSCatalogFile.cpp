@@ -50,6 +50,15 @@ bool isChild(LeafType type) { return type == LeafType::directory || type == Leaf
 }  // namespace
 
 HFSCatalogFile::HFSCatalogFile(ImageBytes blocks, int64_t blockSize) : tree_(std::move(blocks), blockSize) {
+    readLeaves();
+}
+
+HFSCatalogFile::HFSCatalogFile(std::vector<ImageBytes> pieces, int64_t blockSize)
+    : tree_(std::move(pieces), blockSize) {
+    readLeaves();
+}
+
+void HFSCatalogFile::readLeaves() {
     std::vector<BTree::RecordSpan> spans;
     try {
         spans = tree_.checkedLeafRecordSpans();

@@ -35,6 +35,8 @@ public:
     // read. A record whose key is too short to hold its fixed fields cannot be
     // placed in any folder and is left out.
     HFSCatalogFile(ImageBytes blocks, int64_t blockSize);
+    // The catalog file as its extents' bytes, in order; the same errors.
+    HFSCatalogFile(std::vector<ImageBytes> pieces, int64_t blockSize);
 
     // How many readable leaves the leaf chain holds.
     size_t leafCount() const { return spans_.size(); }
@@ -66,6 +68,9 @@ public:
     std::optional<HFSCatalogLeafRecord> directoryRecord(int64_t directoryID) const;
 
 private:
+    // Keeps the leaves of the tree whose keys can be read.
+    void readLeaves();
+
     BTree tree_;
     std::vector<BTree::RecordSpan> spans_;
 };

@@ -85,7 +85,9 @@ HFSVolume::HFSVolume(ImageBytes block) : BlockStructureDefinable(sectorSize, std
     }
 
     const auto catalogExtents = fileExtents(dataForkType, catalogFileNumber, catalogFirstExtents, mdb.drCTFlSize);
-    catalogFile_.emplace(joinedSectors(sectorRanges(catalogExtents)), sectorSize);
+    // The catalog is read in place, extent by extent: a large one is never
+    // copied whole.
+    catalogFile_.emplace(sectorSlices(sectorRanges(catalogExtents)), sectorSize);
     if (extentsError) std::rethrow_exception(extentsError);
 
     navigation_ = std::make_shared<Navigation>();
@@ -121,6 +123,15 @@ std::vector<HFSVolume::SectorRange> HFSVolume::sectorRanges(const std::vector<Ex
         ranges.push_back({first, count});
     }
     return ranges;
+}
+
+std::vector<ImageBytes> HFSVolume::sectorSlices(const std::vector<SectorRange>& ranges) const {
+    std::vector<ImageBytes> slices;
+    for (const auto& range : ranges) {
+        if (range.count == 0) continue;
+        slices.push_back(structureData.slice(range.first * sectorSize, range.count * sectorSize));
+    }
+    return slices;
 }
 
 ImageBytes HFSVolume::joinedSectors(const std::vector<SectorRange>& ranges, std::optional<int64_t> length) const {

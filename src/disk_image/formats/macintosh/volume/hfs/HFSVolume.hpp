@@ -193,6 +193,8 @@ private:
     // length): a slice when they follow each other on the volume.
     ImageBytes joinedSectors(const std::vector<SectorRange>& ranges,
                              std::optional<int64_t> length = std::nullopt) const;
+    // The ranges' bytes, one slice each (empty ranges left out).
+    std::vector<ImageBytes> sectorSlices(const std::vector<SectorRange>& ranges) const;
     int64_t sizeInSectors() const { return sizeInBytes() / sectorSize; }
 };
 
