@@ -65,6 +65,9 @@ public:
     // answers from one reading.
     virtual CodableVolumeItem generateCodableAtLevel(int64_t level) const;
 
+    // fileExtension() of an item of that name and type code.
+    static std::string fileExtensionFor(std::string_view name, const std::optional<OSType>& type);
+
     // Name of the folder that exported items are meant to go in.
     static constexpr std::string_view imageItemFolderName = "Extracted by Tambrel";
 

@@ -6,9 +6,15 @@
 
 namespace zorv {
 
+void JSONStreamWriter::flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+}
+
 void JSONStreamWriter::newLineAndIndent(size_t depth) {
-    out_.put('\n');
-    for (size_t count = depth * static_cast<size_t>(indent_); count > 0; --count) out_.put(' ');
+    flushWhenFull();
+    buffer_ += '\n';
+    buffer_.append(depth * static_cast<size_t>(indent_), ' ');
 }
 
 void JSONStreamWriter::beforeValue() {
@@ -18,24 +24,24 @@ void JSONStreamWriter::beforeValue() {
     }
     if (open_.empty()) return;  // the document itself
     Container& container = open_.back();
-    if (!container.isEmpty) out_.put(',');
+    if (!container.isEmpty) buffer_ += ',';
     container.isEmpty = false;
     newLineAndIndent(open_.size());
 }
 
 void JSONStreamWriter::key(std::string_view name) {
     Container& container = open_.back();
-    if (!container.isEmpty) out_.put(',');
+    if (!container.isEmpty) buffer_ += ',';
     container.isEmpty = false;
     newLineAndIndent(open_.size());
     string(name);
-    out_.write(": ", 2);
+    buffer_ += ": ";
     afterKey_ = true;
 }
 
 void JSONStreamWriter::begin(bool isObject, char opening) {
     beforeValue();
-    out_.put(opening);
+    buffer_ += opening;
     open_.push_back({isObject, true});
 }
 
@@ -43,7 +49,8 @@ void JSONStreamWriter::end(char closing) {
     const bool wasEmpty = open_.back().isEmpty;
     open_.pop_back();
     if (!wasEmpty) newLineAndIndent(open_.size());
-    out_.put(closing);
+    buffer_ += closing;
+    if (open_.empty()) flush();
 }
 
 void JSONStreamWriter::beginObject() { begin(true, '{'); }
@@ -61,17 +68,12 @@ void JSONStreamWriter::value(std::string_view text) {
 
 void JSONStreamWriter::value(int64_t number) {
     beforeValue();
-    const std::string digits = std::to_string(number);
-    out_.write(digits.data(), static_cast<std::streamsize>(digits.size()));
+    buffer_ += std::to_string(number);
 }
 
 void JSONStreamWriter::value(bool flag) {
     beforeValue();
-    if (flag) {
-        out_.write("true", 4);
-    } else {
-        out_.write("false", 5);
-    }
+    buffer_ += flag ? "true" : "false";
 }
 
 void JSONStreamWriter::string(std::string_view text) {
@@ -87,14 +89,12 @@ void JSONStreamWriter::string(std::string_view text) {
         }
     }
     if (plain) {
-        out_.put('"');
-        out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out_.put('"');
+        buffer_ += '"';
+        buffer_ += text;
+        buffer_ += '"';
         return;
     }
-    const std::string escaped =
-        nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    out_.write(escaped.data(), static_cast<std::streamsize>(escaped.size()));
+    buffer_ += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace zorv

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace zorv {
 // them, a byte sequence that is not UTF-8 becoming U+FFFD.
 //
 // The caller nests the calls soundly: key() before each member's value
-// inside an object, none inside an array.
+// inside an object, none inside an array. Text goes to the stream in chunks,
+// the last when the document's outermost container ends.
 class JSONStreamWriter {
 public:
     JSONStreamWriter(std::ostream& out, int indent) : out_(out), indent_(indent) {}
@@ -43,8 +45,15 @@ private:
     void begin(bool isObject, char opening);
     void end(char closing);
     void string(std::string_view text);
+    // Hands the text gathered so far to the stream.
+    void flush();
+    void flushWhenFull() {
+        if (buffer_.size() >= chunkSize) flush();
+    }
 
+    static constexpr size_t chunkSize = 1 << 16;
     std::ostream& out_;
+    std::string buffer_;
     int indent_;
     std::vector<Container> open_;
     bool afterKey_ = false;
