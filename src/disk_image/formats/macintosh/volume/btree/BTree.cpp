@@ -43,6 +43,10 @@ void BTree::readHeader() {
     blockSize = headerNode.headerRecord.nodeSize;
 }
 
+void BTree::releaseResidentPages() const {
+    for (const auto& piece : pieces_) piece.releaseResidentPages();
+}
+
 int64_t BTree::nodeCount() const { return blockSize > 0 ? fileSize_ / blockSize : 0; }
 
 ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
@@ -83,7 +87,14 @@ void BTree::walkLeafChain(Visit visit) const {
     std::unordered_set<int64_t> visited;
     int64_t node = header.firstLeafNode;
     if (node < 1) return;
+    // A large tree read through once does not stay in memory as a whole.
+    int64_t sinceRelease = 0;
     while (node != 0) {
+        sinceRelease += blockSize;
+        if (sinceRelease >= releaseInterval) {
+            releaseResidentPages();
+            sinceRelease = 0;
+        }
         // nodeCount() is 0 for a node size of 0, so such a tree ends here.
         if (nodeCount() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
         if (!visited.insert(node).second) throw BTreeError(BTreeError::Case::leafChainLoop);

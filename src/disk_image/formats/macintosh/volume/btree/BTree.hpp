@@ -61,6 +61,11 @@ public:
 
     // Whole nodes in the file.
     int64_t nodeCount() const;
+    // Lets the system drop the file's pages from memory where it can
+    // (ImageBytes::releaseResidentPages). The walks do it as they go.
+    void releaseResidentPages() const;
+    // How many bytes of records a reader goes through between releases.
+    static constexpr int64_t releaseInterval = 8 << 20;
 
 private:
     // Bytes [offset, offset + length) of the file: a slice of one piece, or

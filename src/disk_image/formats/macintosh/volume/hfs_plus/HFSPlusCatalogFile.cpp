@@ -44,7 +44,13 @@ HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
     // Every record is read whole once, so that one that cannot be read is
     // left out now, as it would be whenever it is read again.
     leaves_.reserve(spans.size());
+    int64_t sinceRelease = 0;
     for (const auto& span : spans) {
+        sinceRelease += span.length;
+        if (sinceRelease >= BTree::releaseInterval) {
+            tree_.releaseResidentPages();
+            sinceRelease = 0;
+        }
         try {
             const BTreeNodeRecord record = tree_.recordAt(span);
             if (record.isDeleted()) continue;
@@ -57,6 +63,7 @@ HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
         }
     }
     leaves_.shrink_to_fit();
+    tree_.releaseResidentPages();
     if (leaves_.empty()) throw HFSPlusCatalogFileError(HFSPlusCatalogFileError::Case::noLeafNodes);
 }
 
@@ -64,6 +71,30 @@ HFSPlusCatalogLeafRecord HFSPlusCatalogFile::leaf(size_t position) const {
     const Leaf& found = leaves_.at(position);
     const BTreeNodeRecord record = tree_.recordAt({found.offset, found.length});
     return HFSPlusCatalogLeafRecord(record.recordKey, record.recordData, blockSize_);
+}
+
+template <typename Visit>
+void HFSPlusCatalogFile::forEachLeaf(Visit visit) const {
+    int64_t sinceRelease = 0;
+    for (size_t position = 0; position < leaves_.size(); ++position) {
+        sinceRelease += leaves_[position].length;
+        if (sinceRelease >= BTree::releaseInterval) {
+            tree_.releaseResidentPages();
+            sinceRelease = 0;
+        }
+        visit(position, leaf(position));
+    }
+    tree_.releaseResidentPages();
+}
+
+std::unordered_map<int64_t, uint32_t> HFSPlusCatalogFile::folderPositions() const {
+    std::unordered_map<int64_t, uint32_t> folders;
+    forEachLeaf([&](size_t position, const HFSPlusCatalogLeafRecord& leafRecord) {
+        if (const auto* folder = leafRecord.data.folderRecord()) {
+            folders.emplace(folder->folderID, static_cast<uint32_t>(position));
+        }
+    });
+    return folders;
 }
 
 std::vector<HFSPlusCatalogLeafRecord> HFSPlusCatalogFile::leaves() const {
@@ -91,13 +122,12 @@ std::vector<HFSPlusCatalogLeafRecord> HFSPlusCatalogFile::leavesInParent(int64_t
 
 std::unordered_map<int64_t, std::vector<uint32_t>> HFSPlusCatalogFile::childPositionsByParent() const {
     std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
-    for (size_t position = 0; position < leaves_.size(); ++position) {
-        const HFSPlusCatalogLeafRecord leafRecord = leaf(position);
+    forEachLeaf([&](size_t position, const HFSPlusCatalogLeafRecord& leafRecord) {
         if (isChildOf(leafRecord, leafRecord.parentID())) {
             named[leafRecord.parentID()].emplace_back(HFSPlusCatalogKey::canonicallyComposed(leafRecord.nodeName()),
                                                       static_cast<uint32_t>(position));
         }
-    }
+    });
     std::unordered_map<int64_t, std::vector<uint32_t>> result;
     result.reserve(named.size());
     for (auto& [parentID, children] : named) result.emplace(parentID, sortedPositions(children));

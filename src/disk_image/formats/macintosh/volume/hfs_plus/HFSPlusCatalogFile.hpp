@@ -55,8 +55,17 @@ public:
     // `directoryID`; nothing when there is none (threads and files never
     // match).
     std::optional<HFSPlusCatalogLeafRecord> directoryRecord(int64_t directoryID) const;
+    // The position of the first folder leaf of each folder ID, in catalog
+    // order.
+    std::unordered_map<int64_t, uint32_t> folderPositions() const;
 
 private:
+    // Reads every leaf in chain order, handing `visit` its position and
+    // record; the catalog's pages are let go as the reading goes, so a large
+    // catalog does not stay in memory whole.
+    template <typename Visit>
+    void forEachLeaf(Visit visit) const;
+
     struct Leaf {
         uint64_t offset;  // of its record in the catalog's bytes
         uint32_t length;

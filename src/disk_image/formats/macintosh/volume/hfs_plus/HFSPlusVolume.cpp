@@ -152,12 +152,7 @@ const HFSPlusVolume::Navigation& HFSPlusVolume::navigation() const {
     Navigation* built = navigation_.get();
     std::call_once(built->built, [this, built] {
         built->children = catalogFile_->childPositionsByParent();
-        for (size_t position = 0; position < catalogFile_->leafCount(); ++position) {
-            const HFSPlusCatalogLeafRecord leaf = catalogFile_->leaf(position);
-            if (const auto* folder = leaf.data.folderRecord()) {
-                built->folders.emplace(folder->folderID, static_cast<uint32_t>(position));
-            }
-        }
+        built->folders = catalogFile_->folderPositions();
         const auto top = built->children.find(1);
         if (top != built->children.end() && !top->second.empty()) {
             built->rootItem = std::make_shared<const HFSPlusCatalogLeafRecord>(catalogFile_->leaf(top->second.front()));

@@ -106,7 +106,8 @@ TEST(HFSPlusFragmentedVolume, ForkExtentsContinueWhereTheBlocksEnd) {
     builder.files = {fragmentedFile(20, u"fragmented", 20 * 512, 20)};
     const HFSPlusVolume volume(builder.image());
     const HFSPlusFileRecord* file = nullptr;
-    for (const auto& leaf : volume.catalogFile().leaves()) {
+    const auto leaves = volume.catalogFile().leaves();
+    for (const auto& leaf : leaves) {
         if (leaf.data.fileRecord() != nullptr) file = leaf.data.fileRecord();
     }
     ASSERT_NE(file, nullptr);
