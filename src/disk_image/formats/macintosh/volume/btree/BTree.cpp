@@ -77,8 +77,10 @@ std::vector<BTreeNodeRecord> BTree::leafNodeRecords() const {
     }
 }
 
+bool BTree::hasLongKeys() const { return headerNode.headerRecord.attributes.contains(Attribute::bigKeys); }
+
 template <typename Visit>
-void BTree::walkLeafChain(Visit visit) const {
+void BTree::walkLeafChain(Visit visit, bool keepRecords) const {
     const BTreeHeaderRecord& header = headerNode.headerRecord;
     const bool hasLongKey = header.attributes.contains(Attribute::bigKeys);
     std::optional<int64_t> maxKeyLength;
@@ -98,7 +100,7 @@ void BTree::walkLeafChain(Visit visit) const {
         // nodeCount() is 0 for a node size of 0, so such a tree ends here.
         if (nodeCount() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
         if (!visited.insert(node).second) throw BTreeError(BTreeError::Case::leafChainLoop);
-        BTreeNode leaf(fileBytes(node * blockSize, blockSize), blockSize, hasLongKey, maxKeyLength);
+        BTreeNode leaf(fileBytes(node * blockSize, blockSize), blockSize, hasLongKey, maxKeyLength, keepRecords);
         visit(leaf, node * blockSize);
         node = leaf.descriptor.fLink;
     }
@@ -109,7 +111,7 @@ std::vector<BTreeNodeRecord> BTree::checkedLeafNodeRecords() const {
     walkLeafChain([&](BTreeNode& leaf, int64_t) {
         result.insert(result.end(), std::make_move_iterator(leaf.records.begin()),
                       std::make_move_iterator(leaf.records.end()));
-    });
+    }, true);
     return result;
 }
 
@@ -118,9 +120,10 @@ std::vector<BTree::RecordSpan> BTree::checkedLeafRecordSpans() const {
     walkLeafChain([&](const BTreeNode& leaf, int64_t nodeOffset) {
         for (const auto& span : leaf.recordSpans) {
             // A node is at most 64 KB: its records' lengths fit 32 bits.
-            result.push_back({static_cast<uint64_t>(nodeOffset + span.start), static_cast<uint32_t>(span.length)});
+            result.push_back({static_cast<uint64_t>(nodeOffset + span.start), static_cast<uint32_t>(span.length),
+                              static_cast<uint16_t>(span.keyLength)});
         }
-    });
+    }, false);
     return result;
 }
 

@@ -53,7 +53,10 @@ public:
     struct RecordSpan {
         uint64_t offset = 0;
         uint32_t length = 0;
+        uint16_t keyLength = 0;  // as stored at the record's start
     };
+    // Whether key lengths are 16-bit (the header's bigKeys attribute).
+    bool hasLongKeys() const;
     // The records of the same walk as spans (checkedLeafNodeRecords' errors
     // pass through), and the record a span holds, read again from the bytes.
     std::vector<RecordSpan> checkedLeafRecordSpans() const;
@@ -80,7 +83,7 @@ private:
     // The walk of the leaf chain, handing each node and its place in the
     // bytes to `visit`.
     template <typename Visit>
-    void walkLeafChain(Visit visit) const;
+    void walkLeafChain(Visit visit, bool keepRecords) const;
 };
 
 }  // namespace zorv

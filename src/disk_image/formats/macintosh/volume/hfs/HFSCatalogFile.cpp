@@ -67,6 +67,12 @@ void HFSCatalogFile::readLeaves() {
     }
     spans_.reserve(spans.size());
     for (const auto& span : spans) {
+        // With one-byte key lengths, a key of 6 bytes or more holds its
+        // fixed fields (the reader has checked it lies in its record).
+        if (!tree_.hasLongKeys()) {
+            if (span.keyLength >= HFSCatalogFileKey::minimumKeyLength) spans_.push_back(span);
+            continue;
+        }
         try {
             (void)HFSCatalogFileKey(tree_.recordAt(span).recordKey);
             spans_.push_back(span);

@@ -69,9 +69,10 @@ HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
 
 HFSPlusCatalogLeafRecord HFSPlusCatalogFile::leaf(size_t position) const {
     const Leaf& found = leaves_.at(position);
-    const BTreeNodeRecord record = tree_.recordAt({found.offset, found.length});
+    const BTreeNodeRecord record = tree_.recordAt({found.offset, found.length, 0});
     return HFSPlusCatalogLeafRecord(record.recordKey, record.recordData, blockSize_);
 }
+
 
 template <typename Visit>
 void HFSPlusCatalogFile::forEachLeaf(Visit visit) const {
