@@ -135,10 +135,11 @@ std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentI
 std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPositionsByParent() const {
     std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
     for (size_t position = 0; position < spans_.size(); ++position) {
-        const LeafSummary summary = leafSummary(position);
+        const BTreeNodeRecord record = leafRecord(position);
+        const LeafSummary summary = summaryOf(record);
         if (!isChild(summary.leafType)) continue;
-        const HFSCatalogFileKey key(leafRecord(position).recordKey);
-        named[summary.parentID].emplace_back(composedName(key.nodeName), static_cast<uint32_t>(position));
+        named[summary.parentID].emplace_back(composedName(HFSCatalogFileKey::nodeNameOf(record.recordKey)),
+                                             static_cast<uint32_t>(position));
     }
     std::unordered_map<int64_t, std::vector<uint32_t>> result;
     result.reserve(named.size());

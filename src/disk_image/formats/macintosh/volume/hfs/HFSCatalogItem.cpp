@@ -30,7 +30,7 @@ constexpr int64_t flags = 28;    // dirUsrInfo.frFlags
 
 }  // namespace
 
-std::string HFSCatalogItem::name() const { return HFSCatalogFileKey(record_.recordKey).nodeName; }
+std::string HFSCatalogItem::name() const { return HFSCatalogFileKey::nodeNameOf(record_.recordKey); }
 
 std::optional<int64_t> HFSCatalogItem::logicalSizeInBytes() const { return leafRecord().logicalSizeInBytes(); }
 
