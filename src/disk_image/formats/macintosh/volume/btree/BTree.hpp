@@ -61,6 +61,10 @@ public:
     // pass through), and the record a span holds, read again from the bytes.
     std::vector<RecordSpan> checkedLeafRecordSpans() const;
     BTreeNodeRecord recordAt(const RecordSpan& span) const;
+    // The span's bytes, whole: key length field, key and data.
+    ImageBytes recordBytes(const RecordSpan& span) const {
+        return fileBytes(static_cast<int64_t>(span.offset), span.length);
+    }
 
     // Whole nodes in the file.
     int64_t nodeCount() const;

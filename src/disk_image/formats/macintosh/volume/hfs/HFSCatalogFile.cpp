@@ -33,16 +33,34 @@ std::string composedName(std::string name) {
     return result;
 }
 
-// The leaf's data: after the key, and after the pad byte that follows a key
-// of even length (as HFSCatalogLeafRecord reads it).
-ImageBytes leafData(const BTreeNodeRecord& record) {
-    const bool hasPadByte = record.keyLength % 2 == 0 && !record.recordData.empty();
-    return hasPadByte ? record.recordData.sliceFrom(1) : record.recordData;
-}
-
-int64_t bigEndian32(const ImageBytes& bytes, size_t offset) {
+int64_t bigEndian32(ByteView bytes, size_t offset) {
     return (int64_t{bytes[offset]} << 24) | (int64_t{bytes[offset + 1]} << 16) | (int64_t{bytes[offset + 2]} << 8) |
            int64_t{bytes[offset + 3]};
+}
+
+// The summary of a leaf from its key (length byte first) and the bytes after
+// the key, read as HFSCatalogLeafRecord and HFSCatalogLeafData read them.
+HFSCatalogFile::LeafSummary summaryOfBytes(ByteView key, ByteView afterKey, int64_t keyLength) {
+    HFSCatalogFile::LeafSummary summary;
+    // The key's fixed fields were read when the catalog was opened: length,
+    // reserved byte, then the parent ID.
+    summary.parentID = bigEndian32(key, 2);
+    // The data follows the pad byte that comes after a key of even length.
+    const bool hasPadByte = keyLength % 2 == 0 && !afterKey.empty();
+    const ByteView data = hasPadByte ? afterKey.subspan(1) : afterKey;
+    // A folder or file only when its whole record is there.
+    if (data.size() < 2) return summary;
+    const int64_t bodySize = static_cast<int64_t>(data.size()) - 2;
+    if (data[0] == 1 && bodySize >= HFSCatalogLeafData::FolderRecord::bodySize) {
+        summary.leafType = LeafType::directory;
+        summary.identifier = bigEndian32(data, 2 + 4);  // after dirFlags and dirVal
+    } else if (data[0] == 2 && bodySize >= HFSCatalogLeafData::FileRecord::bodySize) {
+        summary.leafType = LeafType::file;
+        summary.identifier = bigEndian32(data, 2 + 18);  // after flags, type and filUsrWds
+    } else if (data[0] == 3 || data[0] == 4) {
+        summary.leafType = HFSCatalogLeafData(ImageBytes::copyOf(data)).leafType;
+    }
+    return summary;
 }
 
 bool isChild(LeafType type) { return type == LeafType::directory || type == LeafType::file; }
@@ -90,29 +108,16 @@ BTreeNodeRecord HFSCatalogFile::leafRecord(size_t position) const { return tree_
 HFSCatalogLeafRecord HFSCatalogFile::leaf(size_t position) const { return HFSCatalogLeafRecord(leafRecord(position)); }
 
 HFSCatalogFile::LeafSummary HFSCatalogFile::leafSummary(size_t position) const {
-    return summaryOf(leafRecord(position));
+    const BTree::RecordSpan& span = spans_.at(position);
+    if (tree_.hasLongKeys()) return summaryOf(tree_.recordAt(span));
+    // One-byte key lengths: the key lies in the record as stored.
+    const ImageBytes bytes = tree_.recordBytes(span);
+    const size_t keyEnd = 1 + size_t{span.keyLength};
+    return summaryOfBytes(bytes.view().first(keyEnd), bytes.view().subspan(keyEnd), span.keyLength);
 }
 
 HFSCatalogFile::LeafSummary HFSCatalogFile::summaryOf(const BTreeNodeRecord& record) {
-    LeafSummary summary;
-    // The key's fixed fields were read when the catalog was opened: length,
-    // reserved byte, then the parent ID.
-    summary.parentID = bigEndian32(record.recordKey, 2);
-    // As HFSCatalogLeafData reads it: a folder or file only when its whole
-    // record is there.
-    const ImageBytes data = leafData(record);
-    if (data.size() < 2) return summary;
-    const int64_t bodySize = static_cast<int64_t>(data.size()) - 2;
-    if (data[0] == 1 && bodySize >= HFSCatalogLeafData::FolderRecord::bodySize) {
-        summary.leafType = LeafType::directory;
-        summary.identifier = bigEndian32(data, 2 + 4);  // after dirFlags and dirVal
-    } else if (data[0] == 2 && bodySize >= HFSCatalogLeafData::FileRecord::bodySize) {
-        summary.leafType = LeafType::file;
-        summary.identifier = bigEndian32(data, 2 + 18);  // after flags, type and filUsrWds
-    } else if (data[0] == 3 || data[0] == 4) {
-        summary.leafType = HFSCatalogLeafData(data).leafType;
-    }
-    return summary;
+    return summaryOfBytes(record.recordKey, record.recordData, record.keyLength);
 }
 
 std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leaves() const {
@@ -135,11 +140,13 @@ std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentI
 std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPositionsByParent() const {
     std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
     for (size_t position = 0; position < spans_.size(); ++position) {
-        const BTreeNodeRecord record = leafRecord(position);
-        const LeafSummary summary = summaryOf(record);
+        const LeafSummary summary = leafSummary(position);
         if (!isChild(summary.leafType)) continue;
-        named[summary.parentID].emplace_back(composedName(HFSCatalogFileKey::nodeNameOf(record.recordKey)),
-                                             static_cast<uint32_t>(position));
+        const BTree::RecordSpan& span = spans_[position];
+        std::string name = tree_.hasLongKeys()
+                               ? HFSCatalogFileKey::nodeNameOf(leafRecord(position).recordKey)
+                               : HFSCatalogFileKey::nodeNameOf(tree_.recordBytes(span).view().first(1 + span.keyLength));
+        named[summary.parentID].emplace_back(composedName(std::move(name)), static_cast<uint32_t>(position));
     }
     std::unordered_map<int64_t, std::vector<uint32_t>> result;
     result.reserve(named.size());
