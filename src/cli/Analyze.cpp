@@ -1,10 +1,13 @@
 #include "cli/Analyze.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ostream>
+#include <streambuf>
+#include <string>
 #include <system_error>
 
 #include "cli/Arguments.hpp"
@@ -14,26 +17,87 @@
 namespace zorv::cli {
 namespace {
 
-// Writes the report in one go, in place (not through a temporary file),
-// replacing a file of that name. Errors name the file as the user typed it.
-void writeReportFile(const URL& fileURL, const std::string& report) {
-    const auto fail = [&](int error) {
-        throw std::system_error(error, std::generic_category(), fileURL.relativePath());
-    };
-    const int fd = ::open(fileURL.path().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) fail(errno);
-    size_t written = 0;
-    while (written < report.size()) {
-        const ssize_t count = ::write(fd, report.data() + written, report.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            fail(error);
-        }
-        written += static_cast<size_t>(count);
+// The report file, written in place (not through a temporary file) as the
+// report is produced, replacing a file of that name. The first write error
+// stops the writing and is thrown by close(); errors name the file as the
+// user typed it.
+class ReportFile : public std::streambuf {
+public:
+    explicit ReportFile(const URL& fileURL) : name_(fileURL.relativePath()), path_(fileURL.path()) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0) fail(errno);
+        setp(buffer_, buffer_ + sizeof buffer_);
     }
-    if (::close(fd) != 0) fail(errno);
+    ~ReportFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    void close() {
+        drain();
+        if (error_ != 0) fail(error_);
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) fail(errno);
+    }
+
+    // After a failure: a regular file holding part of a report goes.
+    void discard() {
+        struct stat info {};
+        const bool regular = fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        if (regular) ::unlink(path_.c_str());
+    }
+
+protected:
+    int_type overflow(int_type c) override {
+        drain();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        drain();
+        return 0;
+    }
+
+private:
+    [[noreturn]] void fail(int error) const { throw std::system_error(error, std::generic_category(), name_); }
+
+    void drain() {
+        const char* next = pbase();
+        while (error_ == 0 && next < pptr()) {
+            const ssize_t count = ::write(fd_, next, static_cast<size_t>(pptr() - next));
+            if (count < 0) {
+                if (errno != EINTR) error_ = errno;
+                continue;
+            }
+            next += count;
+        }
+        setp(buffer_, buffer_ + sizeof buffer_);
+    }
+
+    std::string name_;
+    std::string path_;
+    int fd_ = -1;
+    int error_ = 0;
+    char buffer_[1 << 16];
+};
+
+void writeReportFile(const URL& fileURL, const AnalysisReport& report) {
+    ReportFile file(fileURL);
+    try {
+        std::ostream out(&file);
+        report.write(out);
+        file.close();
+    } catch (...) {
+        file.discard();
+        throw;
+    }
 }
 
 }  // namespace
@@ -72,9 +136,10 @@ void Analyze::run(std::ostream& out) {
         return;
     }
     if (outputFile) {
-        writeReportFile(URL::fileURLWithPath(*outputFile), result.report);
+        writeReportFile(URL::fileURLWithPath(*outputFile), result);
     } else {
-        out << result.report << '\n';
+        result.write(out);
+        out << '\n';
     }
 }
 

@@ -30,14 +30,17 @@ constexpr const char* macDeviceVolumeName = "MacOS";
 }  // namespace
 
 AnalysisReport analyzeImage(const ImageBytes& bytes, const URL& fileURL, bool verbose, ReportForm form) {
-    const ImageParser parser(bytes, fileURL);
+    auto parser = std::make_shared<const ImageParser>(bytes, fileURL);
     AnalysisReport result;
-    if (parser.imageFormat() == ImageFormat::emptyVolume) {
+    if (parser->imageFormat() == ImageFormat::emptyVolume) {
         result.emptyVolumeDescription = std::string(helpfulDescription(ImageFormat::emptyVolume));
         return result;
     }
-    result.report = form == ReportForm::json ? AnalysisJSONEncoder::encode(parser.codableResult(verbose))
-                                             : parser.textualDescription(verbose);
+    if (form == ReportForm::json) {
+        result.writeReport = [parser, verbose](std::ostream& out) { parser->writeJSONReport(verbose, out); };
+    } else {
+        result.report = parser->textualDescription(verbose);
+    }
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,20 @@ struct AnalysisReport {
     // Set for an image whose format is "Empty Volume": the format's helpful
     // description, printed instead of any report.
     std::optional<std::string> emptyVolumeDescription;
-    // The text report, or the pretty-printed JSON document.
+    // The text report, or the pretty-printed JSON document, made whole.
     std::string report;
+    // Set instead of `report` for a document written as it is produced (the
+    // JSON report: a volume's items are not kept to be written later).
+    std::function<void(std::ostream&)> writeReport;
+
+    // Writes the report (no line feed after it).
+    void write(std::ostream& out) const {
+        if (writeReport) {
+            writeReport(out);
+        } else {
+            out << report;
+        }
+    }
 };
 
 // Where the commands call into the image library, one function per use. The

@@ -1,5 +1,8 @@
 #include "data_access/ImageBytes.hpp"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,12 +15,25 @@ ImageBytes::ImageBytes(Bytes bytes) { adopt(std::make_shared<Bytes>(std::move(by
 
 ImageBytes ImageBytes::copyOf(ByteView bytes) { return ImageBytes(Bytes(bytes.begin(), bytes.end())); }
 
-ImageBytes ImageBytes::external(std::shared_ptr<const void> keepAlive, const uint8_t* data, size_t size) {
+ImageBytes ImageBytes::external(std::shared_ptr<const void> keepAlive, const uint8_t* data, size_t size,
+                                bool readOnlyFileMap) {
     ImageBytes result;
     result.external_ = std::move(keepAlive);
     result.ptr_ = data;
     result.len_ = size;
+    result.readOnlyFileMap_ = readOnlyFileMap;
     return result;
+}
+
+void ImageBytes::releaseResidentPages() const {
+    if (!readOnlyFileMap_ || !external_ || len_ == 0) return;
+    static const auto pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    // Only the pages wholly inside these bytes: the map's own pages, never
+    // a neighbour's.
+    const auto start = reinterpret_cast<uintptr_t>(ptr_);
+    const uintptr_t first = (start + pageSize - 1) / pageSize * pageSize;
+    const uintptr_t end = (start + len_) / pageSize * pageSize;
+    if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
 }
 
 void ImageBytes::adopt(std::shared_ptr<Bytes> owned) {

@@ -23,7 +23,10 @@ public:
     ImageBytes(Bytes bytes);  // NOLINT(google-explicit-constructor): a Bytes is an ImageBytes.
     static ImageBytes copyOf(ByteView bytes);
     // Wraps storage owned elsewhere (a memory map): `keepAlive` holds it open.
-    static ImageBytes external(std::shared_ptr<const void> keepAlive, const uint8_t* data, size_t size);
+    // `readOnlyFileMap`: the storage is a read-only private map of a file,
+    // whose pages the system can drop and read again (releaseResidentPages).
+    static ImageBytes external(std::shared_ptr<const void> keepAlive, const uint8_t* data, size_t size,
+                               bool readOnlyFileMap = false);
 
     const uint8_t* data() const { return ptr_; }
     size_t size() const { return len_; }
@@ -41,6 +44,13 @@ public:
     // The bytes from offset to the end.
     ImageBytes sliceFrom(int64_t offset) const;
     Bytes toBytes() const { return Bytes(begin(), end()); }
+
+    // Lets the system drop from memory the whole pages these bytes lie on,
+    // when they come from a read-only file map: a reader that has gone
+    // through a large structure once keeps it from staying resident. They
+    // are read from the file again if they are read again. Nothing happens
+    // for bytes held in memory.
+    void releaseResidentPages() const;
 
     // Mutation, copy on first write.
     void appendZeros(size_t count);
@@ -62,6 +72,7 @@ private:
     std::shared_ptr<const void> external_;  // set when they live elsewhere
     const uint8_t* ptr_ = nullptr;
     size_t len_ = 0;
+    bool readOnlyFileMap_ = false;
 };
 
 }  // namespace zorv

@@ -57,7 +57,7 @@ ImageBytes readFile(const std::string& path, const std::string& name) {
         void* address = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, file.fd, 0);
         if (address != MAP_FAILED) {
             auto mapping = std::make_shared<Mapping>(address, length);
-            return ImageBytes::external(mapping, static_cast<const uint8_t*>(address), length);
+            return ImageBytes::external(mapping, static_cast<const uint8_t*>(address), length, true);
         }
     }
 

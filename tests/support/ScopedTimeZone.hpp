@@ -7,12 +7,17 @@
 
 namespace zorv::testing {
 
-// Sets TZ for the life of the value and restores it after.
+// Sets TZ (or unsets it, given nullptr) for the life of the value and
+// restores it after.
 class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const char* zone) {
         if (const char* old = std::getenv("TZ")) previous_ = old;
-        ::setenv("TZ", zone, 1);
+        if (zone != nullptr) {
+            ::setenv("TZ", zone, 1);
+        } else {
+            ::unsetenv("TZ");
+        }
         ::tzset();
     }
     ~ScopedTimeZone() {

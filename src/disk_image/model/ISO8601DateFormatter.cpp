@@ -42,6 +42,24 @@ std::string ISO8601DateFormatter::string(Date date) {
     const bool negativeYear = civil.year < 0;
     // |year| of any Date fits comfortably: at most about 3e11.
     const int64_t yearDigits = negativeYear ? -civil.year : civil.year;
+    if (!negativeYear && yearDigits <= 9999) {
+        // The common case, written digit by digit (reports write two dates
+        // per item): "YYYY-MM-DDThh:mm:ssZ".
+        const int64_t fields[] = {civil.month, civil.day, secondsOfDay / 3600, secondsOfDay % 3600 / 60,
+                                  secondsOfDay % 60};
+        const char separators[] = {'-', '-', 'T', ':', ':'};
+        std::string text(20, 'Z');
+        text[0] = static_cast<char>('0' + yearDigits / 1000);
+        text[1] = static_cast<char>('0' + yearDigits / 100 % 10);
+        text[2] = static_cast<char>('0' + yearDigits / 10 % 10);
+        text[3] = static_cast<char>('0' + yearDigits % 10);
+        for (size_t index = 0; index < 5; ++index) {
+            text[4 + 3 * index] = separators[index];
+            text[5 + 3 * index] = static_cast<char>('0' + fields[index] / 10);
+            text[6 + 3 * index] = static_cast<char>('0' + fields[index] % 10);
+        }
+        return text;
+    }
     char text[64];
     std::snprintf(text, sizeof text, "%s%04" PRId64 "-%02" PRId64 "-%02" PRId64 "T%02" PRId64 ":%02" PRId64
                   ":%02" PRId64 "Z",

@@ -59,12 +59,12 @@ bool VolumeItemRepresentable::isInvisible() const {
     return itemFlags && std::find(itemFlags->begin(), itemFlags->end(), FinderFlag::kIsInvisible) != itemFlags->end();
 }
 
-std::string VolumeItemRepresentable::fileExtension() const {
-    const std::string itemName = name();
-    const auto existing = pathExtension(itemName);
+std::string VolumeItemRepresentable::fileExtension() const { return fileExtensionFor(name(), type()); }
+
+std::string VolumeItemRepresentable::fileExtensionFor(std::string_view name, const std::optional<OSType>& type) {
+    const auto existing = pathExtension(name);
     if (existing && userPerceivedLength(*existing) == 3) return {};
-    const auto code = type();
-    const auto extension = TypeList::extensionForType(code ? std::optional(code->string()) : std::nullopt);
+    const auto extension = TypeList::extensionForType(type ? std::optional(type->string()) : std::nullopt);
     return extension ? "." + *extension : std::string();
 }
 

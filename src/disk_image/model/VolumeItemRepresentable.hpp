@@ -87,8 +87,13 @@ public:
     // The item must be one its volume handed out (held by a VolumeItem).
     virtual void createExportedFile(const VolumeRepresentable& volume, const URL& url, bool separateForks) const;
 
-    // The item's record in the JSON report, at the given depth.
-    CodableVolumeItem generateCodableAtLevel(int64_t level) const;
+    // The item's record in the JSON report, at the given depth. Default:
+    // made from the answers above; an item that reads its record lazily
+    // answers from one reading.
+    virtual CodableVolumeItem generateCodableAtLevel(int64_t level) const;
+
+    // fileExtension() of an item of that name and type code.
+    static std::string fileExtensionFor(std::string_view name, const std::optional<OSType>& type);
 
     // Name of the folder that exported items are meant to go in.
     static constexpr std::string_view imageItemFolderName = "Extracted by Tambrel";

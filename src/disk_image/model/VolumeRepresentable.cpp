@@ -56,12 +56,16 @@ std::optional<uint64_t> VolumeRepresentable::folderKey(const VolumeItem& folder)
 
 std::vector<FileHierarchyElement> VolumeRepresentable::fileHierarchy() const {
     std::vector<FileHierarchyElement> elements;
+    walkFileHierarchy([&](const FileHierarchyElement& element) { elements.push_back(element); });
+    return elements;
+}
+
+void VolumeRepresentable::walkFileHierarchy(const std::function<void(const FileHierarchyElement&)>& visit) const {
     HierarchyWalk(*this, [&](const VolumeItem& item, int64_t level) {
         if (!item) return false;
-        elements.push_back({item, level});
+        visit({item, level});
         return item->isFolder();
     }).run(nullptr);
-    return elements;
 }
 
 CodableVolume VolumeRepresentable::codable(bool verbose) const {
@@ -70,9 +74,9 @@ CodableVolume VolumeRepresentable::codable(bool verbose) const {
     record.modificationDate = ISO8601DateFormatter::string(modificationDate());
     if (verbose) {
         std::vector<CodableVolumeItem> items;
-        for (const FileHierarchyElement& element : fileHierarchy()) {
+        walkFileHierarchy([&](const FileHierarchyElement& element) {
             items.push_back(element.item->generateCodableAtLevel(element.level));
-        }
+        });
         record.fileHierarchy = std::move(items);
     }
     record.name = volumeName();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,6 +109,10 @@ public:
     // child) ends there. So a sound volume is listed whole, however deep or
     // large, and a damaged one in time and memory linear in what it holds.
     std::vector<FileHierarchyElement> fileHierarchy() const;
+    // The same walk, each element handed to `visit` as it is met and not
+    // kept: the walk itself holds only the folders being listed, so a report
+    // written as it goes costs the same memory for ten items or a million.
+    void walkFileHierarchy(const std::function<void(const FileHierarchyElement&)>& visit) const;
     // The volume's record in the JSON report; with `verbose`, with the walk's
     // items.
     CodableVolume codable(bool verbose) const;

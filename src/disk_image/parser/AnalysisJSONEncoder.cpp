@@ -1,12 +1,140 @@
 #include "disk_image/parser/AnalysisJSONEncoder.hpp"
 
 #include <optional>
+#include <sstream>
 #include <vector>
+
+#include "disk_image/parser/JSONStreamWriter.hpp"
 
 namespace zorv {
 namespace {
 
 using JSON = nlohmann::ordered_json;
+
+// The writers below put the keys in the order of the to_json conversions.
+
+template <typename T>
+void writeOptional(JSONStreamWriter& writer, const char* key, const std::optional<T>& value) {
+    if (!value) return;
+    writer.key(key);
+    writer.value(*value);
+}
+
+void writeGeometry(JSONStreamWriter& writer, const CodableDiskGeometry& geometry) {
+    writer.beginObject();
+    writer.key("tracks");
+    writer.value(geometry.tracks);
+    writer.key("sides");
+    writer.value(geometry.sides);
+    writer.key("sectors");
+    writer.value(geometry.sectors);
+    writer.endObject();
+}
+
+void writeItem(JSONStreamWriter& writer, const CodableVolumeItem& item) {
+    writer.beginObject();
+    writer.key("name");
+    writer.value(item.name);
+    writer.key("sizeInBytes");
+    writer.value(item.sizeInBytes);
+    writeOptional(writer, "creationDate", item.creationDate);
+    writeOptional(writer, "modificationDate", item.modificationDate);
+    writer.key("isFolder");
+    writer.value(item.isFolder);
+    writeOptional(writer, "type", item.type);
+    writeOptional(writer, "creator", item.creator);
+    writer.key("isInvisible");
+    writer.value(item.isInvisible);
+    writer.key("fileExtension");
+    writer.value(item.fileExtension);
+    writer.key("level");
+    writer.value(item.level);
+    writer.endObject();
+}
+
+// A volume's record. Its items come from `walked` when given, each written
+// as the hierarchy walk meets it and then dropped; from the record otherwise.
+void writeVolume(JSONStreamWriter& writer, const CodableVolume& volume, const VolumeRepresentable* walked) {
+    writer.beginObject();
+    writer.key("name");
+    writer.value(volume.name);
+    writer.key("bootable");
+    writer.value(volume.bootable);
+    writer.key("totalCapacityInBytes");
+    writer.value(volume.totalCapacityInBytes);
+    writer.key("freeCapacityInBytes");
+    writer.value(volume.freeCapacityInBytes);
+    writeOptional(writer, "creationDate", volume.creationDate);
+    writeOptional(writer, "modificationDate", volume.modificationDate);
+    if (walked != nullptr) {
+        writer.key("fileHierarchy");
+        writer.beginArray();
+        walked->walkFileHierarchy([&](const FileHierarchyElement& element) {
+            writeItem(writer, element.item->generateCodableAtLevel(element.level));
+        });
+        writer.endArray();
+    } else if (volume.fileHierarchy) {
+        writer.key("fileHierarchy");
+        writer.beginArray();
+        for (const CodableVolumeItem& item : *volume.fileHierarchy) writeItem(writer, item);
+        writer.endArray();
+    }
+    writer.endObject();
+}
+
+void writePartition(JSONStreamWriter& writer, const CodablePartition& partition, const VolumeRepresentable* walked) {
+    writer.beginObject();
+    writer.key("type");
+    writer.value(partition.type);
+    writer.key("name");
+    writer.value(partition.name);
+    writer.key("startBlock");
+    writer.value(partition.startBlock);
+    writer.key("sizeInBlocks");
+    writer.value(partition.sizeInBlocks);
+    if (walked != nullptr) {
+        writer.key("volume");
+        writeVolume(writer, walked->codable(false), walked);
+    } else if (partition.volume) {
+        writer.key("volume");
+        writeVolume(writer, *partition.volume, nullptr);
+    }
+    writer.endObject();
+}
+
+// The whole document. `volume` and `partitionVolumes` (one per partition of
+// the record, null for none) are walked for their items when given.
+void writeResult(JSONStreamWriter& writer, const CodableResult& result, const VolumeRepresentable* volume,
+                 const std::vector<const VolumeRepresentable*>& partitionVolumes) {
+    writer.beginObject();
+    writer.key("computerClass");
+    writer.value(result.computerClass);
+    writer.key("imageType");
+    writer.value(result.imageType);
+    writeOptional(writer, "wrapper", result.wrapper);
+    writer.key("blockSize");
+    writer.value(result.blockSize);
+    writer.key("sizeInBlocks");
+    writer.value(result.sizeInBlocks);
+    if (result.partitions) {
+        writer.key("partitions");
+        writer.beginArray();
+        for (size_t index = 0; index < result.partitions->size(); ++index) {
+            const VolumeRepresentable* walked = index < partitionVolumes.size() ? partitionVolumes[index] : nullptr;
+            writePartition(writer, (*result.partitions)[index], walked);
+        }
+        writer.endArray();
+    }
+    if (result.volume) {
+        writer.key("volume");
+        writeVolume(writer, *result.volume, volume);
+    }
+    if (result.geometry) {
+        writer.key("geometry");
+        writeGeometry(writer, *result.geometry);
+    }
+    writer.endObject();
+}
 
 template <typename T>
 void putOptional(JSON& json, const char* key, const std::optional<T>& value) {
@@ -135,7 +263,27 @@ void from_json(const JSON& json, CodableResult& result) {
 }
 
 std::string AnalysisJSONEncoder::encode(const CodableResult& result) {
-    return toJSON(result).dump(indent, ' ', false, JSON::error_handler_t::replace);
+    std::ostringstream text;
+    JSONStreamWriter writer(text, indent);
+    writeResult(writer, result, nullptr, {});
+    return text.str();
+}
+
+void AnalysisJSONEncoder::write(const ImageAnalysis& analysis, bool verbose, std::ostream& out) {
+    // Everything but the items, then the items as the walks meet them.
+    const CodableResult result = analysis.codableResult(false);
+    const VolumeRepresentable* volume = verbose ? analysis.volume.get() : nullptr;
+    std::vector<std::shared_ptr<const VolumeRepresentable>> partitionVolumes;
+    if (verbose && analysis.device) {
+        for (const auto& partition : analysis.device->devicePartitions()) {
+            if (partition) partitionVolumes.push_back(partition->associatedVolume());
+        }
+    }
+    std::vector<const VolumeRepresentable*> walked;
+    walked.reserve(partitionVolumes.size());
+    for (const auto& partitionVolume : partitionVolumes) walked.push_back(partitionVolume.get());
+    JSONStreamWriter writer(out, indent);
+    writeResult(writer, result, volume, walked);
 }
 
 JSON AnalysisJSONEncoder::toJSON(const CodableResult& result) { return JSON(result); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,7 @@
 #include "disk_image/model/CodableVolume.hpp"
 #include "disk_image/model/CodableVolumeItem.hpp"
 #include "disk_image/parser/CodableResult.hpp"
+#include "disk_image/parser/ImageAnalysis.hpp"
 
 namespace zorv {
 
@@ -31,6 +33,10 @@ struct AnalysisJSONEncoder {
     static constexpr int indent = 2;
 
     static std::string encode(const CodableResult& result);
+    // The report of the analysis (ImageAnalysis::codableResult(verbose)),
+    // written as it is produced: the volumes' items go out one by one as the
+    // hierarchy walks meet them, none is kept. The same text as encode().
+    static void write(const ImageAnalysis& analysis, bool verbose, std::ostream& out);
     static nlohmann::ordered_json toJSON(const CodableResult& result);
 
     // Reads a report back. Throws nlohmann::json::exception when the text is

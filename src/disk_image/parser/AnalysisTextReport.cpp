@@ -11,17 +11,11 @@ std::string counted(int64_t count, const char* word) {
     return std::to_string(count) + " " + word + (count > 1 ? "s" : "");
 }
 
-std::string joinedLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (size_t index = 0; index < lines.size(); ++index) {
-        if (index > 0) text += '\n';
-        text += lines[index];
-    }
-    return text;
-}
-
-void append(std::vector<std::string>& lines, std::vector<std::string> more) {
-    lines.insert(lines.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+// Lines are joined by a line feed, with none after the last; the report's
+// first line is never empty.
+void addLine(std::string& text, std::string_view line) {
+    if (!text.empty()) text += '\n';
+    text += line;
 }
 
 }  // namespace
@@ -31,55 +25,57 @@ std::string AnalysisTextReport::text(const ImageAnalysis& analysis, bool verbose
     const auto& volume = analysis.volume;
     const auto& device = analysis.device;
 
-    std::vector<std::string> lines;
-    lines.push_back(std::string(rawValue(format)) + " (" + std::string(computerClass(format)) + ")");
+    std::string text;
+    addLine(text, std::string(rawValue(format)) + " (" + std::string(computerClass(format)) + ")");
     if (volume) {
-        if (const auto wrapper = volume->wrapper()) lines.push_back(wrapper->descriptiveName() + " wrapper");
+        if (const auto wrapper = volume->wrapper()) addLine(text, wrapper->descriptiveName() + " wrapper");
     }
-    lines.push_back("Block size: " + std::to_string(blockSize(format)));
-    lines.push_back("Size in blocks: " + std::to_string(analysis.sizeInBlocks()) + " (" +
-                    std::to_string(analysis.imageSizeInBytes) + " bytes)");
+    addLine(text, "Block size: " + std::to_string(blockSize(format)));
+    addLine(text, "Size in blocks: " + std::to_string(analysis.sizeInBlocks()) + " (" +
+                      std::to_string(analysis.imageSizeInBytes) + " bytes)");
 
     if (device) {
-        lines.emplace_back("Partitions:");
+        addLine(text, "Partitions:");
         int64_t number = 0;
         for (const auto& partition : device->devicePartitions()) {
             if (!partition) continue;
             ++number;
-            lines.push_back(std::to_string(number) + ":\t" + printableText(partition->partitionTypeLabel()) + " (" +
-                            printableText(partition->partitionName()) +
-                            "), Start: " + std::to_string(partition->startPhysicalBlock()) +
-                            ", Length: " + std::to_string(partition->sizeInPhysicalBlocks()));
+            addLine(text, std::to_string(number) + ":\t" + printableText(partition->partitionTypeLabel()) + " (" +
+                              printableText(partition->partitionName()) +
+                              "), Start: " + std::to_string(partition->startPhysicalBlock()) +
+                              ", Length: " + std::to_string(partition->sizeInPhysicalBlocks()));
             if (verbose) {
                 if (const auto partitionVolume = partition->associatedVolume()) {
-                    append(lines, volumeLines(*partitionVolume, true));
+                    appendVolumeLines(text, *partitionVolume, true);
                 }
             }
         }
-        if (const PhysicalDiskRepresentable* disk = device->physicalDisk()) lines.push_back(geometryLine(*disk));
+        if (const PhysicalDiskRepresentable* disk = device->physicalDisk()) addLine(text, geometryLine(*disk));
     }
-    if (volume) append(lines, volumeLines(*volume, verbose));
-    return joinedLines(lines);
+    if (volume) appendVolumeLines(text, *volume, verbose);
+    return text;
 }
 
-std::vector<std::string> AnalysisTextReport::volumeLines(const VolumeRepresentable& volume, bool verbose) {
-    std::vector<std::string> lines;
+void AnalysisTextReport::appendVolumeLines(std::string& text, const VolumeRepresentable& volume, bool verbose) {
     const std::string name = printableText(volume.volumeName());
-    lines.push_back("Volume: \"" + name + "\"" + (volume.isBootable() ? " (bootable)" : "") + ", " +
-                    std::to_string(volume.freeCapacityInBytes()) + " bytes free out of " +
-                    std::to_string(volume.totalCapacityInBytes()));
+    addLine(text, "Volume: \"" + name + "\"" + (volume.isBootable() ? " (bootable)" : "") + ", " +
+                      std::to_string(volume.freeCapacityInBytes()) + " bytes free out of " +
+                      std::to_string(volume.totalCapacityInBytes()));
     if (const auto created = volume.creationDate()) {
-        lines.push_back("Creation date: " + ShortDateTimeFormatter::string(*created));
+        addLine(text, "Creation date: " + ShortDateTimeFormatter::string(*created));
     }
     if (const auto modified = volume.modificationDate()) {
-        lines.push_back("Last modified: " + ShortDateTimeFormatter::string(*modified));
+        addLine(text, "Last modified: " + ShortDateTimeFormatter::string(*modified));
     }
-    if (const PhysicalDiskRepresentable* disk = volume.physicalDisk()) lines.push_back(geometryLine(*disk));
+    if (const PhysicalDiskRepresentable* disk = volume.physicalDisk()) addLine(text, geometryLine(*disk));
     if (verbose) {
-        lines.push_back("File Hierarchy of volume \"" + name + "\":");
-        for (const FileHierarchyElement& element : volume.fileHierarchy()) lines.push_back(hierarchyLine(element));
+        addLine(text, "File Hierarchy of volume \"" + name + "\":");
+        // Each line is added as the walk meets its item; no item is kept.
+        volume.walkFileHierarchy([&](const FileHierarchyElement& element) {
+            text += '\n';
+            appendHierarchyLine(text, element);
+        });
     }
-    return lines;
 }
 
 std::string AnalysisTextReport::geometryLine(const PhysicalDiskRepresentable& disk) {
@@ -89,10 +85,20 @@ std::string AnalysisTextReport::geometryLine(const PhysicalDiskRepresentable& di
 
 std::string AnalysisTextReport::hierarchyLine(const FileHierarchyElement& element) {
     std::string line;
-    if (element.level > 0) line = "|" + std::string(static_cast<size_t>(element.level), '_');
+    appendHierarchyLine(line, element);
+    return line;
+}
+
+void AnalysisTextReport::appendHierarchyLine(std::string& text, const FileHierarchyElement& element) {
+    if (element.level > 0) {
+        text += '|';
+        text.append(static_cast<size_t>(element.level), '_');
+    }
     const std::string name = element.item ? printableText(element.item->name()) : std::string();
     const bool folder = element.item && element.item->isFolder();
-    return line + (folder ? "[" + name + "]" : name);
+    if (folder) text += '[';
+    text += name;
+    if (folder) text += ']';
 }
 
 }  // namespace zorv

@@ -36,14 +36,15 @@ namespace zorv {
 struct AnalysisTextReport {
     static std::string text(const ImageAnalysis& analysis, bool verbose);
 
-    // The lines of one volume: name, capacities, dates, geometry and, when
-    // verbose, its file hierarchy.
-    static std::vector<std::string> volumeLines(const VolumeRepresentable& volume, bool verbose);
+    // Adds the lines of one volume to the report: name, capacities, dates,
+    // geometry and, when verbose, its file hierarchy.
+    static void appendVolumeLines(std::string& text, const VolumeRepresentable& volume, bool verbose);
     // "Geometry: 80 tracks, 1 side, 9 sectors".
     static std::string geometryLine(const PhysicalDiskRepresentable& disk);
     // An item of the hierarchy: "|" and one "_" per level below the root,
     // then the name, in brackets for a folder.
     static std::string hierarchyLine(const FileHierarchyElement& element);
+    static void appendHierarchyLine(std::string& text, const FileHierarchyElement& element);
 };
 
 }  // namespace zorv

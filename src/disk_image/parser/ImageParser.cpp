@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "disk_image/model/ImageWrapperRepresentableError.hpp"
+#include "disk_image/parser/AnalysisJSONEncoder.hpp"
 #include "disk_image/parser/AnalysisTextReport.hpp"
 #include "disk_image/parser/FormatProbes.hpp"
 
@@ -107,5 +108,9 @@ std::string ImageParser::textualDescription(bool verbose) const {
 }
 
 CodableResult ImageParser::codableResult(bool verbose) const { return analysis().codableResult(verbose); }
+
+void ImageParser::writeJSONReport(bool verbose, std::ostream& out) const {
+    AnalysisJSONEncoder::write(analysis(), verbose, out);
+}
 
 }  // namespace zorv

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -87,6 +88,8 @@ public:
     std::string textualDescription(bool verbose) const;
     // The record of the JSON report (AnalysisJSONEncoder encodes it).
     CodableResult codableResult(bool verbose) const;
+    // The JSON report, written as it is produced (AnalysisJSONEncoder::write).
+    void writeJSONReport(bool verbose, std::ostream& out) const;
 
 private:
     ImageParser(const ImageBytes& imageData, const URL& fileURL, int containerDepth);

@@ -1,5 +1,6 @@
 #include "disk_image/formats/macintosh/volume/btree/BTree.hpp"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_set>
 
@@ -14,11 +15,58 @@ using Attribute = BTreeHeaderRecord::BTreeHeaderAttribute;
 
 BTree::BTree(ImageBytes structureData, int64_t blockSize)
     : BlockStructureDefinable(blockSize, std::move(structureData)) {
-    if (sizeInBlocks() < 1 || sizeInBytes() < BTreeHeaderNode::size) {
+    pieces_ = {this->structureData};
+    readHeader();
+}
+
+BTree::BTree(std::vector<ImageBytes> pieces, int64_t blockSize) : BlockStructureDefinable(blockSize, ImageBytes()) {
+    for (auto& piece : pieces) {
+        if (!piece.empty()) pieces_.push_back(std::move(piece));
+    }
+    if (pieces_.size() == 1) structureData = pieces_.front();
+    readHeader();
+}
+
+void BTree::readHeader() {
+    pieceStarts_.reserve(pieces_.size());
+    for (const auto& piece : pieces_) {
+        pieceStarts_.push_back(fileSize_);
+        fileSize_ += static_cast<int64_t>(piece.size());
+    }
+    if (nodeCount() < 1 || fileSize_ < BTreeHeaderNode::size) {
         throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
     }
-    headerNode = BTreeHeaderNode(this->structureData);
-    this->blockSize = headerNode.headerRecord.nodeSize;
+    const ImageBytes& first = pieces_.front();
+    headerNode = BTreeHeaderNode(static_cast<int64_t>(first.size()) >= BTreeHeaderNode::size
+                                     ? first
+                                     : fileBytes(0, BTreeHeaderNode::size));
+    blockSize = headerNode.headerRecord.nodeSize;
+}
+
+void BTree::releaseResidentPages() const {
+    for (const auto& piece : pieces_) piece.releaseResidentPages();
+}
+
+int64_t BTree::nodeCount() const { return blockSize > 0 ? fileSize_ / blockSize : 0; }
+
+ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
+    // The last piece starting at or before the offset holds its first byte.
+    const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
+    size_t index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
+    const int64_t inPiece = offset - pieceStarts_[index];
+    if (inPiece + length <= static_cast<int64_t>(pieces_[index].size())) return pieces_[index].slice(inPiece, length);
+    Bytes joined;
+    joined.reserve(static_cast<size_t>(length));
+    int64_t position = inPiece;
+    while (static_cast<int64_t>(joined.size()) < length && index < pieces_.size()) {
+        const ImageBytes& piece = pieces_[index];
+        const int64_t take =
+            std::min(length - static_cast<int64_t>(joined.size()), static_cast<int64_t>(piece.size()) - position);
+        joined.insert(joined.end(), piece.begin() + position, piece.begin() + position + take);
+        ++index;
+        position = 0;
+    }
+    return ImageBytes(std::move(joined));
 }
 
 std::vector<BTreeNodeRecord> BTree::leafNodeRecords() const {
@@ -29,26 +77,62 @@ std::vector<BTreeNodeRecord> BTree::leafNodeRecords() const {
     }
 }
 
-std::vector<BTreeNodeRecord> BTree::checkedLeafNodeRecords() const {
+bool BTree::hasLongKeys() const { return headerNode.headerRecord.attributes.contains(Attribute::bigKeys); }
+
+template <typename Visit>
+void BTree::walkLeafChain(Visit visit, bool keepRecords) const {
     const BTreeHeaderRecord& header = headerNode.headerRecord;
     const bool hasLongKey = header.attributes.contains(Attribute::bigKeys);
     std::optional<int64_t> maxKeyLength;
     if (hasLongKey && !header.attributes.contains(Attribute::variableIndexKeys)) maxKeyLength = header.maxKeyLength;
 
-    std::vector<BTreeNodeRecord> result;
     std::unordered_set<int64_t> visited;
     int64_t node = header.firstLeafNode;
-    if (node < 1) return result;
+    if (node < 1) return;
+    // A large tree read through once does not stay in memory as a whole.
+    int64_t sinceRelease = 0;
     while (node != 0) {
-        // sizeInBlocks() is 0 for a node size of 0, so such a tree ends here.
-        if (sizeInBlocks() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
+        sinceRelease += blockSize;
+        if (sinceRelease >= releaseInterval) {
+            releaseResidentPages();
+            sinceRelease = 0;
+        }
+        // nodeCount() is 0 for a node size of 0, so such a tree ends here.
+        if (nodeCount() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
         if (!visited.insert(node).second) throw BTreeError(BTreeError::Case::leafChainLoop);
-        BTreeNode leaf(getBlockAtPosition(node), blockSize, hasLongKey, maxKeyLength);
-        result.insert(result.end(), std::make_move_iterator(leaf.records.begin()),
-                      std::make_move_iterator(leaf.records.end()));
+        BTreeNode leaf(fileBytes(node * blockSize, blockSize), blockSize, hasLongKey, maxKeyLength, keepRecords);
+        visit(leaf, node * blockSize);
         node = leaf.descriptor.fLink;
     }
+}
+
+std::vector<BTreeNodeRecord> BTree::checkedLeafNodeRecords() const {
+    std::vector<BTreeNodeRecord> result;
+    walkLeafChain([&](BTreeNode& leaf, int64_t) {
+        result.insert(result.end(), std::make_move_iterator(leaf.records.begin()),
+                      std::make_move_iterator(leaf.records.end()));
+    }, true);
     return result;
+}
+
+std::vector<BTree::RecordSpan> BTree::checkedLeafRecordSpans() const {
+    std::vector<RecordSpan> result;
+    walkLeafChain([&](const BTreeNode& leaf, int64_t nodeOffset) {
+        for (const auto& span : leaf.recordSpans) {
+            // A node is at most 64 KB: its records' lengths fit 32 bits.
+            result.push_back({static_cast<uint64_t>(nodeOffset + span.start), static_cast<uint32_t>(span.length),
+                              static_cast<uint16_t>(span.keyLength)});
+        }
+    }, false);
+    return result;
+}
+
+BTreeNodeRecord BTree::recordAt(const RecordSpan& span) const {
+    const BTreeHeaderRecord& header = headerNode.headerRecord;
+    const bool hasLongKey = header.attributes.contains(Attribute::bigKeys);
+    std::optional<int64_t> maxKeyLength;
+    if (hasLongKey && !header.attributes.contains(Attribute::variableIndexKeys)) maxKeyLength = header.maxKeyLength;
+    return BTreeNodeRecord(fileBytes(static_cast<int64_t>(span.offset), span.length), hasLongKey, maxKeyLength);
 }
 
 }  // namespace zorv

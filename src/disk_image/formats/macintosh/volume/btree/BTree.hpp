@@ -16,8 +16,12 @@ namespace zorv {
 // searches by key, never descends the index nodes and never writes.
 //
 // Once built, `blockSize` is the header's node size: node n is bytes
-// n * nodeSize ..< (n + 1) * nodeSize of `structureData`, and sizeInBlocks()
-// counts the whole nodes the bytes hold.
+// n * nodeSize ..< (n + 1) * nodeSize of the file, and nodeCount() counts the
+// whole nodes the bytes hold.
+//
+// The file may be given in pieces (its extents, slices of the volume), so
+// that a file in several extents is not copied whole: a node is then a slice
+// of the piece holding it, copied only when it straddles two pieces.
 class BTree : public BlockStructureDefinable {
 public:
     // `structureData` is the whole B-tree file. Throws
@@ -25,6 +29,9 @@ public:
     // one block of `blockSize` bytes, or less than the 512 bytes of the
     // header node.
     BTree(ImageBytes structureData, int64_t blockSize);
+    // The file as its pieces, in order; the same errors. `structureData`
+    // then holds the file only when it is in one piece.
+    BTree(std::vector<ImageBytes> pieces, int64_t blockSize);
 
     BTreeHeaderNode headerNode;
 
@@ -40,6 +47,47 @@ public:
     // the chain comes back to a node already read (leafChainLoop), or a node
     // cannot be read inside its bytes (the errors of BTreeNode).
     std::vector<BTreeNodeRecord> checkedLeafNodeRecords() const;
+
+    // Where a record lies in the tree's bytes. Kept in place of the record by
+    // readers of large trees: 16 bytes instead of two slices.
+    struct RecordSpan {
+        uint64_t offset = 0;
+        uint32_t length = 0;
+        uint16_t keyLength = 0;  // as stored at the record's start
+    };
+    // Whether key lengths are 16-bit (the header's bigKeys attribute).
+    bool hasLongKeys() const;
+    // The records of the same walk as spans (checkedLeafNodeRecords' errors
+    // pass through), and the record a span holds, read again from the bytes.
+    std::vector<RecordSpan> checkedLeafRecordSpans() const;
+    BTreeNodeRecord recordAt(const RecordSpan& span) const;
+    // The span's bytes, whole: key length field, key and data.
+    ImageBytes recordBytes(const RecordSpan& span) const {
+        return fileBytes(static_cast<int64_t>(span.offset), span.length);
+    }
+
+    // Whole nodes in the file.
+    int64_t nodeCount() const;
+    // Lets the system drop the file's pages from memory where it can
+    // (ImageBytes::releaseResidentPages). The walks do it as they go.
+    void releaseResidentPages() const;
+    // How many bytes of records a reader goes through between releases.
+    static constexpr int64_t releaseInterval = 8 << 20;
+
+private:
+    // Bytes [offset, offset + length) of the file: a slice of one piece, or
+    // a copy when the range straddles pieces. The range lies in the file.
+    ImageBytes fileBytes(int64_t offset, int64_t length) const;
+    void readHeader();
+
+    std::vector<ImageBytes> pieces_;
+    std::vector<int64_t> pieceStarts_;  // each piece's offset in the file
+    int64_t fileSize_ = 0;
+
+    // The walk of the leaf chain, handing each node and its place in the
+    // bytes to `visit`.
+    template <typename Visit>
+    void walkLeafChain(Visit visit, bool keepRecords) const;
 };
 
 }  // namespace zorv

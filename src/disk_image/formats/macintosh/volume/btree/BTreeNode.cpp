@@ -1,11 +1,16 @@
 #include "disk_image/formats/macintosh/volume/btree/BTreeNode.hpp"
 
+#include <string>
+
+#include "data_access/Errors.hpp"
+
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 
 namespace zorv {
 
-BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey, std::optional<int64_t> maxKeyLength) {
+BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey, std::optional<int64_t> maxKeyLength,
+                     bool keepRecords) {
     if (blockSize < BTreeNodeDescriptor::size || static_cast<int64_t>(block.size()) < blockSize) {
         throw BTreeError(BTreeError::Case::nodeTooSmall);
     }
@@ -27,8 +32,25 @@ BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey
         const int64_t end = offsetAt(i + 1);
         if (start == 0 || start >= end) continue;
         if (end > blockSize) throw BTreeError(BTreeError::Case::recordOutsideNode);
+        if (!keepRecords) {
+            // BTreeNodeRecord's checks, on the node's bytes in place.
+            const int64_t fieldWidth = hasLongKey ? 2 : 1;
+            const int64_t size = end - start;
+            if (size < fieldWidth) throw BTreeError(BTreeError::Case::keyOutsideRecord);
+            const uint8_t* record = node.data() + start;
+            const int64_t keyLength = hasLongKey ? (int64_t{record[0]} << 8) | record[1] : int64_t{record[0]};
+            if (keyLength == 0) continue;  // deleted
+            if (fieldWidth + keyLength > size) throw BTreeError(BTreeError::Case::keyOutsideRecord);
+            if (maxKeyLength && (*maxKeyLength < 0 || *maxKeyLength > 0xFFFF)) {
+                throw ValueOutOfRangeError("B-tree maximum key length " + std::to_string(*maxKeyLength));
+            }
+            recordSpans.push_back({start, size, keyLength});
+            continue;
+        }
         BTreeNodeRecord record(node.slice(start, end - start), hasLongKey, maxKeyLength);
-        if (!record.isDeleted()) records.push_back(std::move(record));
+        if (record.isDeleted()) continue;
+        recordSpans.push_back({start, end - start, record.keyLength});
+        records.push_back(std::move(record));
     }
 }
 

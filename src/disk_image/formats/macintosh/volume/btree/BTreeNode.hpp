@@ -15,6 +15,14 @@ namespace zorv {
 struct BTreeNode {
     BTreeNodeDescriptor descriptor;
     std::vector<BTreeNodeRecord> records;
+    // Where each of `records` lies in the node: its first byte, length and
+    // stored key length.
+    struct RecordSpan {
+        int64_t start;
+        int64_t length;
+        int64_t keyLength;
+    };
+    std::vector<RecordSpan> recordSpans;
 
     BTreeNode() = default;
     // Parses the first `blockSize` bytes of `block` as a node of that size.
@@ -28,7 +36,11 @@ struct BTreeNode {
     // node size cannot hold the descriptor and the offset table,
     // recordOutsideNode when a record ends past the node, keyOutsideRecord
     // from a record whose key runs past it.
-    BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey, std::optional<int64_t> maxKeyLength);
+    //
+    // Without `keepRecords`, the records are checked the same way but only
+    // their spans are kept (`records` stays empty).
+    BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey, std::optional<int64_t> maxKeyLength,
+              bool keepRecords = true);
 };
 
 }  // namespace zorv

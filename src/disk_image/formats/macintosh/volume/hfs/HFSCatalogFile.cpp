@@ -8,16 +8,21 @@
 #include <utility>
 
 #include "data_access/Errors.hpp"
-#include "disk_image/formats/macintosh/volume/btree/BTree.hpp"
+#include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFileError.hpp"
 
 namespace zorv {
 
 namespace {
 
+using LeafType = HFSCatalogLeafRecord::LeafType;
+
 // The canonical composition (NFC) of UTF-8 text. Comparing two such texts
-// byte by byte orders them by Unicode scalar values.
-std::string composedName(const std::string& name) {
+// byte by byte orders them by Unicode scalar values. ASCII is its own.
+std::string composedName(std::string name) {
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return name;
+    }
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status)) return name;
@@ -28,49 +33,122 @@ std::string composedName(const std::string& name) {
     return result;
 }
 
+int64_t bigEndian32(ByteView bytes, size_t offset) {
+    return (int64_t{bytes[offset]} << 24) | (int64_t{bytes[offset + 1]} << 16) | (int64_t{bytes[offset + 2]} << 8) |
+           int64_t{bytes[offset + 3]};
+}
+
+// The summary of a leaf from its key (length byte first) and the bytes after
+// the key, read as HFSCatalogLeafRecord and HFSCatalogLeafData read them.
+HFSCatalogFile::LeafSummary summaryOfBytes(ByteView key, ByteView afterKey, int64_t keyLength) {
+    HFSCatalogFile::LeafSummary summary;
+    // The key's fixed fields were read when the catalog was opened: length,
+    // reserved byte, then the parent ID.
+    summary.parentID = bigEndian32(key, 2);
+    // The data follows the pad byte that comes after a key of even length.
+    const bool hasPadByte = keyLength % 2 == 0 && !afterKey.empty();
+    const ByteView data = hasPadByte ? afterKey.subspan(1) : afterKey;
+    // A folder or file only when its whole record is there.
+    if (data.size() < 2) return summary;
+    const int64_t bodySize = static_cast<int64_t>(data.size()) - 2;
+    if (data[0] == 1 && bodySize >= HFSCatalogLeafData::FolderRecord::bodySize) {
+        summary.leafType = LeafType::directory;
+        summary.identifier = bigEndian32(data, 2 + 4);  // after dirFlags and dirVal
+    } else if (data[0] == 2 && bodySize >= HFSCatalogLeafData::FileRecord::bodySize) {
+        summary.leafType = LeafType::file;
+        summary.identifier = bigEndian32(data, 2 + 18);  // after flags, type and filUsrWds
+    } else if (data[0] == 3 || data[0] == 4) {
+        summary.leafType = HFSCatalogLeafData(ImageBytes::copyOf(data)).leafType;
+    }
+    return summary;
+}
+
+bool isChild(LeafType type) { return type == LeafType::directory || type == LeafType::file; }
+
 }  // namespace
 
-HFSCatalogFile::HFSCatalogFile(ImageBytes blocks, int64_t blockSize) {
-    const BTree tree(std::move(blocks), blockSize);
-    const std::vector<BTreeNodeRecord> records = tree.leafNodeRecords();
-    leaves.reserve(records.size());
-    for (const auto& record : records) {
+HFSCatalogFile::HFSCatalogFile(ImageBytes blocks, int64_t blockSize) : tree_(std::move(blocks), blockSize) {
+    readLeaves();
+}
+
+HFSCatalogFile::HFSCatalogFile(std::vector<ImageBytes> pieces, int64_t blockSize)
+    : tree_(std::move(pieces), blockSize) {
+    readLeaves();
+}
+
+void HFSCatalogFile::readLeaves() {
+    std::vector<BTree::RecordSpan> spans;
+    try {
+        spans = tree_.checkedLeafRecordSpans();
+    } catch (const BTreeError&) {
+        // a damaged chain gives no leaves
+    }
+    spans_.reserve(spans.size());
+    for (const auto& span : spans) {
+        // With one-byte key lengths, a key of 6 bytes or more holds its
+        // fixed fields (the reader has checked it lies in its record).
+        if (!tree_.hasLongKeys()) {
+            if (span.keyLength >= HFSCatalogFileKey::minimumKeyLength) spans_.push_back(span);
+            continue;
+        }
         try {
-            leaves.emplace_back(record);
+            (void)HFSCatalogFileKey(tree_.recordAt(span).recordKey);
+            spans_.push_back(span);
         } catch (const ReadPastEndError&) {
             // a key shorter than its fixed fields
         } catch (const ValueOutOfRangeError&) {
             // a key length below the smallest key
         }
     }
-    if (leaves.empty()) throw HFSCatalogFileError(HFSCatalogFileError::Case::noLeafNodes);
+    if (spans_.empty()) throw HFSCatalogFileError(HFSCatalogFileError::Case::noLeafNodes);
 }
 
-std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentID) const {
-    using LeafType = HFSCatalogLeafRecord::LeafType;
-    std::vector<std::pair<std::string, const HFSCatalogLeafRecord*>> children;
-    for (const auto& leaf : leaves) {
-        if (leaf.key.parentID != parentID) continue;
-        if (leaf.leafType() != LeafType::directory && leaf.leafType() != LeafType::file) continue;
-        children.emplace_back(composedName(leaf.key.nodeName), &leaf);
-    }
-    std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+BTreeNodeRecord HFSCatalogFile::leafRecord(size_t position) const { return tree_.recordAt(spans_.at(position)); }
 
+HFSCatalogLeafRecord HFSCatalogFile::leaf(size_t position) const { return HFSCatalogLeafRecord(leafRecord(position)); }
+
+HFSCatalogFile::LeafSummary HFSCatalogFile::leafSummary(size_t position) const {
+    const BTree::RecordSpan& span = spans_.at(position);
+    if (tree_.hasLongKeys()) return summaryOf(tree_.recordAt(span));
+    // One-byte key lengths: the key lies in the record as stored.
+    const ImageBytes bytes = tree_.recordBytes(span);
+    const size_t keyEnd = 1 + size_t{span.keyLength};
+    return summaryOfBytes(bytes.view().first(keyEnd), bytes.view().subspan(keyEnd), span.keyLength);
+}
+
+HFSCatalogFile::LeafSummary HFSCatalogFile::summaryOf(const BTreeNodeRecord& record) {
+    return summaryOfBytes(record.recordKey, record.recordData, record.keyLength);
+}
+
+std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leaves() const {
     std::vector<HFSCatalogLeafRecord> result;
-    result.reserve(children.size());
-    for (const auto& child : children) result.push_back(*child.second);
+    result.reserve(spans_.size());
+    for (size_t position = 0; position < spans_.size(); ++position) result.push_back(leaf(position));
     return result;
 }
 
-std::unordered_map<int64_t, std::vector<size_t>> HFSCatalogFile::childPositionsByParent() const {
-    using LeafType = HFSCatalogLeafRecord::LeafType;
-    std::unordered_map<int64_t, std::vector<std::pair<std::string, size_t>>> named;
-    for (size_t position = 0; position < leaves.size(); ++position) {
-        const auto& leaf = leaves[position];
-        if (leaf.leafType() != LeafType::directory && leaf.leafType() != LeafType::file) continue;
-        named[leaf.key.parentID].emplace_back(composedName(leaf.key.nodeName), position);
+std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentID) const {
+    std::vector<HFSCatalogLeafRecord> result;
+    const auto found = childPositionsByParent();
+    const auto children = found.find(parentID);
+    if (children == found.end()) return result;
+    result.reserve(children->second.size());
+    for (const uint32_t position : children->second) result.push_back(leaf(position));
+    return result;
+}
+
+std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPositionsByParent() const {
+    std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
+    for (size_t position = 0; position < spans_.size(); ++position) {
+        const LeafSummary summary = leafSummary(position);
+        if (!isChild(summary.leafType)) continue;
+        const BTree::RecordSpan& span = spans_[position];
+        std::string name = tree_.hasLongKeys()
+                               ? HFSCatalogFileKey::nodeNameOf(leafRecord(position).recordKey)
+                               : HFSCatalogFileKey::nodeNameOf(tree_.recordBytes(span).view().first(1 + span.keyLength));
+        named[summary.parentID].emplace_back(composedName(std::move(name)), static_cast<uint32_t>(position));
     }
-    std::unordered_map<int64_t, std::vector<size_t>> result;
+    std::unordered_map<int64_t, std::vector<uint32_t>> result;
     result.reserve(named.size());
     for (auto& [parentID, children] : named) {
         std::stable_sort(children.begin(), children.end(),
@@ -83,11 +161,9 @@ std::unordered_map<int64_t, std::vector<size_t>> HFSCatalogFile::childPositionsB
 }
 
 std::optional<HFSCatalogLeafRecord> HFSCatalogFile::directoryRecord(int64_t directoryID) const {
-    for (const auto& leaf : leaves) {
-        if (leaf.leafType() == HFSCatalogLeafRecord::LeafType::directory && leaf.data.directoryRecord &&
-            leaf.data.directoryRecord->dirDirID == directoryID) {
-            return leaf;
-        }
+    for (size_t position = 0; position < spans_.size(); ++position) {
+        const LeafSummary summary = leafSummary(position);
+        if (summary.leafType == LeafType::directory && summary.identifier == directoryID) return leaf(position);
     }
     return std::nullopt;
 }

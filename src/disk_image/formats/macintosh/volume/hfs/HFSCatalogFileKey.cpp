@@ -14,12 +14,20 @@ HFSCatalogFileKey::HFSCatalogFileKey(const ImageBytes& data) {
     keyLength = reader.getUnsignedByte();
     reader.getUnsignedByte();  // reserved
     parentID = reader.getLongInteger();
-    const int64_t nameLength = reader.getUnsignedByte();
+    reader.getUnsignedByte();  // the name's length: the key must hold it
     if (keyLength < minimumKeyLength) {
         throw ValueOutOfRangeError("HFS catalog key length " + std::to_string(keyLength));
     }
-    const ImageBytes name = reader.getDataBlock(std::min(nameLength, reader.remainingLength()));
-    nodeName = decodeText(name, TextEncoding::macOSRoman).value_or(std::string());
+    nodeName = nodeNameOf(data);
+}
+
+std::string HFSCatalogFileKey::nodeNameOf(ByteView data) {
+    // After the length byte, the reserved byte, the parent ID: the name's
+    // length byte, then at most that many bytes inside the key.
+    constexpr size_t nameStart = 7;
+    const size_t available = data.size() - nameStart;
+    const ByteView name = data.subspan(nameStart, std::min<size_t>(data[nameStart - 1], available));
+    return decodeText(name, TextEncoding::macOSRoman).value_or(std::string());
 }
 
 std::vector<Bytes> HFSCatalogFileKey::dataBlockArray() const {

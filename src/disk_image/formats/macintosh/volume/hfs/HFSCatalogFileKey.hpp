@@ -32,6 +32,10 @@ struct HFSCatalogFileKey : HFSBlockable<HFSCatalogFileKey> {
     // below 6 (such a key could not be written back).
     explicit HFSCatalogFileKey(const ImageBytes& data);
 
+    // The name of the key `data` holds, read as the constructor reads it,
+    // from a key whose fixed fields the bytes hold (7 bytes or more).
+    static std::string nodeNameOf(ByteView data);
+
     // Three chunks: key length and a zero byte; parent ID; the name in a
     // field of keyLength - 5 bytes (length byte, at most keyLength - 6
     // characters, zero filler; all zeros when the name is not Mac OS Roman).

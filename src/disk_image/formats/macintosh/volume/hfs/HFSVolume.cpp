@@ -16,9 +16,7 @@ namespace {
     throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
 }
 
-const HFSCatalogLeafRecord* asLeaf(const VolumeItem& item) {
-    return dynamic_cast<const HFSCatalogLeafRecord*>(item.get());
-}
+const HFSCatalogItem* asCatalogItem(const VolumeItem& item) { return dynamic_cast<const HFSCatalogItem*>(item.get()); }
 
 constexpr int64_t dataForkType = 0x00;
 constexpr int64_t resourceForkType = 0xFF;
@@ -49,10 +47,12 @@ bool HFSVolumeBitmap::isAllocationBlockOccupied(int64_t blockNum) const {
 
 struct HFSVolume::Navigation {
     std::once_flag built;
-    // Children of each folder ID, in the order of leavesInParent.
-    std::unordered_map<int64_t, std::vector<std::shared_ptr<const HFSCatalogLeafRecord>>> children;
-    // The first folder leaf of each folder ID, in catalog order.
-    std::unordered_map<int64_t, std::shared_ptr<const HFSCatalogLeafRecord>> folders;
+    // Children of each folder ID, as positions of catalog leaves, in the
+    // order of leavesInParent: each folder's children are ordered once.
+    std::unordered_map<int64_t, std::vector<uint32_t>> children;
+    // The position of the first folder leaf of each folder ID, in catalog
+    // order.
+    std::unordered_map<int64_t, uint32_t> folders;
     // The folder the root item lists; 0 when the catalog names none.
     int64_t rootFolderID = 0;
 };
@@ -85,7 +85,9 @@ HFSVolume::HFSVolume(ImageBytes block) : BlockStructureDefinable(sectorSize, std
     }
 
     const auto catalogExtents = fileExtents(dataForkType, catalogFileNumber, catalogFirstExtents, mdb.drCTFlSize);
-    catalogFile_.emplace(joinedSectors(sectorRanges(catalogExtents)), sectorSize);
+    // The catalog is read in place, extent by extent: a large one is never
+    // copied whole.
+    catalogFile_.emplace(sectorSlices(sectorRanges(catalogExtents)), sectorSize);
     if (extentsError) std::rethrow_exception(extentsError);
 
     navigation_ = std::make_shared<Navigation>();
@@ -121,6 +123,15 @@ std::vector<HFSVolume::SectorRange> HFSVolume::sectorRanges(const std::vector<Ex
         ranges.push_back({first, count});
     }
     return ranges;
+}
+
+std::vector<ImageBytes> HFSVolume::sectorSlices(const std::vector<SectorRange>& ranges) const {
+    std::vector<ImageBytes> slices;
+    for (const auto& range : ranges) {
+        if (range.count == 0) continue;
+        slices.push_back(structureData.slice(range.first * sectorSize, range.count * sectorSize));
+    }
+    return slices;
 }
 
 ImageBytes HFSVolume::joinedSectors(const std::vector<SectorRange>& ranges, std::optional<int64_t> length) const {
@@ -289,35 +300,29 @@ const HFSVolume::Navigation* HFSVolume::navigation() const {
     Navigation* built = navigation_.get();
     std::call_once(built->built, [this, built] {
         using LeafType = HFSCatalogLeafRecord::LeafType;
-        const auto& leaves = catalogFile_->leaves;
-        // One shared item per file or folder leaf, handed out wherever it shows.
-        std::vector<std::shared_ptr<const HFSCatalogLeafRecord>> items(leaves.size());
-        for (size_t position = 0; position < leaves.size(); ++position) {
-            const auto type = leaves[position].leafType();
-            if (type == LeafType::directory || type == LeafType::file) {
-                items[position] = std::make_shared<const HFSCatalogLeafRecord>(leaves[position]);
+        built->children = catalogFile_->childPositionsByParent();
+        for (size_t position = 0; position < catalogFile_->leafCount(); ++position) {
+            const auto summary = catalogFile_->leafSummary(position);
+            if (summary.leafType == LeafType::directory) {
+                built->folders.emplace(summary.identifier, static_cast<uint32_t>(position));
             }
-        }
-        for (const auto& [parentID, positions] : catalogFile_->childPositionsByParent()) {
-            auto& list = built->children[parentID];
-            list.reserve(positions.size());
-            for (size_t position : positions) list.push_back(items[position]);
-        }
-        for (size_t position = 0; position < leaves.size(); ++position) {
-            const auto* folder = leaves[position].folderRecord();
-            if (folder != nullptr) built->folders.emplace(folder->dirDirID, items[position]);
         }
         const auto top = built->children.find(1);
         if (top != built->children.end() && !top->second.empty()) {
-            if (const auto* folder = top->second.front()->folderRecord()) built->rootFolderID = folder->dirDirID;
+            const auto summary = catalogFile_->leafSummary(top->second.front());
+            if (summary.leafType == LeafType::directory) built->rootFolderID = summary.identifier;
         }
     });
     return built;
 }
 
+VolumeItem HFSVolume::itemAt(size_t position) const {
+    return std::make_shared<const HFSCatalogItem>(catalogFile_->leafRecord(position));
+}
+
 int64_t HFSVolume::folderBehind(const VolumeItem& item) const {
-    if (const auto* leaf = asLeaf(item)) {
-        if (const auto* folder = leaf->folderRecord()) return folder->dirDirID;
+    if (const auto* catalogItem = asCatalogItem(item)) {
+        if (catalogItem->isFolder()) return catalogItem->catalogNodeID();
     }
     const auto* index = navigation();
     return index ? index->rootFolderID : 0;
@@ -331,8 +336,8 @@ int64_t HFSVolume::numberOfChildrenOfItem(const VolumeItem& item) const {
 }
 
 bool HFSVolume::isItemExpandable(const VolumeItem& item) const {
-    const auto* leaf = asLeaf(item);
-    return leaf != nullptr && leaf->leafType() == HFSCatalogLeafRecord::LeafType::directory;
+    const auto* catalogItem = asCatalogItem(item);
+    return catalogItem != nullptr && catalogItem->isFolder();
 }
 
 VolumeItem HFSVolume::child(int64_t index, const VolumeItem& ofItem) const {
@@ -340,30 +345,34 @@ VolumeItem HFSVolume::child(int64_t index, const VolumeItem& ofItem) const {
     if (built == nullptr || index < 0) return nullptr;
     const auto found = built->children.find(folderBehind(ofItem));
     if (found == built->children.end() || index >= static_cast<int64_t>(found->second.size())) return nullptr;
-    return found->second[static_cast<size_t>(index)];
+    return itemAt(found->second[static_cast<size_t>(index)]);
 }
 
-VolumeItem HFSVolume::volumeItem(const VolumeItem& item) const { return asLeaf(item) != nullptr ? item : nullptr; }
+VolumeItem HFSVolume::volumeItem(const VolumeItem& item) const {
+    return asCatalogItem(item) != nullptr ? item : nullptr;
+}
 
 std::optional<uint64_t> HFSVolume::folderKey(const VolumeItem& folder) const {
     return static_cast<uint64_t>(folderBehind(folder));
 }
 
 VolumeItem HFSVolume::parentItem(const VolumeItem& item) const {
-    const auto* leaf = asLeaf(item);
+    const auto* catalogItem = asCatalogItem(item);
     const auto* built = navigation();
-    if (leaf == nullptr || built == nullptr) return nullptr;
-    const auto found = built->folders.find(leaf->key.parentID);
-    return found == built->folders.end() ? nullptr : found->second;
+    if (catalogItem == nullptr || built == nullptr) return nullptr;
+    const auto found = built->folders.find(catalogItem->parentID());
+    return found == built->folders.end() ? nullptr : itemAt(found->second);
 }
 
 // ---------------------------------------------------------------------------
 // Forks
 
 std::optional<ImageBytes> HFSVolume::getFork(ForkType fork, const VolumeItem& item) const {
-    const auto* leaf = asLeaf(item);
-    const auto* file = leaf != nullptr ? leaf->fileRecord() : nullptr;
-    if (file == nullptr || !masterDirectoryBlock_) return std::nullopt;
+    const auto* catalogItem = asCatalogItem(item);
+    if (catalogItem == nullptr || !masterDirectoryBlock_) return std::nullopt;
+    const HFSCatalogLeafRecord leaf = catalogItem->leafRecord();
+    const auto* file = leaf.fileRecord();
+    if (file == nullptr) return std::nullopt;
 
     const bool data = fork == ForkType::data;
     const auto& firstExtents = data ? file->filExtRec : file->filRExtRec;

@@ -17,6 +17,7 @@
 #include "disk_image/formats/macintosh/volume/hfs/ExtKeyRec.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/ExtentsOverflowFile.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFile.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/HFSCatalogItem.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogLeafRecord.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/MasterDirectoryBlock.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/ExtDescriptor.hpp"
@@ -38,8 +39,8 @@ struct HFSVolumeBitmap {
 // An HFS volume held in memory: the bytes of the whole volume (512-byte
 // sectors from its first byte), its master directory block (sector 2), and
 // its catalog and extents overflow files, read once when the volume is
-// opened. Items are the catalog's leaf records (HFSCatalogLeafRecord); a
-// null item is the root folder.
+// opened. Items are views of the catalog's leaf records (HFSCatalogItem),
+// made when asked for; a null item is the root folder.
 //
 // A file's further extents live in the extents overflow file, keyed by fork
 // type, file number and the fork's allocation block where each record
@@ -173,7 +174,7 @@ private:
     std::optional<MasterDirectoryBlock> masterDirectoryBlock_;
     std::optional<HFSCatalogFile> catalogFile_;
     std::optional<ExtentsOverflowFile> extentsOverflowFile_;
-    // Items, children by folder and folders by ID, built on first use and
+    // Children by folder and folders by ID, built on first use and
     // shared by copies (the catalog never changes once opened).
     std::shared_ptr<Navigation> navigation_;
     // Positions in extentsOverflowFile_->leaves by key; the first record of
@@ -181,6 +182,8 @@ private:
     std::shared_ptr<const std::unordered_map<ExtKeyRec, size_t>> overflowRecords_;
 
     const Navigation* navigation() const;
+    // The item of the catalog leaf at `position`.
+    VolumeItem itemAt(size_t position) const;
     int64_t folderBehind(const VolumeItem& item) const;
     // The sectors of each extent, in order. Throws
     // BlockStructureDefinableError::unreacheableBlock for an extent that ends
@@ -190,6 +193,8 @@ private:
     // length): a slice when they follow each other on the volume.
     ImageBytes joinedSectors(const std::vector<SectorRange>& ranges,
                              std::optional<int64_t> length = std::nullopt) const;
+    // The ranges' bytes, one slice each (empty ranges left out).
+    std::vector<ImageBytes> sectorSlices(const std::vector<SectorRange>& ranges) const;
     int64_t sizeInSectors() const { return sizeInBytes() / sectorSize; }
 };
 

@@ -6,18 +6,19 @@
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
+#include "disk_image/formats/macintosh/volume/btree/BTree.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogLeafRecord.hpp"
 
 namespace zorv {
 
-// The catalog file of an HFS+ volume, read once into the flat list of its
-// leaf records. It answers which items a folder holds, in name order, and
-// which folder record carries a folder ID. There is no key search: each
-// query walks the list again (the volume indexes the answers once).
-struct HFSPlusCatalogFile {
-    // Every readable leaf of the leaf chain, in chain order (for a sound
-    // catalog, key order: by parent ID, then by name as HFS+ compares names).
-    std::vector<HFSPlusCatalogLeafRecord> leaves;
+// The catalog file of an HFS+ volume, its leaf chain read whole once when it
+// is opened. It keeps where each readable leaf lies in the catalog's bytes,
+// not the leaves themselves: a leaf is read again, from the bytes, when it is
+// asked for. It answers which items a folder holds, in name order, and which
+// folder record carries a folder ID. There is no key search: each query
+// walks the leaves again (the volume indexes the answers once).
+class HFSPlusCatalogFile {
+public:
 
     // `blocks` is the whole catalog file (its fork's extents joined),
     // `blockSize` the volume's allocation block size, handed to each leaf.
@@ -27,6 +28,16 @@ struct HFSPlusCatalogFile {
     // reaches past the bytes) or none that can be decoded. A record whose key
     // or body is cut short is left out.
     HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize);
+
+    // How many readable leaves the leaf chain holds.
+    size_t leafCount() const { return leaves_.size(); }
+    // The leaf at `position` (below leafCount()), in chain order (for a sound
+    // catalog, key order: by parent ID, then by name as HFS+ compares names).
+    HFSPlusCatalogLeafRecord leaf(size_t position) const;
+    // The parent ID of its key, kept when the catalog was opened.
+    int64_t parentIDOf(size_t position) const { return leaves_.at(position).parentID; }
+    // Every leaf, read.
+    std::vector<HFSPlusCatalogLeafRecord> leaves() const;
 
     // The file and folder records whose key's parent is `parentID`, sorted
     // by name as HFSPlusCatalogKey::compareNodeNames orders them (canonical
@@ -38,12 +49,32 @@ struct HFSPlusCatalogFile {
     // The children of every parent at once, as positions in `leaves`, each
     // list in the order of leavesInParent: one pass over the catalog instead
     // of one per folder.
-    std::unordered_map<int64_t, std::vector<size_t>> childPositionsByParent() const;
+    std::unordered_map<int64_t, std::vector<uint32_t>> childPositionsByParent() const;
 
     // The first folder leaf, in catalog order, whose folder ID is
     // `directoryID`; nothing when there is none (threads and files never
     // match).
     std::optional<HFSPlusCatalogLeafRecord> directoryRecord(int64_t directoryID) const;
+    // The position of the first folder leaf of each folder ID, in catalog
+    // order.
+    std::unordered_map<int64_t, uint32_t> folderPositions() const;
+
+private:
+    // Reads every leaf in chain order, handing `visit` its position and
+    // record; the catalog's pages are let go as the reading goes, so a large
+    // catalog does not stay in memory whole.
+    template <typename Visit>
+    void forEachLeaf(Visit visit) const;
+
+    struct Leaf {
+        uint64_t offset;  // of its record in the catalog's bytes
+        uint32_t length;
+        uint32_t parentID;
+    };
+
+    BTree tree_;
+    int64_t blockSize_;
+    std::vector<Leaf> leaves_;
 };
 
 }  // namespace zorv

@@ -3,6 +3,8 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
+
 #include "data_access/Errors.hpp"
 #include "data_access/TextEncoding.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusReaderBlock.hpp"
@@ -44,6 +46,10 @@ std::vector<Bytes> HFSPlusCatalogKey::dataBlockArray() const {
 }
 
 std::string HFSPlusCatalogKey::canonicallyComposed(std::string_view name) {
+    // ASCII is its own composition.
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(name);
+    }
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* composer = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status) || composer == nullptr) return std::string(name);

@@ -39,10 +39,12 @@ HFSPlusVolumeHeader openedHeader(const ImageBytes& volume) {
 
 struct HFSPlusVolume::Navigation {
     std::once_flag built;
-    // Children of each folder ID, in the order of leavesInParent.
-    std::unordered_map<int64_t, std::vector<std::shared_ptr<const HFSPlusCatalogLeafRecord>>> children;
-    // The first folder leaf of each folder ID, in catalog order.
-    std::unordered_map<int64_t, std::shared_ptr<const HFSPlusCatalogLeafRecord>> folders;
+    // Children of each folder ID, as positions of catalog leaves, in the
+    // order of leavesInParent: each folder's children are ordered once.
+    std::unordered_map<int64_t, std::vector<uint32_t>> children;
+    // The position of the first folder leaf of each folder ID, in catalog
+    // order.
+    std::unordered_map<int64_t, uint32_t> folders;
     // The first item of folder 1 (the root folder, on a sound volume).
     std::shared_ptr<const HFSPlusCatalogLeafRecord> rootItem;
     // The folder the root item lists; 0 when the catalog names none.
@@ -149,31 +151,19 @@ bool HFSPlusVolume::isBlockOccupied(int64_t /*block*/) const { return false; }
 const HFSPlusVolume::Navigation& HFSPlusVolume::navigation() const {
     Navigation* built = navigation_.get();
     std::call_once(built->built, [this, built] {
-        const auto& leaves = catalogFile_->leaves;
-        // One shared item per file or folder leaf, handed out wherever it shows.
-        std::vector<std::shared_ptr<const HFSPlusCatalogLeafRecord>> items(leaves.size());
-        for (size_t position = 0; position < leaves.size(); ++position) {
-            if (leaves[position].data.threadRecord() == nullptr) {
-                items[position] = std::make_shared<const HFSPlusCatalogLeafRecord>(leaves[position]);
-            }
-        }
-        for (const auto& [parentID, positions] : catalogFile_->childPositionsByParent()) {
-            auto& list = built->children[parentID];
-            list.reserve(positions.size());
-            for (size_t position : positions) list.push_back(items[position]);
-        }
-        for (size_t position = 0; position < leaves.size(); ++position) {
-            if (const auto* folder = leaves[position].data.folderRecord()) {
-                built->folders.emplace(folder->folderID, items[position]);
-            }
-        }
+        built->children = catalogFile_->childPositionsByParent();
+        built->folders = catalogFile_->folderPositions();
         const auto top = built->children.find(1);
         if (top != built->children.end() && !top->second.empty()) {
-            built->rootItem = top->second.front();
+            built->rootItem = std::make_shared<const HFSPlusCatalogLeafRecord>(catalogFile_->leaf(top->second.front()));
             if (const auto* folder = built->rootItem->data.folderRecord()) built->rootFolderID = folder->folderID;
         }
     });
     return *built;
+}
+
+VolumeItem HFSPlusVolume::itemAt(size_t position) const {
+    return std::make_shared<const HFSPlusCatalogLeafRecord>(catalogFile_->leaf(position));
 }
 
 int64_t HFSPlusVolume::folderBehind(const VolumeItem& item) const {
@@ -199,7 +189,7 @@ VolumeItem HFSPlusVolume::child(int64_t index, const VolumeItem& ofItem) const {
     const auto& built = navigation();
     const auto found = built.children.find(folderBehind(ofItem));
     if (found == built.children.end() || index >= static_cast<int64_t>(found->second.size())) return nullptr;
-    return found->second[static_cast<size_t>(index)];
+    return itemAt(found->second[static_cast<size_t>(index)]);
 }
 
 VolumeItem HFSPlusVolume::volumeItem(const VolumeItem& item) const { return asLeaf(item) != nullptr ? item : nullptr; }
@@ -218,7 +208,7 @@ VolumeItem HFSPlusVolume::parentItem(const VolumeItem& item) const {
     if (const auto* folder = leaf->data.folderRecord(); folder != nullptr && folder->folderID == leaf->parentID()) {
         return nullptr;
     }
-    return found->second;
+    return itemAt(found->second);
 }
 
 // ---------------------------------------------------------------------------

@@ -164,7 +164,7 @@ void readEverything(const Bytes& damaged) {
     const ImageBytes bytes = ImageBytes::copyOf(damaged);
     const HFSCatalogFile catalog(bytes, 512);
     std::set<int64_t> ids{1, 2};
-    for (const auto& leaf : catalog.leaves) {
+    for (const auto& leaf : catalog.leaves()) {
         leaf.dataBlock();  // every record read can be written back
         ids.insert(leaf.key.parentID);
         if (leaf.data.directoryRecord) ids.insert(leaf.data.directoryRecord->dirDirID);

@@ -68,9 +68,9 @@ std::optional<HFSCatalogLeafRecord> childNamed(const std::vector<HFSCatalogLeafR
 int expectLeavesWriteBackAsStored(const ImageBytes& catalogBytes) {
     const std::vector<BTreeNodeRecord> records = BTree(catalogBytes, 512).leafNodeRecords();
     const HFSCatalogFile catalog(catalogBytes, 512);
-    EXPECT_EQ(catalog.leaves.size(), records.size());
+    EXPECT_EQ(catalog.leafCount(), records.size());
     int leftOvers = 0;
-    for (size_t i = 0; i < std::min(records.size(), catalog.leaves.size()); ++i) {
+    for (size_t i = 0; i < std::min(records.size(), catalog.leafCount()); ++i) {
         Bytes stored = records[i].recordKey.toBytes();
         stored.insert(stored.end(), records[i].recordData.begin(), records[i].recordData.end());
         const Bytes asRead = stored;
@@ -83,8 +83,8 @@ int expectLeavesWriteBackAsStored(const ImageBytes& catalogBytes) {
                       stored.begin() + static_cast<std::ptrdiff_t>(body + 46), 0);
         }
         if (stored != asRead) ++leftOvers;
-        EXPECT_EQ(catalog.leaves[i].dataBlock(), stored)
-            << "leaf " << i << " \"" << catalog.leaves[i].key.nodeName << "\"";
+        EXPECT_EQ(catalog.leaf(i).dataBlock(), stored)
+            << "leaf " << i << " \"" << catalog.leaf(i).key.nodeName << "\"";
     }
     return leftOvers;
 }
@@ -132,12 +132,12 @@ void expectCatalogMatchesListing(const HFSCatalogFile& catalog,
 // Each folder has one thread record, keyed by the folder's ID with an empty
 // name, that names the folder and its parent.
 void expectEveryFolderHasItsThread(const HFSCatalogFile& catalog) {
-    for (const auto& leaf : catalog.leaves) {
+    for (const auto& leaf : catalog.leaves()) {
         if (leaf.leafType() != LeafType::directory) continue;
         const int64_t folderID = leaf.data.directoryRecord->dirDirID;
         SCOPED_TRACE(leaf.key.nodeName);
         int threads = 0;
-        for (const auto& thread : catalog.leaves) {
+        for (const auto& thread : catalog.leaves()) {
             if (thread.leafType() != LeafType::directoryThread || thread.key.parentID != folderID) continue;
             ++threads;
             EXPECT_EQ(thread.key.nodeName, "");

@@ -99,7 +99,7 @@ void exercise(const HFSVolume& volume) {
     }
     const auto hierarchy = volume.fileHierarchy();
     // Each folder ID is opened once, so no leaf is listed twice.
-    EXPECT_LE(hierarchy.size(), volume.catalogFile() ? volume.catalogFile()->leaves.size() : 0);
+    EXPECT_LE(hierarchy.size(), volume.catalogFile() ? volume.catalogFile()->leafCount() : 0);
     for (const auto& element : hierarchy) {
         (void)volume.tree(element.item);
         (void)volume.parentItem(element.item);

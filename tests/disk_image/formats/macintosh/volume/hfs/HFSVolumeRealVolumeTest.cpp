@@ -96,7 +96,7 @@ VolumeItem childNamed(const HFSVolume& volume, const VolumeItem& folder, const s
     return nullptr;
 }
 
-const HFSCatalogLeafRecord& leafOf(const VolumeItem& item) { return dynamic_cast<const HFSCatalogLeafRecord&>(*item); }
+HFSCatalogLeafRecord leafOf(const VolumeItem& item) { return dynamic_cast<const HFSCatalogItem&>(*item).leafRecord(); }
 
 std::string rawCode(const std::optional<OSType>& code) {
     return code ? std::string(code->internalBytes.begin(), code->internalBytes.end()) : std::string();
@@ -371,7 +371,8 @@ TEST_F(HFSVolumeMadeByHfsutils, FragmentedFileReadsWholeThroughTheExtentsOverflo
     ASSERT_FALSE(volume->extentsOverflowFile()->leaves.empty());
     const auto big = childNamed(*volume, nullptr, "Big");
     ASSERT_TRUE(big);
-    const auto& file = *leafOf(big).fileRecord();
+    const HFSCatalogLeafRecord leaf = leafOf(big);
+    const auto& file = *leaf.fileRecord();
     const auto fork = volume->getFork(ForkType::data, big);
     ASSERT_TRUE(fork);
     EXPECT_EQ(fork->size(), 200000u);

@@ -60,11 +60,11 @@ TEST(HFSPlusCatalogFile, KeepsEveryLeafInChainOrder) {
         {folder(1, u"Volume", 2), hfsPlusCatalogRecord(2, u"", hfsPlusThreadBody(3, 1, u"Volume"))},
         {file(2, u"b", 17), file(2, u"a", 16)},
     }, 4096);
-    ASSERT_EQ(catalog.leaves.size(), 4u);
-    EXPECT_EQ(names(catalog.leaves), (std::vector<std::string>{"Volume", "", "b", "a"}));
-    EXPECT_NE(catalog.leaves[1].data.threadRecord(), nullptr);
-    for (const auto& leaf : catalog.leaves) EXPECT_EQ(leaf.blockSize, 4096);
-    EXPECT_EQ(catalog.leaves[2].data.fileRecord()->dataFork.blockSize, 4096);
+    ASSERT_EQ(catalog.leafCount(), 4u);
+    EXPECT_EQ(names(catalog.leaves()), (std::vector<std::string>{"Volume", "", "b", "a"}));
+    EXPECT_NE(catalog.leaf(1).data.threadRecord(), nullptr);
+    for (const auto& leaf : catalog.leaves()) EXPECT_EQ(leaf.blockSize, 4096);
+    EXPECT_EQ(catalog.leaf(2).data.fileRecord()->dataFork.blockSize, 4096);
 }
 
 // Names compare after canonical composition, by code point, case-sensitive.
@@ -115,9 +115,9 @@ TEST(HFSPlusCatalogFile, ThreadsAndSelfParentsAreNeverChildren) {
     EXPECT_EQ(names(catalog.leavesInParent(16)), (std::vector<std::string>{"inside"}));
     EXPECT_EQ(names(catalog.leavesInParent(2)), (std::vector<std::string>{"Folder"}));
     const auto byParent = catalog.childPositionsByParent();
-    EXPECT_EQ(byParent.at(16), (std::vector<size_t>{5}));
-    EXPECT_EQ(byParent.at(2), (std::vector<size_t>{2}));
-    EXPECT_EQ(byParent.at(1), (std::vector<size_t>{0}));
+    EXPECT_EQ(byParent.at(16), (std::vector<uint32_t>{5}));
+    EXPECT_EQ(byParent.at(2), (std::vector<uint32_t>{2}));
+    EXPECT_EQ(byParent.at(1), (std::vector<uint32_t>{0}));
     EXPECT_EQ(byParent.size(), 3u);
 }
 
@@ -177,7 +177,7 @@ TEST(HFSPlusCatalogFile, RecordsCutShortAreLeftOut) {
     const Bytes shortFile = file(2, u"cut", 16);
     const HFSPlusCatalogFile catalog =
         catalogOf({{root, Bytes(shortFile.begin(), shortFile.end() - 10), file(2, u"whole", 17)}});
-    EXPECT_EQ(names(catalog.leaves), (std::vector<std::string>{"Volume", "whole"}));
+    EXPECT_EQ(names(catalog.leaves()), (std::vector<std::string>{"Volume", "whole"}));
 }
 
 }  // namespace

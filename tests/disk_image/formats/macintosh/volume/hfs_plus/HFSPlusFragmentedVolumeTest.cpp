@@ -106,7 +106,8 @@ TEST(HFSPlusFragmentedVolume, ForkExtentsContinueWhereTheBlocksEnd) {
     builder.files = {fragmentedFile(20, u"fragmented", 20 * 512, 20)};
     const HFSPlusVolume volume(builder.image());
     const HFSPlusFileRecord* file = nullptr;
-    for (const auto& leaf : volume.catalogFile().leaves) {
+    const auto leaves = volume.catalogFile().leaves();
+    for (const auto& leaf : leaves) {
         if (leaf.data.fileRecord() != nullptr) file = leaf.data.fileRecord();
     }
     ASSERT_NE(file, nullptr);
@@ -134,7 +135,7 @@ TEST(HFSPlusFragmentedVolume, OpensACatalogOfManyExtents) {
     // The catalog's leaves reach past its eighth extent.
     const auto& catalogFork = volume.volumeHeader().catalogFile;
     EXPECT_GT(catalogFork.totalBlocks, catalogFork.extentBlockCount());
-    EXPECT_GT(volume.catalogFile().leaves.size(), catalogFork.extentBlockCount());
+    EXPECT_GT(volume.catalogFile().leafCount(), catalogFork.extentBlockCount());
     std::vector<std::string> listed;
     for (const auto& element : volume.fileHierarchy()) listed.push_back(element.item->name());
     EXPECT_EQ(listed, expected);

@@ -1,0 +1,102 @@
+#include "disk_image/formats/macintosh/volume/hfs/HFSCatalogItem.hpp"
+
+#include <algorithm>
+
+#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+#include "disk_image/model/ISO8601DateFormatter.hpp"
+
+namespace zorv {
+
+namespace {
+
+using LeafType = HFSCatalogLeafRecord::LeafType;
+
+// Where the fields the JSON report shows lie in a record's body (after its
+// type byte and reserved byte), as Inside Macintosh: Files lays them out.
+namespace file {
+constexpr int64_t type = 2;      // filUsrWds.fdType
+constexpr int64_t creator = 6;   // filUsrWds.fdCreator
+constexpr int64_t flags = 10;    // filUsrWds.fdFlags
+constexpr int64_t dataLength = 24;      // filLgLen
+constexpr int64_t resourceLength = 34;  // filRLgLen
+constexpr int64_t created = 42;  // filCrDat
+constexpr int64_t modified = 46;  // filMdDat
+}  // namespace file
+namespace folder {
+constexpr int64_t created = 8;   // dirCrDat
+constexpr int64_t modified = 12;  // dirMdDat
+constexpr int64_t flags = 28;    // dirUsrInfo.frFlags
+}  // namespace folder
+
+}  // namespace
+
+std::string HFSCatalogItem::name() const { return HFSCatalogFileKey::nodeNameOf(record_.recordKey); }
+
+std::optional<int64_t> HFSCatalogItem::logicalSizeInBytes() const { return leafRecord().logicalSizeInBytes(); }
+
+std::optional<int64_t> HFSCatalogItem::physicalSizeInBytes() const { return leafRecord().physicalSizeInBytes(); }
+
+std::optional<Date> HFSCatalogItem::creationDate() const { return leafRecord().creationDate(); }
+
+std::optional<Date> HFSCatalogItem::modificationDate() const { return leafRecord().modificationDate(); }
+
+bool HFSCatalogItem::isFolder() const { return summary_.leafType == HFSCatalogLeafRecord::LeafType::directory; }
+
+std::optional<std::vector<FinderFlag>> HFSCatalogItem::flags() const { return leafRecord().flags(); }
+
+std::optional<std::string> HFSCatalogItem::kind() const { return leafRecord().kind(); }
+
+std::optional<OSType> HFSCatalogItem::type() const { return leafRecord().type(); }
+
+std::optional<OSType> HFSCatalogItem::creator() const { return leafRecord().creator(); }
+
+std::optional<uint64_t> HFSCatalogItem::itemIdentifier() const {
+    using LeafType = HFSCatalogLeafRecord::LeafType;
+    if (summary_.leafType != LeafType::directory && summary_.leafType != LeafType::file) return std::nullopt;
+    return static_cast<uint64_t>(summary_.identifier);
+}
+
+CodableVolumeItem HFSCatalogItem::generateCodableAtLevel(int64_t level) const {
+    // A file or folder is read field by field, only what the report shows;
+    // the answers are those of the whole record (HFSCatalogLeafRecord).
+    const bool isFile = summary_.leafType == LeafType::file;
+    if (!isFile && summary_.leafType != LeafType::directory) return leafRecord().generateCodableAtLevel(level);
+    // The record was read whole when the catalog was opened: every offset
+    // below lies inside it.
+    const bool hasPadByte = record_.keyLength % 2 == 0 && !record_.recordData.empty();
+    HFSReaderBlock body(record_.recordData.sliceFrom((hasPadByte ? 1 : 0) + 2));
+    const auto integerAt = [&](int64_t offset, bool isLong) {
+        body.offset = offset;
+        return isLong ? body.getLongInteger() : body.getInteger();
+    };
+    const Date epoch = HFSReaderBlock::epoch();
+    const auto dateAt = [&](int64_t offset) {
+        return ISO8601DateFormatter::string(Date{epoch.secondsSince1970 + integerAt(offset, true)});
+    };
+
+    CodableVolumeItem item;
+    item.name = name();
+    item.level = level;
+    item.isFolder = !isFile;
+    std::optional<OSType> type;
+    int64_t flagsWord = 0;
+    if (isFile) {
+        item.sizeInBytes = integerAt(file::dataLength, true) + integerAt(file::resourceLength, true);
+        item.creationDate = dateAt(file::created);
+        item.modificationDate = dateAt(file::modified);
+        type = OSType(body.data.slice(file::type, 4).view());
+        item.type = type->string();
+        item.creator = OSType(body.data.slice(file::creator, 4).view()).string();
+        flagsWord = integerAt(file::flags, false);
+    } else {
+        item.creationDate = dateAt(folder::created);
+        item.modificationDate = dateAt(folder::modified);
+        flagsWord = integerAt(folder::flags, false);
+    }
+    const auto flags = HFSCatalogLeafRecord::finderFlags(flagsWord);
+    item.isInvisible = std::find(flags.begin(), flags.end(), FinderFlag::kIsInvisible) != flags.end();
+    item.fileExtension = fileExtensionFor(item.name, type);
+    return item;
+}
+
+}  // namespace zorv

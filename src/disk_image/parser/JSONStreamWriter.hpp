@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorv {
+
+// Writes a JSON document piece by piece as it is produced, in exactly the
+// layout of nlohmann-json's pretty printing (the report's format): each
+// member or element on its own line, indented by `indent` spaces per level,
+// "key": value with one space, empty containers as {} and [], no line feed
+// after the document. Strings are UTF-8, escaped as nlohmann-json escapes
+// them, a byte sequence that is not UTF-8 becoming U+FFFD.
+//
+// The caller nests the calls soundly: key() before each member's value
+// inside an object, none inside an array. Text goes to the stream in chunks,
+// the last when the document's outermost container ends.
+class JSONStreamWriter {
+public:
+    JSONStreamWriter(std::ostream& out, int indent) : out_(out), indent_(indent) {}
+
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    void key(std::string_view name);
+    void value(std::string_view text);
+    void value(const char* text) { value(std::string_view(text)); }
+    void value(int64_t number);
+    void value(bool flag);
+
+private:
+    struct Container {
+        bool isObject;
+        bool isEmpty;
+    };
+
+    // What goes before a value: the separator and indentation inside an
+    // array (inside an object, key() wrote them).
+    void beforeValue();
+    void newLineAndIndent(size_t depth);
+    void begin(bool isObject, char opening);
+    void end(char closing);
+    void string(std::string_view text);
+    // Hands the text gathered so far to the stream.
+    void flush();
+    void flushWhenFull() {
+        if (buffer_.size() >= chunkSize) flush();
+    }
+
+    static constexpr size_t chunkSize = 1 << 16;
+    std::ostream& out_;
+    std::string buffer_;
+    int indent_;
+    std::vector<Container> open_;
+    bool afterKey_ = false;
+};
+
+}  // namespace zorv
