@@ -1,54 +1,32 @@
 #include "cli/Analyze.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <ostream>
 #include <streambuf>
 #include <string>
 #include <system_error>
 
 #include "cli/Arguments.hpp"
+#include "platform/AtomicFileWriter.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/URL.hpp"
 
 namespace zorv::cli {
 namespace {
 
-// The report file, written in place (not through a temporary file) as the
-// report is produced, replacing a file of that name. The first write error
-// stops the writing and is thrown by close(); errors name the file as the
-// user typed it.
+// The report file as the report is produced, through the image writer: a
+// temporary file beside it that replaces a file of that name only once the
+// whole report is written (a named pipe or a device is written into). Errors
+// name the file as the user typed it.
 class ReportFile : public std::streambuf {
 public:
-    explicit ReportFile(const URL& fileURL) : name_(fileURL.relativePath()), path_(fileURL.path()) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0) fail(errno);
+    explicit ReportFile(const URL& fileURL) : writer_(fileURL.path(), fileURL.relativePath()) {
+        writer_.begin(true);
         setp(buffer_, buffer_ + sizeof buffer_);
     }
-    ~ReportFile() override {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ReportFile(const ReportFile&) = delete;
-    ReportFile& operator=(const ReportFile&) = delete;
 
     void close() {
         drain();
-        if (error_ != 0) fail(error_);
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) fail(errno);
-    }
-
-    // After a failure: a regular file holding part of a report goes.
-    void discard() {
-        struct stat info {};
-        const bool regular = fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-        if (regular) ::unlink(path_.c_str());
+        writer_.finish();
     }
 
 protected:
@@ -66,38 +44,23 @@ protected:
     }
 
 private:
-    [[noreturn]] void fail(int error) const { throw std::system_error(error, std::generic_category(), name_); }
-
     void drain() {
-        const char* next = pbase();
-        while (error_ == 0 && next < pptr()) {
-            const ssize_t count = ::write(fd_, next, static_cast<size_t>(pptr() - next));
-            if (count < 0) {
-                if (errno != EINTR) error_ = errno;
-                continue;
-            }
-            next += count;
-        }
+        writer_.append(ByteView(reinterpret_cast<const uint8_t*>(pbase()), static_cast<size_t>(pptr() - pbase())));
         setp(buffer_, buffer_ + sizeof buffer_);
     }
 
-    std::string name_;
-    std::string path_;
-    int fd_ = -1;
-    int error_ = 0;
+    AtomicFileWriter writer_;
     char buffer_[1 << 16];
 };
 
 void writeReportFile(const URL& fileURL, const AnalysisReport& report) {
     ReportFile file(fileURL);
-    try {
-        std::ostream out(&file);
-        report.write(out);
-        file.close();
-    } catch (...) {
-        file.discard();
-        throw;
-    }
+    std::ostream out(&file);
+    // A failed write throws out of the stream: the exception is not
+    // swallowed into the stream's state.
+    out.exceptions(std::ios::badbit);
+    report.write(out);
+    file.close();
 }
 
 }  // namespace

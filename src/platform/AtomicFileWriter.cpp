@@ -245,6 +245,33 @@ void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, boo
     commit(overwrite);
 }
 
+void AtomicFileWriter::begin(bool overwrite) {
+    overwrite_ = overwrite;
+    if (!writesInPlace_) {
+        create();
+        return;
+    }
+    if (!overwrite) fail(EEXIST);
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) fail(errno);
+}
+
+void AtomicFileWriter::append(ByteView bytes) {
+    if (fd_ < 0) fail(EBADF);
+    if (const int error = writeSequentially(fd_, bytes)) fail(error);
+}
+
+void AtomicFileWriter::finish() {
+    if (fd_ < 0) fail(EBADF);
+    if (!writesInPlace_) {
+        commit(overwrite_);
+        return;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) fail(errno);
+}
+
 void AtomicFileWriter::commit(bool overwrite) {
     if (::fsync(fd_) != 0) fail(errno);
     if (::close(fd_) != 0) {

@@ -59,6 +59,17 @@ public:
     // every byte.
     void write(int64_t size, const std::vector<Piece>& pieces, bool overwrite);
 
+    // Writing a file as it is produced, in order: begin(overwrite), append()
+    // as many times as needed, then finish(). A new file goes to the
+    // temporary file and replaces the target at finish(); a target written in
+    // place receives the bytes at once. A failure, or a writer destroyed
+    // before finish(), leaves the target as it was (a target written in place
+    // keeps what it received). With `overwrite` false an existing target
+    // makes it fail with EEXIST.
+    void begin(bool overwrite);
+    void append(ByteView bytes);
+    void finish();
+
     // Writes bytes into an existing file at an offset, keeping its other bytes.
     // Errors name `name` (`path` when empty).
     static void writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes,
@@ -76,6 +87,7 @@ private:
     bool writesInPlace_ = false;
     std::string temporary_;
     int fd_ = -1;
+    bool overwrite_ = true;  // of the file begun with begin()
 };
 
 }  // namespace zorv

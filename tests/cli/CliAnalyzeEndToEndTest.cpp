@@ -161,10 +161,15 @@ TEST_F(CliAnalyzeEndToEndTest, WritesTheJSONReportAndPrintsNothing) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readText("report.json"), jsonReport);
 
-    // Again over a longer file: replaced, not overwritten in place.
+    // Again over a longer file: replaced by a new file once the report is
+    // whole, not overwritten in place (a second name of the old file keeps
+    // its bytes).
     writeFile("report.json", std::string(10000, 'x'));
+    std::filesystem::create_hard_link(path("report.json"), path("earlier.json"));
     EXPECT_EQ(zorv({"analyze", "volume.img", "report.json"}).exitStatus, 0);
     EXPECT_EQ(readText("report.json"), jsonReport);
+    EXPECT_EQ(readText("earlier.json"), std::string(10000, 'x'));
+    std::filesystem::remove(path("earlier.json"));
 
     // The name as typed, without an extension added.
     EXPECT_EQ(zorv({"analyze", "-f", "volume.img", "full report"}).exitStatus, 0);
