@@ -4,6 +4,7 @@
 #include <exception>
 #include <map>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/CheckedMath.hpp"
 #include "data_access/Errors.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
@@ -28,14 +29,11 @@ constexpr int64_t pointersPerBitmapExtension = 127;
     throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
 }
 
-int64_t signedLongAt(const ImageBytes& block, int64_t at) {
-    const auto index = static_cast<size_t>(at);
-    const uint32_t value = static_cast<uint32_t>(block[index]) << 24 | static_cast<uint32_t>(block[index + 1]) << 16 |
-                           static_cast<uint32_t>(block[index + 2]) << 8 | block[index + 3];
-    return static_cast<int32_t>(value);
+int64_t longAt(const ImageBytes& block, int64_t at) {
+    return fromLongBigEndian(block.view().subspan(static_cast<size_t>(at)));
 }
 
-int64_t longAt(const ImageBytes& block, int64_t at) { return static_cast<uint32_t>(signedLongAt(block, at)); }
+int64_t signedLongAt(const ImageBytes& block, int64_t at) { return static_cast<int32_t>(longAt(block, at)); }
 
 // A hash table being walked: its slots, the slot being followed and where
 // its chain has got to.
