@@ -187,26 +187,30 @@ std::optional<ADFDiskBootBlock> ADFDisk::bootBlock() const {
     }
 }
 
-int64_t ADFDisk::bootBlockRootPointer(const ADFDiskGeometry& geometry) {
+std::vector<std::pair<int64_t, Bytes>> ADFDisk::blankVolumeBlocks(const ADFDiskGeometry& geometry, bool bootable) {
+    const ADFDiskBitmap newBitmap(geometry);
     // AmigaDOS writes 880 on both floppy sizes; the pointer is not used to
     // find the root.
-    return geometry == ADFDiskGeometry::HDFloppy ? ADFDiskGeometry::DDFloppy.rootBlock() : geometry.rootBlock();
+    const int64_t rootPointer =
+        geometry == ADFDiskGeometry::HDFloppy ? ADFDiskGeometry::DDFloppy.rootBlock() : geometry.rootBlock();
+    std::vector<std::pair<int64_t, Bytes>> blocks{
+        {0, ADFDiskBootBlock::blankBootBlock(bootable, rootPointer).dataBlock()},
+        {geometry.rootBlock(), ADFDiskRootBlock("Empty", newBitmap).dataBlock()}};
+    for (const auto& [key, block] : newBitmap.bitmapBlocks) blocks.emplace_back(key, block.dataBlock());
+    for (auto& extension : newBitmap.extensionBlockData()) blocks.push_back(std::move(extension));
+    return blocks;
 }
 
 ADFDisk ADFDisk::blankDisk(const ADFDiskGeometry& geometry, bool bootable) {
-    const ADFDiskBitmap newBitmap(geometry);
-    const int64_t root = geometry.rootBlock();
+    const auto blocks = blankVolumeBlocks(geometry, bootable);
     ImageBytes image(Bytes(static_cast<size_t>(checked::mul(geometry.totalBlocks(), geometry.blockSize)), 0));
-    image.replace(0, ADFDiskBootBlock::blankBootBlock(bootable, bootBlockRootPointer(geometry)).dataBlock());
-    image.replace(root * amigaBlockSize, ADFDiskRootBlock("Empty", newBitmap).dataBlock());
-    for (const auto& [key, block] : newBitmap.bitmapBlocks) image.replace(key * amigaBlockSize, block.dataBlock());
-    for (const auto& [key, bytes] : newBitmap.extensionBlockData()) image.replace(key * amigaBlockSize, bytes);
+    for (const auto& [key, bytes] : blocks) image.replace(key * amigaBlockSize, bytes);
 
     ADFDisk disk;
     disk.blockSize = amigaBlockSize;
     disk.structureData = std::move(image);
     disk.diskGeometry = geometry;
-    disk.rootBlockNumber_ = root;
+    disk.rootBlockNumber_ = geometry.rootBlock();
     disk.buildNavigation();
     return disk;
 }
