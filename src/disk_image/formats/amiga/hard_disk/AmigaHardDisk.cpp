@@ -51,11 +51,11 @@ AmigaHardDisk::AmigaHardDisk(ImageBytes block) : BlockStructureDefinable(minimum
     // Read first in 512-byte blocks, then again in the drive's own.
     const ADFDiskGeometry driveGeometry = driveGeometryOf(rigidDiskBlock());
     blockSize = driveGeometry.blockSize;
-    const ADFDiskRigidDiskBlock rigid = rigidDiskBlock();
+    drive_ = rigidDiskBlock();
 
     ChainBlocks read;
-    readPartitions(rigid.partitionList, driveGeometry, read);
-    readFileSystems(rigid.fileSysHeaderList, read);
+    readPartitions(drive_.partitionList, driveGeometry, read);
+    readFileSystems(drive_.fileSysHeaderList, read);
 }
 
 std::optional<AmigaHardDisk> AmigaHardDisk::fromImageData(const ImageBytes& imageData) {
