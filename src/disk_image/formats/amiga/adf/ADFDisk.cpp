@@ -73,9 +73,10 @@ ADFDisk::ADFDisk(ImageBytes block, const std::optional<ADFDiskGeometry>& geometr
     buildNavigation();
 }
 
-std::optional<ADFDisk> ADFDisk::fromImageData(const ImageBytes& imageData) {
+std::optional<ADFDisk> ADFDisk::fromImageData(const ImageBytes& imageData,
+                                              const std::optional<ADFDiskGeometry>& geometry, int64_t reservedBlocks) {
     try {
-        return ADFDisk(imageData);
+        return ADFDisk(imageData, geometry, reservedBlocks);
     } catch (const EnumeratedError&) {
     } catch (const ReadPastEndError&) {
     } catch (const ArithmeticOverflowError&) {

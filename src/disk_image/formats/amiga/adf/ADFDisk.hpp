@@ -55,9 +55,12 @@ public:
     // The root entry, then every file and directory the walk found.
     std::vector<std::shared_ptr<const ADFDiskEntry>> entries;
 
-    // The probe of format detection, never throwing: the volume opened with
-    // no geometry, or nothing when opening fails.
-    static std::optional<ADFDisk> fromImageData(const ImageBytes& imageData);
+    // The probe of format detection, never throwing: the volume opened as
+    // the constructor opens it (with no geometry for a volume file), or
+    // nothing when opening fails.
+    static std::optional<ADFDisk> fromImageData(const ImageBytes& imageData,
+                                                const std::optional<ADFDiskGeometry>& geometry = std::nullopt,
+                                                int64_t reservedBlocks = ADFDiskGeometry::defaultReservedBlocks);
 
     // Opens a volume from its bytes. `geometry` is used unless the size is
     // that of a floppy; `reservedBlocks` is the count of blocks before the

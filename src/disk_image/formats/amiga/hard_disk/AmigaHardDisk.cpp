@@ -108,15 +108,9 @@ std::shared_ptr<const VolumeRepresentable> AmigaHardDisk::partitionVolume(const 
     // much of the partition before it fails.
     if (length > budget) return nullptr;
     budget -= length;
-    try {
-        return std::make_shared<const ADFDisk>(getBlockAtPosition(start, length), partition.geometry,
-                                               partition.volumeReservedBlocks());
-    } catch (const EnumeratedError&) {
-    } catch (const ReadPastEndError&) {
-    } catch (const ArithmeticOverflowError&) {
-    } catch (const ValueOutOfRangeError&) {
-    }
-    return nullptr;
+    auto volume =
+        ADFDisk::fromImageData(getBlockAtPosition(start, length), partition.geometry, partition.volumeReservedBlocks());
+    return volume ? std::make_shared<const ADFDisk>(std::move(*volume)) : nullptr;
 }
 
 void AmigaHardDisk::readFileSystems(int64_t first, ChainBlocks& read) {
