@@ -4,6 +4,7 @@
 #include <exception>
 #include <map>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/CheckedMath.hpp"
 #include "data_access/Errors.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
@@ -28,14 +29,11 @@ constexpr int64_t pointersPerBitmapExtension = 127;
     throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
 }
 
-int64_t signedLongAt(const ImageBytes& block, int64_t at) {
-    const auto index = static_cast<size_t>(at);
-    const uint32_t value = static_cast<uint32_t>(block[index]) << 24 | static_cast<uint32_t>(block[index + 1]) << 16 |
-                           static_cast<uint32_t>(block[index + 2]) << 8 | block[index + 3];
-    return static_cast<int32_t>(value);
+int64_t longAt(const ImageBytes& block, int64_t at) {
+    return fromLongBigEndian(block.view().subspan(static_cast<size_t>(at)));
 }
 
-int64_t longAt(const ImageBytes& block, int64_t at) { return static_cast<uint32_t>(signedLongAt(block, at)); }
+int64_t signedLongAt(const ImageBytes& block, int64_t at) { return static_cast<int32_t>(longAt(block, at)); }
 
 // A hash table being walked: its slots, the slot being followed and where
 // its chain has got to.
@@ -75,9 +73,10 @@ ADFDisk::ADFDisk(ImageBytes block, const std::optional<ADFDiskGeometry>& geometr
     buildNavigation();
 }
 
-std::optional<ADFDisk> ADFDisk::fromImageData(const ImageBytes& imageData) {
+std::optional<ADFDisk> ADFDisk::fromImageData(const ImageBytes& imageData,
+                                              const std::optional<ADFDiskGeometry>& geometry, int64_t reservedBlocks) {
     try {
-        return ADFDisk(imageData);
+        return ADFDisk(imageData, geometry, reservedBlocks);
     } catch (const EnumeratedError&) {
     } catch (const ReadPastEndError&) {
     } catch (const ArithmeticOverflowError&) {
@@ -189,26 +188,30 @@ std::optional<ADFDiskBootBlock> ADFDisk::bootBlock() const {
     }
 }
 
-int64_t ADFDisk::bootBlockRootPointer(const ADFDiskGeometry& geometry) {
+std::vector<std::pair<int64_t, Bytes>> ADFDisk::blankVolumeBlocks(const ADFDiskGeometry& geometry, bool bootable) {
+    const ADFDiskBitmap newBitmap(geometry);
     // AmigaDOS writes 880 on both floppy sizes; the pointer is not used to
     // find the root.
-    return geometry == ADFDiskGeometry::HDFloppy ? ADFDiskGeometry::DDFloppy.rootBlock() : geometry.rootBlock();
+    const int64_t rootPointer =
+        geometry == ADFDiskGeometry::HDFloppy ? ADFDiskGeometry::DDFloppy.rootBlock() : geometry.rootBlock();
+    std::vector<std::pair<int64_t, Bytes>> blocks{
+        {0, ADFDiskBootBlock::blankBootBlock(bootable, rootPointer).dataBlock()},
+        {geometry.rootBlock(), ADFDiskRootBlock("Empty", newBitmap).dataBlock()}};
+    for (const auto& [key, block] : newBitmap.bitmapBlocks) blocks.emplace_back(key, block.dataBlock());
+    for (auto& extension : newBitmap.extensionBlockData()) blocks.push_back(std::move(extension));
+    return blocks;
 }
 
 ADFDisk ADFDisk::blankDisk(const ADFDiskGeometry& geometry, bool bootable) {
-    const ADFDiskBitmap newBitmap(geometry);
-    const int64_t root = geometry.rootBlock();
+    const auto blocks = blankVolumeBlocks(geometry, bootable);
     ImageBytes image(Bytes(static_cast<size_t>(checked::mul(geometry.totalBlocks(), geometry.blockSize)), 0));
-    image.replace(0, ADFDiskBootBlock::blankBootBlock(bootable, bootBlockRootPointer(geometry)).dataBlock());
-    image.replace(root * amigaBlockSize, ADFDiskRootBlock("Empty", newBitmap).dataBlock());
-    for (const auto& [key, block] : newBitmap.bitmapBlocks) image.replace(key * amigaBlockSize, block.dataBlock());
-    for (const auto& [key, bytes] : newBitmap.extensionBlockData()) image.replace(key * amigaBlockSize, bytes);
+    for (const auto& [key, bytes] : blocks) image.replace(key * amigaBlockSize, bytes);
 
     ADFDisk disk;
     disk.blockSize = amigaBlockSize;
     disk.structureData = std::move(image);
     disk.diskGeometry = geometry;
-    disk.rootBlockNumber_ = root;
+    disk.rootBlockNumber_ = geometry.rootBlock();
     disk.buildNavigation();
     return disk;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
@@ -54,9 +55,12 @@ public:
     // The root entry, then every file and directory the walk found.
     std::vector<std::shared_ptr<const ADFDiskEntry>> entries;
 
-    // The probe of format detection, never throwing: the volume opened with
-    // no geometry, or nothing when opening fails.
-    static std::optional<ADFDisk> fromImageData(const ImageBytes& imageData);
+    // The probe of format detection, never throwing: the volume opened as
+    // the constructor opens it (with no geometry for a volume file), or
+    // nothing when opening fails.
+    static std::optional<ADFDisk> fromImageData(const ImageBytes& imageData,
+                                                const std::optional<ADFDiskGeometry>& geometry = std::nullopt,
+                                                int64_t reservedBlocks = ADFDiskGeometry::defaultReservedBlocks);
 
     // Opens a volume from its bytes. `geometry` is used unless the size is
     // that of a floppy; `reservedBlocks` is the count of blocks before the
@@ -71,17 +75,18 @@ public:
     explicit ADFDisk(ImageBytes block, const std::optional<ADFDiskGeometry>& geometry = std::nullopt,
                      int64_t reservedBlocks = ADFDiskGeometry::defaultReservedBlocks);
 
-    // A new blank volume of the geometry, in memory (T x blockSize bytes): the
-    // boot block (bootable or not), the root block "Empty" at
-    // ADFDiskGeometry::rootBlock() and the bitmap after it; no entries and no
-    // bitmap kept. A bootable high-density floppy's boot block says 880, as
-    // AmigaDOS writes it; every other volume's says where its root is.
-    // Throws BlockStructureDefinableError::unreacheableBlock for a geometry
-    // too small to hold them (ADFDiskBitmap).
+    // A new blank volume of the geometry, in memory (T x blockSize bytes),
+    // made of blankVolumeBlocks(); no entries and no bitmap kept.
     static ADFDisk blankDisk(const ADFDiskGeometry& geometry, bool bootable);
 
-    // The root block pointer a new boot block carries for a geometry.
-    static int64_t bootBlockRootPointer(const ADFDiskGeometry& geometry);
+    // What a new blank volume holds, by 512-byte block number: the boot block
+    // (bootable or not; two blocks), the root block "Empty" at
+    // ADFDiskGeometry::rootBlock(), the bitmap blocks after it and their
+    // extension blocks. A bootable high-density floppy's boot block says 880,
+    // as AmigaDOS writes it; every other volume's says where its root is.
+    // Throws BlockStructureDefinableError::unreacheableBlock for a geometry
+    // too small to hold them (ADFDiskBitmap).
+    static std::vector<std::pair<int64_t, Bytes>> blankVolumeBlocks(const ADFDiskGeometry& geometry, bool bootable);
 
     // The block the root block was read from.
     int64_t rootBlockNumber() const { return rootBlockNumber_; }

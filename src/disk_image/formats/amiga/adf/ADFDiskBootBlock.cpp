@@ -15,14 +15,14 @@ ADFDiskBootBlock::ADFDiskBootBlock(const ImageBytes& block) {
     flags = reader.getUnsignedByte();
     checksum = reader.getLongInteger();
     rootBlockLocation = reader.getLongInteger();
-    bootCode = reader.getDataBlock(bootCodeSize).toBytes();
+    bootCode = reader.getDataBlock(bootCodeSize);
 }
 
 ADFDiskBootBlock ADFDiskBootBlock::blankBootBlock(bool bootable, int64_t rootBlockLocation) {
     ADFDiskBootBlock block;
     if (!bootable) return block;
     block.rootBlockLocation = rootBlockLocation;
-    block.bootCode.assign(AmigaBootBlockCode::bytes.begin(), AmigaBootBlockCode::bytes.end());
+    block.bootCode = ImageBytes::copyOf(AmigaBootBlockCode::bytes);
     block.checksum = AmigaChecksum::bootBlockChecksum(block.dataBlock());
     return block;
 }

@@ -28,7 +28,7 @@ struct ADFDiskBootBlock : AmigaBlockable<ADFDiskBootBlock> {
     int64_t flags = 0;  // 0...255
     int64_t checksum = 0;
     int64_t rootBlockLocation = 0;
-    Bytes bootCode;  // 1,012 bytes when read; the boot program or empty when built
+    ImageBytes bootCode;  // 1,012 bytes of the image when read; the boot program or empty when built
 
     ADFDiskBootBlock() = default;
     // Reads the first 1,024 bytes of `block`. Throws

@@ -2,9 +2,6 @@
 
 #include "data_access/CheckedMath.hpp"
 #include "disk_image/formats/amiga/adf/ADFDisk.hpp"
-#include "disk_image/formats/amiga/adf/ADFDiskBitmap.hpp"
-#include "disk_image/formats/amiga/adf/ADFDiskBootBlock.hpp"
-#include "disk_image/formats/amiga/adf/ADFDiskRootBlock.hpp"
 
 namespace zorv {
 
@@ -12,11 +9,7 @@ AmigaImageCreator::AmigaImageCreator(const ADFDiskGeometry& geometry, bool boota
     : ImageCreatorRepresentable(
               PhysicalBlockFile(fileURL, checked::mul(geometry.totalBlocks(), geometry.blockSize), defaultBlockSize),
               defaultBlockSize) {
-    const ADFDiskBitmap bitmap(geometry);
-    installBlock(0, ADFDiskBootBlock::blankBootBlock(bootable, ADFDisk::bootBlockRootPointer(geometry)).dataBlock());
-    installBlock(geometry.rootBlock(), ADFDiskRootBlock("Empty", bitmap).dataBlock());
-    for (const auto& [key, block] : bitmap.bitmapBlocks) installBlock(key, block.dataBlock());
-    for (const auto& [key, bytes] : bitmap.extensionBlockData()) installBlock(key, bytes);
+    for (auto& [key, bytes] : ADFDisk::blankVolumeBlocks(geometry, bootable)) installBlock(key, std::move(bytes));
 }
 
 }  // namespace zorv

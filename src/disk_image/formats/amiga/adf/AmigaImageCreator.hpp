@@ -8,9 +8,9 @@
 
 namespace zorv {
 
-// Writes a blank Amiga DOS volume as an image file: the same bytes as
-// ADFDisk::blankDisk() (boot block, root block "Empty", bitmap blocks and,
-// above 101,600 blocks, bitmap extension blocks), queued in a
+// Writes a blank Amiga DOS volume as an image file: the blocks of
+// ADFDisk::blankVolumeBlocks() (boot block, root block "Empty", bitmap blocks
+// and, above 101,600 blocks, bitmap extension blocks), queued in a
 // PhysicalBlockFile of cylinders x sectors x heads x block size bytes.
 // Nothing is written until create().
 struct AmigaImageCreator : ImageCreatorRepresentable {

@@ -51,6 +51,7 @@ struct ADFDiskRigidDiskBlock {
     std::string controllerProduct;
     std::string controllerRevision;
 
+    ADFDiskRigidDiskBlock() = default;
     // Reads the fields from the start of `block`; ReadPastEndError when it
     // holds fewer than readSize bytes. Texts are ISO Latin 1 with control
     // characters trimmed.

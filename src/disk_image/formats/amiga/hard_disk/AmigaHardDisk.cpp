@@ -51,11 +51,11 @@ AmigaHardDisk::AmigaHardDisk(ImageBytes block) : BlockStructureDefinable(minimum
     // Read first in 512-byte blocks, then again in the drive's own.
     const ADFDiskGeometry driveGeometry = driveGeometryOf(rigidDiskBlock());
     blockSize = driveGeometry.blockSize;
-    const ADFDiskRigidDiskBlock rigid = rigidDiskBlock();
+    drive_ = rigidDiskBlock();
 
     ChainBlocks read;
-    readPartitions(rigid.partitionList, driveGeometry, read);
-    readFileSystems(rigid.fileSysHeaderList, read);
+    readPartitions(drive_.partitionList, driveGeometry, read);
+    readFileSystems(drive_.fileSysHeaderList, read);
 }
 
 std::optional<AmigaHardDisk> AmigaHardDisk::fromImageData(const ImageBytes& imageData) {
@@ -108,15 +108,9 @@ std::shared_ptr<const VolumeRepresentable> AmigaHardDisk::partitionVolume(const 
     // much of the partition before it fails.
     if (length > budget) return nullptr;
     budget -= length;
-    try {
-        return std::make_shared<const ADFDisk>(getBlockAtPosition(start, length), partition.geometry,
-                                               partition.volumeReservedBlocks());
-    } catch (const EnumeratedError&) {
-    } catch (const ReadPastEndError&) {
-    } catch (const ArithmeticOverflowError&) {
-    } catch (const ValueOutOfRangeError&) {
-    }
-    return nullptr;
+    auto volume =
+        ADFDisk::fromImageData(getBlockAtPosition(start, length), partition.geometry, partition.volumeReservedBlocks());
+    return volume ? std::make_shared<const ADFDisk>(std::move(*volume)) : nullptr;
 }
 
 void AmigaHardDisk::readFileSystems(int64_t first, ChainBlocks& read) {

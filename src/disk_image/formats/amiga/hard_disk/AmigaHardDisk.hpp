@@ -68,21 +68,21 @@ public:
 
     // DeviceRepresentable
     // The drive's vendor, product and revision, each followed by a space but
-    // the last; "Unknown" when the Rigid Disk Block cannot be read.
+    // the last.
     std::string deviceName() const override;
     std::optional<std::string> additionalName() const override { return std::nullopt; }
     SupportedOS targetOS() const override { return SupportedOS::amiga; }
     // The partitions in chain order.
     std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>> devicePartitions() const override;
-    // The drive's block size; 0 when the Rigid Disk Block cannot be read.
+    // The drive's block size.
     int64_t physicalBlockSize() const override;
     // The volume of the partition at that index; null without one or outside
     // the list.
     std::shared_ptr<const VolumeRepresentable> volumeForPartition(int64_t index) const override;
     const PhysicalDiskRepresentable* physicalDisk() const override { return this; }
 
-    // PhysicalDiskRepresentable: the drive's cylinders, sectors and heads (0
-    // when the Rigid Disk Block cannot be read), with no sector map.
+    // PhysicalDiskRepresentable: the drive's cylinders, sectors and heads,
+    // with no sector map.
     int64_t trackCount() const override;
     int64_t sectorCount() const override;
     int64_t sideCount() const override;
@@ -105,7 +105,9 @@ private:
     // when fewer are left.
     std::shared_ptr<const VolumeRepresentable> partitionVolume(const ADFDiskPartition& partition,
                                                                int64_t& budget) const;
-    std::optional<ADFDiskRigidDiskBlock> readableRigidDiskBlock() const;
+
+    // The Rigid Disk Block as the constructor read it.
+    ADFDiskRigidDiskBlock drive_;
 };
 
 }  // namespace zorv

@@ -1,21 +1,9 @@
-#include <exception>
-
 #include "disk_image/formats/amiga/hard_disk/AmigaHardDisk.hpp"
 
 namespace zorv {
 
-std::optional<ADFDiskRigidDiskBlock> AmigaHardDisk::readableRigidDiskBlock() const {
-    try {
-        return rigidDiskBlock();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 std::string AmigaHardDisk::deviceName() const {
-    const auto block = readableRigidDiskBlock();
-    if (!block) return "Unknown";
-    return block->diskVendor + " " + block->diskProduct + " " + block->diskRevision;
+    return drive_.diskVendor + " " + drive_.diskProduct + " " + drive_.diskRevision;
 }
 
 std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>> AmigaHardDisk::devicePartitions() const {
@@ -26,29 +14,17 @@ std::vector<std::shared_ptr<const PartitionMapEntryRepresentable>> AmigaHardDisk
     return listed;
 }
 
-int64_t AmigaHardDisk::physicalBlockSize() const {
-    const auto block = readableRigidDiskBlock();
-    return block ? block->blockBytes : 0;
-}
+int64_t AmigaHardDisk::physicalBlockSize() const { return drive_.blockBytes; }
 
 std::shared_ptr<const VolumeRepresentable> AmigaHardDisk::volumeForPartition(int64_t index) const {
     if (index < 0 || index >= std::ssize(partitions)) return nullptr;
     return partitions[static_cast<size_t>(index)].associatedVolume();
 }
 
-int64_t AmigaHardDisk::trackCount() const {
-    const auto block = readableRigidDiskBlock();
-    return block ? block->cylinders : 0;
-}
+int64_t AmigaHardDisk::trackCount() const { return drive_.cylinders; }
 
-int64_t AmigaHardDisk::sectorCount() const {
-    const auto block = readableRigidDiskBlock();
-    return block ? block->sectors : 0;
-}
+int64_t AmigaHardDisk::sectorCount() const { return drive_.sectors; }
 
-int64_t AmigaHardDisk::sideCount() const {
-    const auto block = readableRigidDiskBlock();
-    return block ? block->heads : 0;
-}
+int64_t AmigaHardDisk::sideCount() const { return drive_.heads; }
 
 }  // namespace zorv
