@@ -11,7 +11,8 @@ namespace {
 
 using JSON = nlohmann::ordered_json;
 
-// The writers below put the keys in the order of the to_json conversions.
+// The writers below put the keys in the order of the records' fields, the
+// order from_json reads them back in.
 
 // One member of an object: its key, then its value.
 template <typename T>
@@ -120,11 +121,6 @@ void writeResult(JSONStreamWriter& writer, const CodableResult& result, const Vo
 }
 
 template <typename T>
-void putOptional(JSON& json, const char* key, const std::optional<T>& value) {
-    if (value) json[key] = *value;
-}
-
-template <typename T>
 void getOptional(const JSON& json, const char* key, std::optional<T>& value) {
     const auto found = json.find(key);
     if (found == json.end() || found->is_null()) {
@@ -135,67 +131,6 @@ void getOptional(const JSON& json, const char* key, std::optional<T>& value) {
 }
 
 }  // namespace
-
-void to_json(JSON& json, const CodableDiskGeometry& geometry) {
-    json = JSON::object();
-    json["tracks"] = geometry.tracks;
-    json["sides"] = geometry.sides;
-    json["sectors"] = geometry.sectors;
-}
-
-void to_json(JSON& json, const CodableVolumeItem& item) {
-    json = JSON::object();
-    json["name"] = item.name;
-    json["sizeInBytes"] = item.sizeInBytes;
-    putOptional(json, "creationDate", item.creationDate);
-    putOptional(json, "modificationDate", item.modificationDate);
-    json["isFolder"] = item.isFolder;
-    putOptional(json, "type", item.type);
-    putOptional(json, "creator", item.creator);
-    json["isInvisible"] = item.isInvisible;
-    json["fileExtension"] = item.fileExtension;
-    json["level"] = item.level;
-}
-
-void to_json(JSON& json, const CodableVolume& volume) {
-    json = JSON::object();
-    json["name"] = volume.name;
-    json["bootable"] = volume.bootable;
-    json["totalCapacityInBytes"] = volume.totalCapacityInBytes;
-    json["freeCapacityInBytes"] = volume.freeCapacityInBytes;
-    putOptional(json, "creationDate", volume.creationDate);
-    putOptional(json, "modificationDate", volume.modificationDate);
-    if (volume.fileHierarchy) {
-        JSON items = JSON::array();
-        for (const CodableVolumeItem& item : *volume.fileHierarchy) items.push_back(item);
-        json["fileHierarchy"] = std::move(items);
-    }
-}
-
-void to_json(JSON& json, const CodablePartition& partition) {
-    json = JSON::object();
-    json["type"] = partition.type;
-    json["name"] = partition.name;
-    json["startBlock"] = partition.startBlock;
-    json["sizeInBlocks"] = partition.sizeInBlocks;
-    putOptional(json, "volume", partition.volume);
-}
-
-void to_json(JSON& json, const CodableResult& result) {
-    json = JSON::object();
-    json["computerClass"] = result.computerClass;
-    json["imageType"] = result.imageType;
-    putOptional(json, "wrapper", result.wrapper);
-    json["blockSize"] = result.blockSize;
-    json["sizeInBlocks"] = result.sizeInBlocks;
-    if (result.partitions) {
-        JSON partitions = JSON::array();
-        for (const CodablePartition& partition : *result.partitions) partitions.push_back(partition);
-        json["partitions"] = std::move(partitions);
-    }
-    putOptional(json, "volume", result.volume);
-    putOptional(json, "geometry", result.geometry);
-}
 
 void from_json(const JSON& json, CodableDiskGeometry& geometry) {
     json.at("tracks").get_to(geometry.tracks);
@@ -268,8 +203,6 @@ void AnalysisJSONEncoder::write(const ImageAnalysis& analysis, bool verbose, std
     JSONStreamWriter writer(out, indent);
     writeResult(writer, result, volume, walked);
 }
-
-JSON AnalysisJSONEncoder::toJSON(const CodableResult& result) { return JSON(result); }
 
 CodableResult AnalysisJSONEncoder::decode(std::string_view text) {
     return JSON::parse(text.begin(), text.end()).get<CodableResult>();
