@@ -9,6 +9,7 @@
 
 #include "disk_image/blocks/PhysicalBlockFile.hpp"
 #include "platform/FileSystem.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/FifoReader.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -213,12 +214,7 @@ TEST(PhysicalBlockFile, ANamedPipeIsWrittenIntoAndStaysAPipe) {
 
     // Not to be replaced: refused, and nothing goes through.
     testing::FifoReader pipe(folder.file("pipe.img"));
-    try {
-        fill(folder.file("pipe.img")).generateFile(false);
-        ADD_FAILURE() << "an existing pipe must be refused";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), EEXIST);
-    }
+    testing::expectSystemError(EEXIST, [&] { fill(folder.file("pipe.img")).generateFile(false); });
     EXPECT_TRUE(pipe.finish().empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3) << "no temporary file";
 }
