@@ -497,6 +497,14 @@ TEST_F(CliToVolumeDevicesTest, ImagesThatAreNotDevices) {
     EXPECT_EQ(unreadable.exitStatus, 1);
     EXPECT_EQ(unreadable.out, "");
     EXPECT_EQ(unreadable.err, "Error: nonParseableImage\n");
+    // An Amiga hard disk is a device of another kind.
+    if (const auto amiga = corpusImage("rdb/a590_WD93028XA_6parts.hdd.gz")) {
+        writeFile("a590.hdd", *amiga);
+        const auto run = zorv({"convert", "to-volume", "a590.hdd", "out.img", "-p", "1"});
+        EXPECT_EQ(run.exitStatus, 64);
+        EXPECT_EQ(run.out, "Image type: Amiga Hard Disk (Amiga)\n");
+        EXPECT_EQ(run.err, failure("Non convertible image type."));
+    }
     EXPECT_FALSE(std::filesystem::exists(path("out.img")));
 }
 

@@ -9,7 +9,6 @@
 
 #include "disk_image/blocks/PhysicalBlockFile.hpp"
 #include "platform/FileSystem.hpp"
-#include "support/ErrorExpectations.hpp"
 #include "support/FifoReader.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -212,11 +211,6 @@ TEST(PhysicalBlockFile, ANamedPipeIsWrittenIntoAndStaysAPipe) {
         std::filesystem::remove(folder.file("pipe.img"));
     }
 
-    // Not to be replaced: refused, and nothing goes through.
-    testing::FifoReader pipe(folder.file("pipe.img"));
-    testing::expectSystemError(EEXIST, [&] { fill(folder.file("pipe.img")).generateFile(false); });
-    EXPECT_TRUE(pipe.finish().empty());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3) << "no temporary file";
 }
 
 // A slice of an image read from disk is queued as it lies, not copied; a
