@@ -61,31 +61,6 @@ protected:
     FakeLibrary fake;
 };
 
-// Any spelling of the input as the output (the same name, a symbolic link, a
-// hard link) is refused before the input is read: the new image would
-// replace the disk image it is made from.
-TEST_F(CliConvertTest, AnOutputThatIsTheInputIsRefused) {
-    const std::string symbolicLink = folder.file("link.img");
-    const std::string hardLink = folder.file("hard.img");
-    std::filesystem::create_symlink(input, symbolicLink);
-    std::filesystem::create_hard_link(input, hardLink);
-    fake.detected = macintoshDevice({partition("HFS or HFS+ Volume", "MacOS", 96, 40960, true)});
-    fake.lidoPartition = 1;
-    for (const std::string command : {"to-device", "to-volume", "replace-lido"}) {
-        for (const auto& sameFile : {input, symbolicLink, hardLink}) {
-            const auto outcome = runWith(fake, {"convert", command, input, sameFile});
-            EXPECT_EQ(outcome.status, 64) << command << " " << sameFile;
-            EXPECT_EQ(outcome.out, "");
-            EXPECT_EQ(failureMessage(outcome.err),
-                      "Error: The output file is the input file: the converted image would replace the disk "
-                      "image.\n");
-        }
-    }
-    EXPECT_TRUE(fake.detectedPaths.empty());
-    EXPECT_TRUE(fake.volumesToDevices.empty() && fake.extractedVolumes.empty() && fake.lidoReplacements.empty());
-    EXPECT_EQ(fileContents(input), "image bytes");
-}
-
 using CliToDeviceCommandTest = CliConvertTest;
 using CliToVolumeCommandTest = CliConvertTest;
 using CliReplaceLidoCommandTest = CliConvertTest;

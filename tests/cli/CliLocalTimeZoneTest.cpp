@@ -8,17 +8,6 @@
 namespace zorv::testing {
 namespace {
 
-// An HFS date (local seconds since 1904) of a local wall-clock moment.
-int64_t hfsDate(int year, int month, int day, int hour, int minute) {
-    std::tm moment{};
-    moment.tm_year = year - 1900;
-    moment.tm_mon = month - 1;
-    moment.tm_mday = day;
-    moment.tm_hour = hour;
-    moment.tm_min = minute;
-    return static_cast<int64_t>(::timegm(&moment)) + 2082844800;
-}
-
 class CliLocalTimeZoneTest : public ZorvEndToEndTest {};
 
 TEST_F(CliLocalTimeZoneTest, UnsetZoneReportsAsTheHostZone) {
@@ -26,13 +15,18 @@ TEST_F(CliLocalTimeZoneTest, UnsetZoneReportsAsTheHostZone) {
     // and North America, and in the hours those changes skip or repeat.
     SyntheticHfsVolume volume;
     volume.volumeName = "Seasons";
-    const int64_t dates[] = {
-        hfsDate(2021, 1, 15, 12, 0),  hfsDate(2021, 3, 14, 1, 30),  hfsDate(2021, 3, 14, 2, 30),
-        hfsDate(2021, 3, 14, 3, 30),  hfsDate(2021, 3, 28, 2, 30),  hfsDate(2021, 7, 1, 12, 0),
-        hfsDate(2021, 10, 31, 2, 30), hfsDate(2021, 11, 7, 1, 30),  hfsDate(2021, 11, 7, 2, 30),
-    };
+    const int moments[][4] = {{1, 15, 12, 0}, {3, 14, 1, 30},  {3, 14, 2, 30}, {3, 14, 3, 30}, {3, 28, 2, 30},
+                              {7, 1, 12, 0},  {10, 31, 2, 30}, {11, 7, 1, 30}, {11, 7, 2, 30}};
     int64_t fileID = 16;
-    for (const int64_t date : dates) {
+    for (const auto& [month, day, hour, minute] : moments) {
+        // 2021's wall-clock moment as an HFS date (local seconds since 1904).
+        std::tm moment{};
+        moment.tm_year = 121;
+        moment.tm_mon = month - 1;
+        moment.tm_mday = day;
+        moment.tm_hour = hour;
+        moment.tm_min = minute;
+        const int64_t date = static_cast<int64_t>(::timegm(&moment)) + 2082844800;
         SyntheticHfsVolume::File file;
         file.name = "File " + std::to_string(fileID);
         file.fileID = fileID++;

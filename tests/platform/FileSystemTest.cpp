@@ -68,15 +68,5 @@ TEST(URL, FileAndWebURLs) {
     EXPECT_TRUE(URL::fileURLWithPath("relative.img").path().starts_with("/"));
 }
 
-// Messages name a file as the user typed it; the URL still locates it.
-TEST(URL, RelativePathIsThePathAsGiven) {
-    const URL relative = URL::fileURLWithPath("disks/nonexist.img");
-    EXPECT_EQ(relative.relativePath(), "disks/nonexist.img");
-    EXPECT_TRUE(relative.path().ends_with("/disks/nonexist.img"));
-    EXPECT_EQ(URL::fileURLWithPath("/a/b.img").relativePath(), "/a/b.img");
-    EXPECT_EQ(URL::parse("https://host/x.json")->relativePath(), "host/x.json");
-    EXPECT_EQ(relative, URL::fileURLWithPath(relative.path())) << "equal however spelled";
-}
-
 }  // namespace
 }  // namespace zorv

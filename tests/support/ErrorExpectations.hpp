@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <string>
 #include <system_error>
 
 #include "data_access/Errors.hpp"
@@ -32,53 +33,47 @@ void mayThrowOwnErrors(const char* what, Call&& call) {
     }
 }
 
-// Expects `call` to throw an error of type `Error` whose case is `expected`.
-// Every error enumeration of the library carries its case in `errorCase`.
-// Use it for each error check instead of a hand-written try/catch.
-template <typename Error, typename Call>
-void expectError(typename Error::Case expected, Call&& call) {
+// Expects `call` to throw an `Error` that `check` then looks at; `expected`
+// names what was expected when nothing is thrown.
+template <typename Error, typename Call, typename Check>
+void expectThrown(Call&& call, Check&& check, const std::string& expected) {
     try {
         call();
     } catch (const Error& error) {
-        EXPECT_EQ(error.errorCase, expected) << "threw " << error.what();
+        check(error);
         return;
     } catch (const std::exception& error) {
         ADD_FAILURE() << "threw a different error: " << error.what();
         return;
     }
-    ADD_FAILURE() << "threw nothing; expected " << Error::caseName(expected);
+    ADD_FAILURE() << "threw nothing; expected " << expected;
+}
+
+// Expects `call` to throw an error of type `Error` whose case is `expected`.
+// Every error enumeration of the library carries its case in `errorCase`.
+// Use it for each error check instead of a hand-written try/catch.
+template <typename Error, typename Call>
+void expectError(typename Error::Case expected, Call&& call) {
+    expectThrown<Error>(
+        call, [&](const Error& error) { EXPECT_EQ(error.errorCase, expected) << "threw " << error.what(); },
+        Error::caseName(expected));
 }
 
 // The same, for an error that carries more than its case: expects `call` to
 // throw an error equal to `expected`, payload included.
 template <typename Error, typename Call>
 void expectError(const Error& expected, Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        EXPECT_EQ(error, expected) << "threw " << error.what();
-        return;
-    } catch (const std::exception& error) {
-        ADD_FAILURE() << "threw a different error: " << error.what();
-        return;
-    }
-    ADD_FAILURE() << "threw nothing; expected " << expected.what();
+    expectThrown<Error>(
+        call, [&](const Error& error) { EXPECT_EQ(error, expected) << "threw " << error.what(); }, expected.what());
 }
 
 // Expects `call` to throw the operating system's error `expected` (an errno
 // value) as a std::system_error, the way the platform layer reports it.
 template <typename Call>
 void expectSystemError(int expected, Call&& call) {
-    try {
-        call();
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), expected) << "threw " << error.what();
-        return;
-    } catch (const std::exception& error) {
-        ADD_FAILURE() << "threw a different error: " << error.what();
-        return;
-    }
-    ADD_FAILURE() << "threw nothing; expected errno " << expected;
+    expectThrown<std::system_error>(
+        call, [&](const std::system_error& error) { EXPECT_EQ(error.code().value(), expected) << error.what(); },
+        "errno " + std::to_string(expected));
 }
 
 }  // namespace zorv::testing

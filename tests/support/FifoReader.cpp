@@ -15,36 +15,24 @@ FifoReader::FifoReader(std::string path) : path_(std::move(path)) {
     // Linux opens a pipe for reading and writing at once without waiting.
     fd_ = ::open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) throw std::system_error(errno, std::generic_category(), path_);
-    if (::pipe2(stopPipe_, O_CLOEXEC) != 0) {
-        ::close(fd_);
-        throw std::system_error(errno, std::generic_category(), "pipe");
-    }
     reader_ = std::thread([this] { drain(); });
 }
 
 FifoReader::~FifoReader() {
-    if (reader_.joinable()) finish();
+    finish();
     ::close(fd_);
-    ::close(stopPipe_[0]);
-    ::close(stopPipe_[1]);
 }
 
 void FifoReader::drain() {
     uint8_t buffer[1 << 16];
-    bool stopping = false;
     for (;;) {
-        pollfd watched[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        if (::poll(watched, 2, -1) < 0 && errno != EINTR) return;
-        if (watched[1].revents != 0) stopping = true;
-        // Whatever the pipe holds now, then stop once asked to and empty.
-        for (;;) {
-            const ssize_t count = ::read(fd_, buffer, sizeof buffer);
-            if (count > 0) {
-                received_.insert(received_.end(), buffer, buffer + count);
-                continue;
-            }
-            if (count < 0 && errno == EINTR) continue;
-            break;
+        // Read first, so that the pipe is empty once a stop is seen.
+        const bool stopping = stop_;
+        pollfd watched{fd_, POLLIN, 0};
+        ::poll(&watched, 1, 10);
+        ssize_t count = 0;
+        while ((count = ::read(fd_, buffer, sizeof buffer)) > 0 || (count < 0 && errno == EINTR)) {
+            if (count > 0) received_.insert(received_.end(), buffer, buffer + count);
         }
         if (stopping) return;
     }
@@ -52,9 +40,7 @@ void FifoReader::drain() {
 
 Bytes FifoReader::finish() {
     if (reader_.joinable()) {
-        const char stop = 1;
-        while (::write(stopPipe_[1], &stop, 1) < 0 && errno == EINTR) {
-        }
+        stop_ = true;
         reader_.join();
     }
     return received_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <thread>
 
@@ -28,7 +29,7 @@ private:
 
     std::string path_;
     int fd_ = -1;
-    int stopPipe_[2] = {-1, -1};  // a byte written here stops the reader
+    std::atomic<bool> stop_ = false;
     Bytes received_;
     std::thread reader_;
 };

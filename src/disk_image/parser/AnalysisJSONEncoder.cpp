@@ -11,44 +11,41 @@ namespace {
 
 using JSON = nlohmann::ordered_json;
 
-// The writers below put the keys in the order of the to_json conversions.
+// The writers below put the keys in the order of the records' fields, the
+// order from_json reads them back in.
+
+// One member of an object: its key, then its value.
+template <typename T>
+void writeMember(JSONStreamWriter& writer, const char* key, const T& value) {
+    writer.key(key);
+    writer.value(value);
+}
 
 template <typename T>
 void writeOptional(JSONStreamWriter& writer, const char* key, const std::optional<T>& value) {
-    if (!value) return;
-    writer.key(key);
-    writer.value(*value);
+    if (value) writeMember(writer, key, *value);
 }
 
 void writeGeometry(JSONStreamWriter& writer, const CodableDiskGeometry& geometry) {
     writer.beginObject();
-    writer.key("tracks");
-    writer.value(geometry.tracks);
-    writer.key("sides");
-    writer.value(geometry.sides);
-    writer.key("sectors");
-    writer.value(geometry.sectors);
+    writeMember(writer, "tracks", geometry.tracks);
+    writeMember(writer, "sides", geometry.sides);
+    writeMember(writer, "sectors", geometry.sectors);
     writer.endObject();
 }
 
 void writeItem(JSONStreamWriter& writer, const CodableVolumeItem& item) {
     writer.beginObject();
-    writer.key("name");
-    writer.value(item.name);
-    writer.key("sizeInBytes");
-    writer.value(item.sizeInBytes);
+    writeMember(writer, "name", item.name);
+    writeMember(writer, "sizeInBytes", item.sizeInBytes);
     writeOptional(writer, "creationDate", item.creationDate);
     writeOptional(writer, "modificationDate", item.modificationDate);
-    writer.key("isFolder");
-    writer.value(item.isFolder);
+    writeMember(writer, "isFolder", item.isFolder);
     writeOptional(writer, "type", item.type);
     writeOptional(writer, "creator", item.creator);
-    writer.key("isInvisible");
-    writer.value(item.isInvisible);
-    writer.key("fileExtension");
-    writer.value(item.fileExtension);
-    writer.key("level");
-    writer.value(item.level);
+    writeMember(writer, "isInvisible", item.isInvisible);
+    writeMember(writer, "fileExtension", item.fileExtension);
+    writeMember(writer, "level", item.level);
     writer.endObject();
 }
 
@@ -56,27 +53,22 @@ void writeItem(JSONStreamWriter& writer, const CodableVolumeItem& item) {
 // as the hierarchy walk meets it and then dropped; from the record otherwise.
 void writeVolume(JSONStreamWriter& writer, const CodableVolume& volume, const VolumeRepresentable* walked) {
     writer.beginObject();
-    writer.key("name");
-    writer.value(volume.name);
-    writer.key("bootable");
-    writer.value(volume.bootable);
-    writer.key("totalCapacityInBytes");
-    writer.value(volume.totalCapacityInBytes);
-    writer.key("freeCapacityInBytes");
-    writer.value(volume.freeCapacityInBytes);
+    writeMember(writer, "name", volume.name);
+    writeMember(writer, "bootable", volume.bootable);
+    writeMember(writer, "totalCapacityInBytes", volume.totalCapacityInBytes);
+    writeMember(writer, "freeCapacityInBytes", volume.freeCapacityInBytes);
     writeOptional(writer, "creationDate", volume.creationDate);
     writeOptional(writer, "modificationDate", volume.modificationDate);
-    if (walked != nullptr) {
+    if (walked != nullptr || volume.fileHierarchy) {
         writer.key("fileHierarchy");
         writer.beginArray();
-        walked->walkFileHierarchy([&](const FileHierarchyElement& element) {
-            writeItem(writer, element.item->generateCodableAtLevel(element.level));
-        });
-        writer.endArray();
-    } else if (volume.fileHierarchy) {
-        writer.key("fileHierarchy");
-        writer.beginArray();
-        for (const CodableVolumeItem& item : *volume.fileHierarchy) writeItem(writer, item);
+        if (walked != nullptr) {
+            walked->walkFileHierarchy([&](const FileHierarchyElement& element) {
+                writeItem(writer, element.item->generateCodableAtLevel(element.level));
+            });
+        } else {
+            for (const CodableVolumeItem& item : *volume.fileHierarchy) writeItem(writer, item);
+        }
         writer.endArray();
     }
     writer.endObject();
@@ -84,14 +76,10 @@ void writeVolume(JSONStreamWriter& writer, const CodableVolume& volume, const Vo
 
 void writePartition(JSONStreamWriter& writer, const CodablePartition& partition, const VolumeRepresentable* walked) {
     writer.beginObject();
-    writer.key("type");
-    writer.value(partition.type);
-    writer.key("name");
-    writer.value(partition.name);
-    writer.key("startBlock");
-    writer.value(partition.startBlock);
-    writer.key("sizeInBlocks");
-    writer.value(partition.sizeInBlocks);
+    writeMember(writer, "type", partition.type);
+    writeMember(writer, "name", partition.name);
+    writeMember(writer, "startBlock", partition.startBlock);
+    writeMember(writer, "sizeInBlocks", partition.sizeInBlocks);
     if (walked != nullptr) {
         writer.key("volume");
         writeVolume(writer, walked->codable(false), walked);
@@ -107,15 +95,11 @@ void writePartition(JSONStreamWriter& writer, const CodablePartition& partition,
 void writeResult(JSONStreamWriter& writer, const CodableResult& result, const VolumeRepresentable* volume,
                  const std::vector<const VolumeRepresentable*>& partitionVolumes) {
     writer.beginObject();
-    writer.key("computerClass");
-    writer.value(result.computerClass);
-    writer.key("imageType");
-    writer.value(result.imageType);
+    writeMember(writer, "computerClass", result.computerClass);
+    writeMember(writer, "imageType", result.imageType);
     writeOptional(writer, "wrapper", result.wrapper);
-    writer.key("blockSize");
-    writer.value(result.blockSize);
-    writer.key("sizeInBlocks");
-    writer.value(result.sizeInBlocks);
+    writeMember(writer, "blockSize", result.blockSize);
+    writeMember(writer, "sizeInBlocks", result.sizeInBlocks);
     if (result.partitions) {
         writer.key("partitions");
         writer.beginArray();
@@ -137,11 +121,6 @@ void writeResult(JSONStreamWriter& writer, const CodableResult& result, const Vo
 }
 
 template <typename T>
-void putOptional(JSON& json, const char* key, const std::optional<T>& value) {
-    if (value) json[key] = *value;
-}
-
-template <typename T>
 void getOptional(const JSON& json, const char* key, std::optional<T>& value) {
     const auto found = json.find(key);
     if (found == json.end() || found->is_null()) {
@@ -152,67 +131,6 @@ void getOptional(const JSON& json, const char* key, std::optional<T>& value) {
 }
 
 }  // namespace
-
-void to_json(JSON& json, const CodableDiskGeometry& geometry) {
-    json = JSON::object();
-    json["tracks"] = geometry.tracks;
-    json["sides"] = geometry.sides;
-    json["sectors"] = geometry.sectors;
-}
-
-void to_json(JSON& json, const CodableVolumeItem& item) {
-    json = JSON::object();
-    json["name"] = item.name;
-    json["sizeInBytes"] = item.sizeInBytes;
-    putOptional(json, "creationDate", item.creationDate);
-    putOptional(json, "modificationDate", item.modificationDate);
-    json["isFolder"] = item.isFolder;
-    putOptional(json, "type", item.type);
-    putOptional(json, "creator", item.creator);
-    json["isInvisible"] = item.isInvisible;
-    json["fileExtension"] = item.fileExtension;
-    json["level"] = item.level;
-}
-
-void to_json(JSON& json, const CodableVolume& volume) {
-    json = JSON::object();
-    json["name"] = volume.name;
-    json["bootable"] = volume.bootable;
-    json["totalCapacityInBytes"] = volume.totalCapacityInBytes;
-    json["freeCapacityInBytes"] = volume.freeCapacityInBytes;
-    putOptional(json, "creationDate", volume.creationDate);
-    putOptional(json, "modificationDate", volume.modificationDate);
-    if (volume.fileHierarchy) {
-        JSON items = JSON::array();
-        for (const CodableVolumeItem& item : *volume.fileHierarchy) items.push_back(item);
-        json["fileHierarchy"] = std::move(items);
-    }
-}
-
-void to_json(JSON& json, const CodablePartition& partition) {
-    json = JSON::object();
-    json["type"] = partition.type;
-    json["name"] = partition.name;
-    json["startBlock"] = partition.startBlock;
-    json["sizeInBlocks"] = partition.sizeInBlocks;
-    putOptional(json, "volume", partition.volume);
-}
-
-void to_json(JSON& json, const CodableResult& result) {
-    json = JSON::object();
-    json["computerClass"] = result.computerClass;
-    json["imageType"] = result.imageType;
-    putOptional(json, "wrapper", result.wrapper);
-    json["blockSize"] = result.blockSize;
-    json["sizeInBlocks"] = result.sizeInBlocks;
-    if (result.partitions) {
-        JSON partitions = JSON::array();
-        for (const CodablePartition& partition : *result.partitions) partitions.push_back(partition);
-        json["partitions"] = std::move(partitions);
-    }
-    putOptional(json, "volume", result.volume);
-    putOptional(json, "geometry", result.geometry);
-}
 
 void from_json(const JSON& json, CodableDiskGeometry& geometry) {
     json.at("tracks").get_to(geometry.tracks);
@@ -285,8 +203,6 @@ void AnalysisJSONEncoder::write(const ImageAnalysis& analysis, bool verbose, std
     JSONStreamWriter writer(out, indent);
     writeResult(writer, result, volume, walked);
 }
-
-JSON AnalysisJSONEncoder::toJSON(const CodableResult& result) { return JSON(result); }
 
 CodableResult AnalysisJSONEncoder::decode(std::string_view text) {
     return JSON::parse(text.begin(), text.end()).get<CodableResult>();

@@ -37,19 +37,14 @@ struct AnalysisJSONEncoder {
     // written as it is produced: the volumes' items go out one by one as the
     // hierarchy walks meet them, none is kept. The same text as encode().
     static void write(const ImageAnalysis& analysis, bool verbose, std::ostream& out);
-    static nlohmann::ordered_json toJSON(const CodableResult& result);
 
     // Reads a report back. Throws nlohmann::json::exception when the text is
     // not JSON, a required key is missing or a value has the wrong type.
     static CodableResult decode(std::string_view text);
 };
 
-// The conversions nlohmann-json finds by argument-dependent lookup.
-void to_json(nlohmann::ordered_json& json, const CodableDiskGeometry& geometry);
-void to_json(nlohmann::ordered_json& json, const CodableVolumeItem& item);
-void to_json(nlohmann::ordered_json& json, const CodableVolume& volume);
-void to_json(nlohmann::ordered_json& json, const CodablePartition& partition);
-void to_json(nlohmann::ordered_json& json, const CodableResult& result);
+// The conversions nlohmann-json finds by argument-dependent lookup, to read
+// a report back.
 void from_json(const nlohmann::ordered_json& json, CodableDiskGeometry& geometry);
 void from_json(const nlohmann::ordered_json& json, CodableVolumeItem& item);
 void from_json(const nlohmann::ordered_json& json, CodableVolume& volume);

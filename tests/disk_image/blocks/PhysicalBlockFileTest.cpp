@@ -211,16 +211,6 @@ TEST(PhysicalBlockFile, ANamedPipeIsWrittenIntoAndStaysAPipe) {
         std::filesystem::remove(folder.file("pipe.img"));
     }
 
-    // Not to be replaced: refused, and nothing goes through.
-    testing::FifoReader pipe(folder.file("pipe.img"));
-    try {
-        fill(folder.file("pipe.img")).generateFile(false);
-        ADD_FAILURE() << "an existing pipe must be refused";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), EEXIST);
-    }
-    EXPECT_TRUE(pipe.finish().empty());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 3) << "no temporary file";
 }
 
 // A slice of an image read from disk is queued as it lies, not copied; a

@@ -207,19 +207,6 @@ TEST_F(MacintoshImageCreatorVolumeToDeviceTest, OtherVolumesAreNoVolumeToConvert
     EXPECT_FALSE(std::filesystem::exists(folder.file("fake.hda")));
 }
 
-// The volume is written from the input's bytes as they lie: its runs of zero
-// blocks are left as holes of the device image, which reads as zeros there.
-TEST_F(MacintoshImageCreatorVolumeToDeviceTest, ZerosOfTheVolumeAreLeftAsHoles) {
-    Bytes volume = sampleHFSVolume("Sparse");
-    volume.resize(8 * 1024 * 1024, 0);
-    std::fill(volume.end() - block, volume.end(), uint8_t{0x77});
-    const std::string device = convert(volume, "sparse.img");
-    EXPECT_EQ(blocksOf(readFile(device), 96, static_cast<int64_t>(volume.size()) / block), volume);
-    struct stat info {};
-    ASSERT_EQ(::stat(device.c_str(), &info), 0);
-    EXPECT_LT(info.st_blocks * 512, 1024 * 1024) << "the zeros take no room on disk";
-}
-
 // --- partition to volume file ---
 
 TEST(MacintoshImageCreatorPartitionToVolumeTest, APartitionOf2048BlocksGivesAFileOfOneMegabyte) {
@@ -435,11 +422,6 @@ TEST_F(MacintoshImageCreatorLidoTest, RefusedDevicesWriteNothing) {
     Bytes small = device.image;
     small[device.driverEntryBlock * block + entryBlockCountOffset + 3] = 24;
     EXPECT_EQ(refusal(small, 1), MacintoshImageCreatorError(ErrorCase::driverPartitionTooSmall, 24 * block));
-
-    // A dump that ends inside the HFS volume reads, but cannot be carried
-    // over whole.
-    const Bytes cut(device.image.begin(), device.image.begin() + (device.hfsStart + 10) * block);
-    EXPECT_EQ(refusal(cut, 1), MacintoshImageCreatorError(ErrorCase::partitionPastEndOfImage, device.hfsStart));
 }
 
 // A device in 1024-byte blocks: block 0, the map's entry, the Lido entry,

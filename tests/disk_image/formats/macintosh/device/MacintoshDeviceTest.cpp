@@ -380,23 +380,5 @@ TEST(MacintoshDeviceReading, PartitionsPastTheEndAreListedWithoutVolumeOrDriver)
     EXPECT_FALSE(free.isCutShort(free.partitionMap.partitions[1]));
 }
 
-// A dump that lost its last block: the map and every partition that lies
-// whole in it still read; the last volume is listed without its volume.
-TEST(MacintoshDeviceCorpus, DeviceMissingItsLastBlock) {
-    const auto image = corpusImage("apm/mr-combined.dsk");
-    if (!image) GTEST_SKIP() << "corpus image apm/mr-combined.dsk is absent";
-    const auto device = MacintoshDevice::fromImageData(image->slice(0, static_cast<int64_t>(image->size()) - 512));
-    ASSERT_TRUE(device);
-    EXPECT_EQ(startsOf(device->devicePartitions()), (std::vector<int64_t>{1, 5, 1605, 4485}));
-    ASSERT_NE(device->volumeForPartition(1), nullptr);
-    EXPECT_EQ(device->volumeForPartition(1)->volumeName(), "Apple II Setup");
-    ASSERT_NE(device->volumeForPartition(2), nullptr);
-    EXPECT_EQ(device->volumeForPartition(2)->volumeName(), "Untitled");
-    EXPECT_EQ(device->volumeForPartition(3), nullptr) << "the ProDOS volume lacks its last block";
-    EXPECT_EQ(device->volumeDescriptorForInterestingPartition(1).volumeType(), VolumeType::mfs);
-    testing::expectError<MacintoshDeviceError>(MacintoshDeviceError::Case::partitionPastEndOfImage,
-                                               [&] { device->volumeDescriptorForInterestingPartition(2); });
-}
-
 }  // namespace
 }  // namespace zorv

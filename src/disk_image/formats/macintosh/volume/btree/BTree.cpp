@@ -79,15 +79,18 @@ std::vector<BTreeNodeRecord> BTree::leafNodeRecords() const {
 
 bool BTree::hasLongKeys() const { return headerNode.headerRecord.attributes.contains(Attribute::bigKeys); }
 
+std::optional<int64_t> BTree::fixedKeyLength() const {
+    const BTreeHeaderRecord& header = headerNode.headerRecord;
+    if (!hasLongKeys() || header.attributes.contains(Attribute::variableIndexKeys)) return std::nullopt;
+    return header.maxKeyLength;
+}
+
 template <typename Visit>
 void BTree::walkLeafChain(Visit visit, bool keepRecords) const {
-    const BTreeHeaderRecord& header = headerNode.headerRecord;
-    const bool hasLongKey = header.attributes.contains(Attribute::bigKeys);
-    std::optional<int64_t> maxKeyLength;
-    if (hasLongKey && !header.attributes.contains(Attribute::variableIndexKeys)) maxKeyLength = header.maxKeyLength;
-
+    const bool hasLongKey = hasLongKeys();
+    const std::optional<int64_t> maxKeyLength = fixedKeyLength();
     std::unordered_set<int64_t> visited;
-    int64_t node = header.firstLeafNode;
+    int64_t node = headerNode.headerRecord.firstLeafNode;
     if (node < 1) return;
     // A large tree read through once does not stay in memory as a whole.
     int64_t sinceRelease = 0;
@@ -128,11 +131,7 @@ std::vector<BTree::RecordSpan> BTree::checkedLeafRecordSpans() const {
 }
 
 BTreeNodeRecord BTree::recordAt(const RecordSpan& span) const {
-    const BTreeHeaderRecord& header = headerNode.headerRecord;
-    const bool hasLongKey = header.attributes.contains(Attribute::bigKeys);
-    std::optional<int64_t> maxKeyLength;
-    if (hasLongKey && !header.attributes.contains(Attribute::variableIndexKeys)) maxKeyLength = header.maxKeyLength;
-    return BTreeNodeRecord(fileBytes(static_cast<int64_t>(span.offset), span.length), hasLongKey, maxKeyLength);
+    return BTreeNodeRecord(fileBytes(static_cast<int64_t>(span.offset), span.length), hasLongKeys(), fixedKeyLength());
 }
 
 }  // namespace zorv

@@ -88,6 +88,9 @@ private:
     // bytes to `visit`.
     template <typename Visit>
     void walkLeafChain(Visit visit, bool keepRecords) const;
+    // The length every key of long keys has when index keys are not of
+    // variable length; nothing otherwise.
+    std::optional<int64_t> fixedKeyLength() const;
 };
 
 }  // namespace zorv

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFileError.hpp"
@@ -33,10 +34,7 @@ std::string composedName(std::string name) {
     return result;
 }
 
-int64_t bigEndian32(ByteView bytes, size_t offset) {
-    return (int64_t{bytes[offset]} << 24) | (int64_t{bytes[offset + 1]} << 16) | (int64_t{bytes[offset + 2]} << 8) |
-           int64_t{bytes[offset + 3]};
-}
+int64_t bigEndian32(ByteView bytes, size_t offset) { return fromLongBigEndian(bytes.subspan(offset, 4)); }
 
 // The summary of a leaf from its key (length byte first) and the bytes after
 // the key, read as HFSCatalogLeafRecord and HFSCatalogLeafData read them.
