@@ -55,18 +55,16 @@ TEST(TwoIMGTest, TheDataIsWhereTheHeaderSays) {
 }
 
 // The format field plays no part: the inner detection finds the volume and
-// its order again.
+// its order again (the corpus holds a ProDOS and a DOS 3.3 file as made).
 TEST(TwoIMGTest, DetectionFindsTheVolumeInsideWhateverTheFormatField) {
     for (const uint32_t format : {0U, 1U, 2U}) {
-        SCOPED_TRACE(format);
         const ImageParser dos(ImageBytes(twoIMG(blankDOS33(), format)));
-        EXPECT_EQ(dos.imageFormat(), ImageFormat::dos33);
-        EXPECT_EQ(dos.imageSizeInBytes(), 143360);
-        EXPECT_EQ(dos.volume()->wrapper(), nullptr);  // DOS 3.3 disks keep none
-
+        EXPECT_EQ(dos.imageFormat(), ImageFormat::dos33) << format;
+        EXPECT_EQ(dos.imageSizeInBytes(), 143360) << format;
+        EXPECT_EQ(dos.volume()->wrapper(), nullptr) << "DOS 3.3 disks keep none";
         const ImageParser proDOS(ImageBytes(twoIMG(blankProDOS(), format)));
-        EXPECT_EQ(proDOS.imageFormat(), ImageFormat::prodos);
-        EXPECT_EQ(proDOS.codableResult(false).wrapper, "2MG");
+        EXPECT_EQ(proDOS.imageFormat(), ImageFormat::prodos) << format;
+        EXPECT_EQ(proDOS.codableResult(false).wrapper, "2MG") << format;
     }
 }
 
