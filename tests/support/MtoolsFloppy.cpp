@@ -1,5 +1,7 @@
 #include "support/MtoolsFloppy.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,8 +52,12 @@ MdirListing MdirListing::parse(const std::string& text) {
         // size or <DIR> and the date.
         if (line.size() < 13 || line[0] == ' ' || line.find(" 20") == std::string::npos) continue;
         if (line.find("Volume") == 1) continue;
-        const std::string name = trimmed(line.substr(0, 8));
-        const std::string extension = trimmed(line.substr(9, 3));
+        // The 8.3 name as stored: mdir shows lower-case flags as lower case.
+        std::string shortName = line.substr(0, 12);
+        std::transform(shortName.begin(), shortName.end(), shortName.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        const std::string name = trimmed(shortName.substr(0, 8));
+        const std::string extension = trimmed(shortName.substr(9, 3));
         if (name == "." || name == "..") continue;
         std::istringstream rest(line.substr(12));
         std::string sizeOrFolder;

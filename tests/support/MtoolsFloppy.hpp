@@ -9,8 +9,9 @@
 
 namespace zorv::testing {
 
-// What `mdir -/ -a` lists of a FAT floppy: every file and folder by path
-// ("/GAMES/SUB/B.DAT"; "." and ".." left out), and the free bytes.
+// What `mdir -/ -a` lists of a FAT floppy: every file and folder by the path
+// of its 8.3 entries as stored, in upper case ("/GAMES/SUB/B.DAT"; "." and
+// ".." left out), and the free bytes.
 struct MdirListing {
     struct Item {
         bool isFolder = false;

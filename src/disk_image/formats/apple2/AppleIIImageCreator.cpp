@@ -28,7 +28,7 @@ ImageBytes blankImage(int64_t sizeInBytes, AppleIIImageCreator::Mode mode) {
 
 AppleIIImageCreator::AppleIIImageCreator(int64_t sizeInBytes, const URL& fileURL, Mode mode)
     : ImageCreatorRepresentable(PhysicalBlockFile(fileURL, sizeInBytes, defaultBlockSize), defaultBlockSize) {
-    installBlock(0, blankImage(sizeInBytes, mode).toBytes());
+    installBlock(0, blankImage(sizeInBytes, mode));
 }
 
 }  // namespace zorv

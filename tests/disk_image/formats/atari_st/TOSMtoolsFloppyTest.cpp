@@ -7,8 +7,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
-#include "disk_image/formats/atari_st/image_wrappers/MSA.hpp"
 #include "disk_image/formats/atari_st/tos/TOSDisk.hpp"
 #include "disk_image/parser/AnalysisJSONEncoder.hpp"
 #include "disk_image/parser/ImageParser.hpp"
@@ -28,37 +28,27 @@ Bytes patterned(int64_t size, uint8_t seed) {
     return bytes;
 }
 
-// Every item of the volume by path, as MdirListing keeps them.
-std::map<std::string, MdirListing::Item> listedItems(const VolumeRepresentable& volume) {
-    std::map<std::string, MdirListing::Item> items;
+// Every item of the volume by path ("/GAMES/SUB/B.DAT").
+std::map<std::string, VolumeItem> itemsByPath(const VolumeRepresentable& volume) {
+    std::map<std::string, VolumeItem> items;
     std::vector<std::string> folders;
     for (const FileHierarchyElement& element : volume.fileHierarchy()) {
         folders.resize(static_cast<size_t>(element.level));
         std::string path = "/";
         for (const std::string& folder : folders) path += folder + "/";
-        const bool isFolder = element.item->isFolder();
-        items[path + element.item->name()] = {isFolder, isFolder ? 0 : element.item->logicalSizeInBytes().value()};
+        items[path + element.item->name()] = element.item;
         folders.push_back(element.item->name());
     }
     return items;
 }
 
-// The file at a path, found through the volume's navigation.
-VolumeItem itemAt(const VolumeRepresentable& volume, const std::string& path) {
-    VolumeItem folder;
-    size_t from = 1;
-    while (true) {
-        const size_t slash = path.find('/', from);
-        const std::string name = path.substr(from, slash == std::string::npos ? std::string::npos : slash - from);
-        VolumeItem found;
-        for (int64_t i = 0; i < volume.numberOfChildrenOfItem(folder); ++i) {
-            const VolumeItem child = volume.child(i, folder);
-            if (child->name() == name) found = child;
-        }
-        if (!found || slash == std::string::npos) return found;
-        folder = found;
-        from = slash + 1;
+// The items as MdirListing keeps them.
+std::map<std::string, MdirListing::Item> listed(const VolumeRepresentable& volume) {
+    std::map<std::string, MdirListing::Item> items;
+    for (const auto& [path, item] : itemsByPath(volume)) {
+        items[path] = {item->isFolder(), item->isFolder() ? 0 : item->logicalSizeInBytes().value()};
     }
+    return items;
 }
 
 struct MediumCase {
@@ -70,7 +60,7 @@ struct MediumCase {
 class TOSMtoolsFloppies : public ::testing::TestWithParam<MediumCase> {};
 
 // Files in the root and two levels of folders, then one file that takes
-// every cluster left, the last two included.
+// every cluster left, the last two included; bare and packed as MSA.
 TEST_P(TOSMtoolsFloppies, ListFreeAndReadWhatWentIn) {
     if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
     const MediumCase& medium = GetParam();
@@ -80,99 +70,61 @@ TEST_P(TOSMtoolsFloppies, ListFreeAndReadWhatWentIn) {
         {"/README.TXT", patterned(3000, 1)},
         {"/EMPTY", {}},
         {"/GAMES/SUB/B.DAT", patterned(1025, 2)},
-        {"/GAMES/PROGRAM.PRG", patterned(20000, 3)},
+        {"/GAMES/PROGRAM.C", patterned(20000, 3)},
     };
     floppy.makeFolder("/GAMES");
     floppy.makeFolder("/GAMES/SUB");
     for (const auto& [path, bytes] : files) floppy.copyIn(bytes, path);
+    // Long or lower-case names: mtools writes long-name entries (which carry
+    // the volume-label bit) before the 8.3 entry, which alone is the file.
+    files["/ARATHE~1.TEX"] = patterned(100, 7);
+    floppy.copyIn(files["/ARATHE~1.TEX"], "/A rather long name.text");
+    files["/LOWER.TXT"] = patterned(200, 8);
+    floppy.copyIn(files["/LOWER.TXT"], "/lower.txt");
     files["/FILLER.BIN"] = patterned(floppy.listing().freeBytes, 4);
     floppy.copyIn(files["/FILLER.BIN"], "/FILLER.BIN");
 
     const MdirListing listing = floppy.listing();
     ASSERT_EQ(listing.freeBytes, 0);
-    const ImageBytes image = fs::readWholeFile(floppy.imagePath());
-    const auto disk = TOSDisk::fromImageData(image);
+    const auto disk = TOSDisk::fromImageData(fs::readWholeFile(floppy.imagePath()));
     ASSERT_TRUE(disk.has_value());
-    EXPECT_EQ(listedItems(*disk), listing.items);
+    EXPECT_EQ(listed(*disk), listing.items);
     EXPECT_EQ(disk->freeCapacityInBytes(), 0);
+    EXPECT_EQ(disk->volumeName(), "Untitled");
+    EXPECT_EQ(disk->trackCount(), 80);
+    EXPECT_EQ(disk->sideCount(), medium.sides);
+    EXPECT_EQ(disk->sectorCount(), medium.sectors);
+    const auto items = itemsByPath(*disk);
     for (const auto& [path, bytes] : files) {
-        const VolumeItem item = itemAt(*disk, path);
-        ASSERT_NE(item, nullptr) << path;
-        EXPECT_EQ(disk->getFork(ForkType::data, item), bytes) << path;
+        ASSERT_TRUE(items.contains(path)) << path;
+        EXPECT_EQ(disk->getFork(ForkType::data, items.at(path)), bytes) << path;
     }
     // The filler ends in the last data cluster.
-    const auto& filler = dynamic_cast<const TOSDirectoryEntry&>(*itemAt(*disk, "/FILLER.BIN"));
+    const auto& filler = dynamic_cast<const TOSDirectoryEntry&>(*items.at("/FILLER.BIN"));
     EXPECT_EQ(disk->fat().clusterListStarting(filler.startingCluster).back(), disk->fat().clusterCount + 1);
 
     if (!MtoolsFloppy::isHmsaAvailable()) return;
     const ImageParser packed(fs::readWholeFile(floppy.packedAsMSA()));
     ASSERT_EQ(packed.imageFormat(), ImageFormat::tosVolume);
-    EXPECT_EQ(listedItems(*packed.volume()), listing.items);
-    EXPECT_EQ(packed.volume()->getFork(ForkType::data, itemAt(*packed.volume(), "/FILLER.BIN")), files["/FILLER.BIN"]);
-}
-
-// Folders and free space against mdir while the disk is far from full.
-TEST_P(TOSMtoolsFloppies, FreeSpaceIsMdirs) {
-    if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
-    const MediumCase& medium = GetParam();
-    const testing::TemporaryDirectory folder;
-    const MtoolsFloppy floppy(folder.file("floppy.st"), 80, medium.sides, medium.sectors);
-    floppy.makeFolder("/AUTO");
-    floppy.copyIn(patterned(5000, 5), "/AUTO/START.PRG");
-    const auto disk = TOSDisk::fromImageData(fs::readWholeFile(floppy.imagePath()));
-    ASSERT_TRUE(disk.has_value());
-    EXPECT_EQ(disk->freeCapacityInBytes(), floppy.listing().freeBytes);
-    EXPECT_EQ(disk->trackCount(), 80);
-    EXPECT_EQ(disk->sideCount(), medium.sides);
-    EXPECT_EQ(disk->sectorCount(), medium.sectors);
+    EXPECT_EQ(listed(*packed.volume()), listing.items);
+    EXPECT_EQ(packed.volume()->getFork(ForkType::data, itemsByPath(*packed.volume()).at("/FILLER.BIN")),
+              files["/FILLER.BIN"]);
+    // Both reports name the container and give the geometry.
+    const std::string text = packed.textualDescription(true);
+    EXPECT_NE(text.find("\nMSA wrapper\n"), std::string::npos);
+    EXPECT_NE(text.find("\nGeometry: 80 tracks, " + std::to_string(medium.sides) + (medium.sides == 1 ? " side, " : " sides, ") +
+                        std::to_string(medium.sectors) + " sectors\n"),
+              std::string::npos);
+    const auto report = nlohmann::json::parse(AnalysisJSONEncoder::encode(packed.codableResult(true)));
+    EXPECT_EQ(report["wrapper"], "MSA");
+    EXPECT_EQ(report["geometry"]["tracks"], 80);
+    EXPECT_EQ(report["geometry"]["sides"], medium.sides);
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, TOSMtoolsFloppies,
                          ::testing::Values(MediumCase{"SSDD", 1, 9}, MediumCase{"DSDD", 2, 9},
                                            MediumCase{"DSHD", 2, 18}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// The reports of a floppy from an MSA file name the wrapper and give the
-// geometry.
-TEST(TOSMtoolsFloppy, MSAWrapperInBothReports) {
-    if (!MtoolsFloppy::isAvailable() || !MtoolsFloppy::isHmsaAvailable()) {
-        GTEST_SKIP() << "mtools or hmsa is not installed";
-    }
-    const testing::TemporaryDirectory folder;
-    const MtoolsFloppy floppy(folder.file("floppy.st"));
-    floppy.copyIn(patterned(700, 6), "/TEXT");
-    const ImageParser parser(fs::readWholeFile(floppy.packedAsMSA()));
-
-    const std::string text = parser.textualDescription(true);
-    EXPECT_EQ(text.substr(0, text.find("\nVolume:")),
-              "Atari ST TOS (Atari ST)\nMSA wrapper\nBlock size: 512\nSize in blocks: 1440 (737280 bytes)");
-    EXPECT_NE(text.find("\nGeometry: 80 tracks, 2 sides, 9 sectors\n"), std::string::npos);
-    EXPECT_EQ(parser.volume()->volumeFormatName(), "Atari ST (MSA)");
-
-    const CodableResult result = parser.codableResult(true);
-    EXPECT_EQ(result.wrapper, "MSA");
-    ASSERT_TRUE(result.geometry.has_value());
-    EXPECT_EQ(*result.geometry, (CodableDiskGeometry{80, 2, 9}));
-    const auto report = nlohmann::json::parse(AnalysisJSONEncoder::encode(result));
-    EXPECT_EQ(report["wrapper"], "MSA");
-    EXPECT_EQ(report["geometry"]["tracks"], 80);
-}
-
-// Long or lower-case names: mtools writes long-name entries before the 8.3
-// entry; only the 8.3 entries are files.
-TEST(TOSMtoolsFloppy, LongNameEntriesAreSkipped) {
-    if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
-    const testing::TemporaryDirectory folder;
-    const MtoolsFloppy floppy(folder.file("floppy.st"));
-    floppy.copyIn(patterned(100, 7), "/A rather long name.text");
-    floppy.copyIn(patterned(200, 8), "/lower.txt");
-    const auto disk = TOSDisk::fromImageData(fs::readWholeFile(floppy.imagePath()));
-    ASSERT_TRUE(disk.has_value());
-    ASSERT_EQ(disk->entries().size(), 2u);
-    EXPECT_EQ(disk->entries()[0]->fileSize, 100);
-    EXPECT_EQ(disk->entries()[1]->name(), "LOWER.TXT");
-    EXPECT_EQ(disk->volumeName(), "Untitled");
-}
 
 }  // namespace
 }  // namespace zorv

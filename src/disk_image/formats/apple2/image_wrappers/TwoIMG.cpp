@@ -18,14 +18,8 @@ bool TwoIMG::isPossibly2IMG(ByteView data) {
 ImageBytes TwoIMG::extractedImage(const ImageBytes& data) {
     const ImageWrapperRepresentableError tooShort(ImageWrapperRepresentableError::Case::invalidImageLength);
     if (static_cast<int64_t>(data.size()) < readHeaderSize) throw tooShort;
-    AppleIIReaderBlock reader(data.slice(0, readHeaderSize));
-    static_cast<void>(reader.getPackedString(4));  // the signature
-    static_cast<void>(reader.getDataBlock(4));     // the creator
-    static_cast<void>(reader.getInteger());        // header length
-    static_cast<void>(reader.getInteger());        // version
-    static_cast<void>(reader.getLongInteger());    // image format
-    static_cast<void>(reader.getDataBlock(4));     // flags
-    static_cast<void>(reader.getLongInteger());    // blocks
+    // Only the data offset and length are used.
+    AppleIIReaderBlock reader(data.slice(0, readHeaderSize), dataOffsetField);
     const int64_t dataOffset = reader.getLongInteger();
     const int64_t dataLength = reader.getLongInteger();
     // Both are 32-bit, so their sum cannot wrap in 64 bits.

@@ -26,6 +26,8 @@ public:
     static constexpr std::array<uint8_t, 4> TwoIMGSignature{'2', 'I', 'M', 'G'};
     // The bytes of the header that are read.
     static constexpr int64_t readHeaderSize = 48;
+    // Where the data offset lies, the data length after it.
+    static constexpr int64_t dataOffsetField = 24;
 
     std::string descriptiveName() const override { return "2MG"; }
     std::string helpfulDescription() const override;

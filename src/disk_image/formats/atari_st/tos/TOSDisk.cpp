@@ -113,18 +113,21 @@ ImageBytes TOSDisk::contentsOf(const TOSDirectoryEntry& entry) const {
     return joined.slice(0, entry.fileSize);
 }
 
-std::optional<std::string> TOSDisk::diskName() const {
+const TOSDirectoryEntry* TOSDisk::volumeLabel() const {
     for (const auto& entry : entries_) {
-        if (entry->attributes.contains(TOSDirectoryEntry::EntryOption::volumeLabel)) return entry->fileName;
+        if (entry->attributes.contains(TOSDirectoryEntry::EntryOption::volumeLabel)) return entry.get();
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+std::optional<std::string> TOSDisk::diskName() const {
+    const TOSDirectoryEntry* label = volumeLabel();
+    return label ? std::optional(label->fileName) : std::nullopt;
 }
 
 std::optional<Date> TOSDisk::diskCreationDate() const {
-    for (const auto& entry : entries_) {
-        if (entry->attributes.contains(TOSDirectoryEntry::EntryOption::volumeLabel)) return entry->fileDateTime;
-    }
-    return std::nullopt;
+    const TOSDirectoryEntry* label = volumeLabel();
+    return label ? std::optional(label->fileDateTime) : std::nullopt;
 }
 
 }  // namespace zorv

@@ -118,6 +118,8 @@ public:
 private:
     struct Navigation;
 
+    // The first volume label entry, or none.
+    const TOSDirectoryEntry* volumeLabel() const;
     // The bytes of the clusters, joined in order.
     ImageBytes clusterBytes(const std::vector<int64_t>& clusters) const;
     void walkDirectories(const ImageBytes& rootDirectory);

@@ -11,7 +11,7 @@ TOSImageCreator::TOSImageCreator(TOSMedia media, URL fileURL)
               defaultBlockSize) {
     const TOSBootSector bootSector(media, blockSize);
     installBlock(0, bootSector.dataBlock());
-    const Bytes table = TOSFAT(media).dataBlock();
+    const ImageBytes table = TOSFAT(media).dataBlock();  // one buffer for both copies
     installBlock(bootSector.ressec, table);
     installBlock(bootSector.ressec + bootSector.spf, table);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/apple2/image_wrappers/TwoIMG.hpp"
@@ -42,76 +44,52 @@ Bytes twoIMG(const Bytes& disk, uint32_t format, int64_t dataOffset = 64, int64_
 Bytes blankDOS33() { return DOS33Disk::dos33AsData().toBytes(); }
 Bytes blankProDOS() { return ProDOSVolume::blankVolume(280).dataInProDOSBlockOrder().toBytes(); }
 
-TEST(TwoIMGTest, TheSignatureIsFourCapitalLetters) {
-    EXPECT_TRUE(TwoIMG::isPossibly2IMG(Bytes{'2', 'I', 'M', 'G'}));
-    EXPECT_FALSE(TwoIMG::isPossibly2IMG(Bytes{'2', 'i', 'm', 'g', 0}));
-    EXPECT_FALSE(TwoIMG::isPossibly2IMG(Bytes{'2', 'I', 'M'}));
-    EXPECT_EQ(TwoIMG().descriptiveName(), "2MG");
-}
-
-TEST(TwoIMGTest, TheDataIsWhereTheHeaderSaysWhateverFollows) {
+// The data lies where the header says, whatever follows it; an offset into
+// the header is taken as it is.
+TEST(TwoIMGTest, TheDataIsWhereTheHeaderSays) {
     const Bytes disk = blankDOS33();
-    const Bytes file = twoIMG(disk, 0, 64, -1, Bytes(300, 'c'));
-    EXPECT_EQ(TwoIMG::extractedImage(ImageBytes(file)), disk);
-
-    // A file of exactly offset + length bytes is enough; one byte less is not.
-    const Bytes exact = twoIMG(disk, 0);
-    EXPECT_EQ(TwoIMG::extractedImage(ImageBytes(exact)).size(), disk.size());
-    const Bytes cut(exact.begin(), exact.end() - 1);
-    expectError<ImageWrapperRepresentableError>(ImageWrapperRepresentableError::Case::invalidImageLength,
-                                                [&] { TwoIMG::extractedImage(ImageBytes(cut)); });
-    // An offset into the header is taken as it is.
-    EXPECT_EQ(TwoIMG::extractedImage(ImageBytes(twoIMG(disk, 0, 4, 4))).toBytes(), (Bytes{'C', 'd', 'r', 'P'}));
-}
-
-TEST(TwoIMGTest, AHeaderShorterThan48BytesIsTooShort) {
-    const Bytes file = twoIMG({}, 1, 0, 0);
-    expectError<ImageWrapperRepresentableError>(ImageWrapperRepresentableError::Case::invalidImageLength,
-                                                [&] { TwoIMG::extractedImage(ImageBytes(Bytes(file.begin(), file.begin() + 47))); });
-    EXPECT_TRUE(TwoIMG::extractedImage(ImageBytes(Bytes(file.begin(), file.begin() + 48))).empty());
+    EXPECT_EQ(TwoIMG::extractedImage(ImageBytes(twoIMG(disk, 0, 64, -1, Bytes(300, 'c')))), disk);
+    EXPECT_EQ(TwoIMG::extractedImage(ImageBytes(twoIMG(disk, 0, 4, 4))), (Bytes{'C', 'd', 'r', 'P'}));
+    // 48 bytes are header enough.
+    EXPECT_TRUE(TwoIMG::extractedImage(ImageBytes(twoIMG({}, 1, 0, 0)).slice(0, 48)).empty());
 }
 
 // The format field plays no part: the inner detection finds the volume and
-// its order again.
+// its order again (the corpus holds a ProDOS and a DOS 3.3 file as made).
 TEST(TwoIMGTest, DetectionFindsTheVolumeInsideWhateverTheFormatField) {
     for (const uint32_t format : {0U, 1U, 2U}) {
-        SCOPED_TRACE(format);
         const ImageParser dos(ImageBytes(twoIMG(blankDOS33(), format)));
-        EXPECT_EQ(dos.imageFormat(), ImageFormat::dos33);
-        EXPECT_EQ(dos.imageSizeInBytes(), 143360);
-        EXPECT_EQ(dos.volume()->wrapper(), nullptr);  // DOS 3.3 disks keep none
-
+        EXPECT_EQ(dos.imageFormat(), ImageFormat::dos33) << format;
+        EXPECT_EQ(dos.imageSizeInBytes(), 143360) << format;
+        EXPECT_EQ(dos.volume()->wrapper(), nullptr) << "DOS 3.3 disks keep none";
         const ImageParser proDOS(ImageBytes(twoIMG(blankProDOS(), format)));
-        EXPECT_EQ(proDOS.imageFormat(), ImageFormat::prodos);
-        ASSERT_NE(proDOS.volume()->wrapper(), nullptr);
-        EXPECT_EQ(proDOS.volume()->wrapper()->descriptiveName(), "2MG");
-        EXPECT_EQ(proDOS.codableResult(false).wrapper, "2MG");
+        EXPECT_EQ(proDOS.imageFormat(), ImageFormat::prodos) << format;
+        EXPECT_EQ(proDOS.codableResult(false).wrapper, "2MG") << format;
     }
 }
 
 // Containers that hold no readable volume end detection with a clear error.
 TEST(TwoIMGTest, DamagedContainersEndWithAnError) {
-    // A nibble image (format 2): 35 tracks of 6,656 bytes of disk bytes.
-    const Bytes nibbles(35 * 6656, 0xFF);
+    using WrapperError = ImageWrapperRepresentableError;
+    // A header shorter than 48 bytes (detection refuses such a file before).
+    expectError<WrapperError>(WrapperError::Case::invalidImageLength,
+                              [&] { TwoIMG::extractedImage(ImageBytes(twoIMG({}, 1, 0, 0)).slice(0, 47)); });
+    Bytes cut = twoIMG(blankDOS33(), 0);
+    cut.pop_back();
+    const std::vector<std::pair<const char*, Bytes>> tooShort{
+        {"data running one byte past the end", cut},
+        {"data that is the whole file, which would hold itself", twoIMG(blankDOS33(), 0, 0, 143360 + 64)},
+        {"data that is the file less a byte, which runs short read again", twoIMG(blankDOS33(), 0, 0, 143360 + 63)},
+    };
+    for (const auto& [what, file] : tooShort) {
+        SCOPED_TRACE(what);
+        expectError<WrapperError>(WrapperError::Case::invalidImageLength, [&] { ImageParser{ImageBytes(file)}; });
+    }
+    // A nibble image (format 2): 35 tracks of 6,656 disk bytes.
     expectError<ImageParserError>(ImageParserError::Case::unknownVolumeType,
-                                  [&] { ImageParser(ImageBytes(twoIMG(nibbles, 2))); });
-    // A data length of 0: nothing to detect.
+                                  [&] { ImageParser(ImageBytes(twoIMG(Bytes(35 * 6656, 0xFF), 2))); });
     expectError<ImageParserError>(ImageParserError::Case::nonParseableImage,
                                   [&] { ImageParser(ImageBytes(twoIMG(blankDOS33(), 0, 64, 0))); });
-    // The data runs past the end of the file.
-    Bytes truncated = twoIMG(blankDOS33(), 0);
-    truncated.resize(100000);
-    expectError<ImageWrapperRepresentableError>(ImageWrapperRepresentableError::Case::invalidImageLength,
-                                                [&] { ImageParser(ImageBytes(truncated)); });
-    // The data is the whole file, header included: it would hold itself.
-    const Bytes itself = twoIMG(blankDOS33(), 0, 0, 143360 + 64);
-    expectError<ImageWrapperRepresentableError>(ImageWrapperRepresentableError::Case::invalidImageLength,
-                                                [&] { ImageParser(ImageBytes(itself)); });
-    // The data is the file less its last byte: the inner file, read as a
-    // 2IMG again, then runs short.
-    const Bytes lessOne = twoIMG(blankDOS33(), 0, 0, 143360 + 63);
-    expectError<ImageWrapperRepresentableError>(ImageWrapperRepresentableError::Case::invalidImageLength,
-                                                [&] { ImageParser(ImageBytes(lessOne)); });
 }
 
 }  // namespace
