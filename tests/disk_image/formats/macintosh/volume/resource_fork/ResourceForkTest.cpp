@@ -81,8 +81,8 @@ TEST(ResourceForkTest, LookupFindsTheFirstResourceOfTypeAndSignedNumber) {
     EXPECT_EQ(fork.getclut(8)->ctTable, ColorTable(ColorTable::clut8()).ctTable);
 }
 
-// What a fork reads, in type and reference order: "type number name" of
-// each resource, joined by "; ".
+// What a fork reads, types by name, each type's resources in reference
+// order: "type number name" of each resource, joined by "; ".
 std::string summary(const ResourceFork& fork) {
     std::string text;
     for (const auto& [type, resources] : fork.resources) {
