@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/Bytes.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 
 namespace zorv {
 
 namespace {
-
-// Appends a 16-bit value most significant byte first.
-void appendInteger(Bytes& bytes, int64_t value) {
-    bytes.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(value & 0xFF));
-}
 
 // The system palette: the 6 x 6 x 6 colour cube without black (red slowest,
 // from the lightest level), then ramps of red, green, blue and grey over the
@@ -25,10 +20,10 @@ Bytes systemPaletteBytes() {
                                                  0x7777, 0x5555, 0x4444, 0x2222, 0x1111};
     Bytes bytes{0, 0, 0, 8, 0x80, 0x00, 0x00, 0xFF};  // ctSeed 8, ctFlags 0x8000, ctSize 255
     const auto entry = [&bytes](int64_t red, int64_t green, int64_t blue) {
-        appendInteger(bytes, 0);
-        appendInteger(bytes, red);
-        appendInteger(bytes, green);
-        appendInteger(bytes, blue);
+        for (const int64_t component : {int64_t{0}, red, green, blue}) {
+            const Bytes word = toBigEndian(static_cast<uint16_t>(component));
+            bytes.insert(bytes.end(), word.begin(), word.end());
+        }
     };
     for (const int64_t red : cubeLevels) {
         for (const int64_t green : cubeLevels) {

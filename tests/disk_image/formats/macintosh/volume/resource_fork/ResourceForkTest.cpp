@@ -1,143 +1,177 @@
+// Resource forks laid out here, sound and damaged: lookups by type and
+// signed number, and offsets or lengths that point outside the fork or its
+// map (only what is present is read, a bad reference is left out, nothing
+// throws).
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "disk_image/formats/macintosh/volume/resource_fork/ResourceFork.hpp"
 #include "support/ByteBuilder.hpp"
-#include "support/ResourceForkBuilder.hpp"
+#include "support/ErrorExpectations.hpp"
 
 namespace zorv {
 namespace {
 
-using testing::buildResourceFork;
 using testing::ByteBuilder;
-using testing::ResourceSpec;
-using testing::ResourceTypeSpec;
 
-Bytes text(const std::string& raw) { return Bytes(raw.begin(), raw.end()); }
-
-// A fork of 306 bytes: a header naming the data area at 16 and a 50-byte map
-// at 256, one resource "TEXT" 128 of 4 bytes in the data area, zeros up to
-// the map, then the map: its fixed part, one type list item and one
-// reference.
-ByteBuilder smallestFork() {
-    ByteBuilder fork;
-    fork.u32(16).u32(256).u32(240).u32(50);
-    fork.u32(4).text("abcd").zeros(256 - 24);
-    fork.zeros(16).u32(0).u16(0).u16(0)  // header copy, handle, file reference, attributes
-        .u16(28)                         // type list
-        .u16(50)                         // name list: empty, at the end of the map
-        .u16(0)                          // one type
-        .text("TEXT").u16(0).u16(10)     // one resource; its reference 10 bytes into the type list
-        .u16(128).u16(0xFFFF).u8(0).u8(0).u16(0).u32(0);
-    return fork;
-}
-
-TEST(ResourceForkTest, MapThatEndsWithTheForkIsRead) {
-    const ByteBuilder bytes = smallestFork();
-    ASSERT_EQ(bytes.size(), 306u);
-    const ResourceFork fork(bytes.image());
-    EXPECT_EQ(fork.getResource("TEXT", 128), ImageBytes(text("abcd")));
-}
-
-TEST(ResourceForkTest, MapCutOffByTheEndOfTheForkGivesNoResources) {
-    Bytes bytes = smallestFork();
-    bytes.resize(300);
-    EXPECT_TRUE(ResourceFork(ImageBytes(bytes)).resources.empty());
-}
-
-TEST(ResourceForkTest, MapWithoutTypesGivesNoResources) {
-    EXPECT_TRUE(ResourceFork(buildResourceFork({})).resources.empty());
-}
-
-TEST(ResourceForkTest, ListsResourcesByTypeInReferenceOrder) {
-    const ResourceFork fork(buildResourceFork({
-        {"clut", {{128, "Ramp", text("first")}, {-16455, std::nullopt, text("second")}}},
-        {"STR ", {{-16396, "\x83" "clair", text("third")}}},
-    }));
-    ASSERT_EQ(fork.resources.size(), 2u);
-    const auto& cluts = fork.resources.at("clut");
-    ASSERT_EQ(cluts.size(), 2u);
-    EXPECT_EQ(cluts[0].resourceID, 128);
-    EXPECT_EQ(cluts[0].resourceName, "Ramp");
-    EXPECT_EQ(cluts[1].resourceID, 65536 - 16455);
-    EXPECT_EQ(cluts[1].resourceName, "") << "no name: offset 0xFFFF";
-    EXPECT_EQ(cluts[1].offsetToResourceName, 0xFFFF);
-    EXPECT_EQ(cluts[1].resourceData, ImageBytes(text("second")));
-    EXPECT_EQ(fork.resources.at("STR ").at(0).resourceName, "Éclair");
-}
-
-struct Lookup {
-    const char* name;
-    const char* type;
+struct Resource {
     int64_t id;
-    std::optional<std::string> contents;
+    std::optional<std::string> name;
+    std::string contents;
+};
+using Types = std::vector<std::pair<std::string, std::vector<Resource>>>;
+
+// A fork laid out the way the Resource Manager writes one: the 16-byte
+// header, zeros up to the data area at 256 (a length word and the contents
+// of each resource), then the map (header copy, type list at 28, reference
+// lists, names), which ends with the fork. Offsets are from its start.
+struct BuiltFork {
+    Bytes bytes;
+    int64_t typeList;    // the type count; the first item follows it
+    int64_t references;  // the first reference list
+    int64_t names;
 };
 
-class ResourceLookupTest : public ::testing::TestWithParam<Lookup> {};
-
-TEST_P(ResourceLookupTest, FindsTheFirstResourceOfTypeAndNumber) {
-    const ResourceFork fork(buildResourceFork({
-        {"clut", {{128, std::nullopt, text("one-two-eight")}, {-16455, std::nullopt, text("minus")}}},
-        {"ICN#", {{128, std::nullopt, text("first")}, {128, std::nullopt, text("second")}}},
-    }));
-    const Lookup& lookup = GetParam();
-    const auto found = fork.getResource(lookup.type, lookup.id);
-    if (lookup.contents)
-        EXPECT_EQ(found, ImageBytes(text(*lookup.contents)));
-    else
-        EXPECT_FALSE(found);
+BuiltFork buildFork(const Types& types) {
+    ByteBuilder data, names, references, typeItems;
+    const auto size = [](const ByteBuilder& part) { return static_cast<int64_t>(part.size()); };
+    const int64_t typeItemsLength = 2 + 8 * std::ssize(types);
+    for (const auto& [type, resources] : types) {
+        typeItems.text(type).u16(std::ssize(resources) - 1).u16(typeItemsLength + size(references));
+        for (const Resource& resource : resources) {
+            references.u16(resource.id & 0xFFFF).u16(resource.name ? size(names) : 0xFFFF).u8(0);
+            references.u8(size(data) >> 16).u16(size(data) & 0xFFFF).u32(0);
+            if (resource.name) names.pascal(*resource.name);
+            data.u32(std::ssize(resource.contents)).text(resource.contents);
+        }
+    }
+    const int64_t mapOffset = 256 + size(data);
+    const int64_t nameList = 28 + typeItemsLength + size(references);
+    ByteBuilder header;
+    header.u32(256).u32(mapOffset).u32(size(data)).u32(nameList + size(names));
+    ByteBuilder fork;
+    fork.bytes(header).zeros(240).bytes(data).bytes(header).u32(0).u16(0).u16(0).u16(28).u16(nameList);
+    fork.u16(std::ssize(types) - 1).bytes(typeItems).bytes(references).bytes(names);
+    return {fork, mapOffset + 28, mapOffset + 28 + typeItemsLength, mapOffset + nameList};
 }
+
+std::string textOf(const std::optional<ImageBytes>& bytes) {
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "none";
+}
+
+TEST(ResourceForkTest, LookupFindsTheFirstResourceOfTypeAndSignedNumber) {
+    const ResourceFork fork{ImageBytes(buildFork({{"clut", {{-16455, {}, "minus"}, {8, {}, "own palette"}}},
+                                                  {"ICN#", {{128, {}, "first"}, {128, {}, "second"}}}})
+                                           .bytes)};
+    const struct {
+        const char* type;
+        int64_t id;
+        const char* contents;
+    } lookups[] = {{"clut", -16455, "minus"}, {"clut", 65536 - 16455, "none"}, {"PICT", 128, "none"},
+                   {"ICN#", 128, "first"},    {"ICN#", 129, "none"},           {"clut", -32769, "none"},
+                   {"clut", int64_t{1} << 40, "none"}};
+    for (const auto& lookup : lookups) EXPECT_EQ(textOf(fork.getResource(lookup.type, lookup.id)), lookup.contents);
+    // Number 8 is always the system palette, whatever the fork holds.
+    EXPECT_EQ(fork.getclut(8)->ctTable, ColorTable(ColorTable::clut8()).ctTable);
+}
+
+// What a fork reads, types by name, each type's resources in reference
+// order: "type number name" of each resource, joined by "; ".
+std::string summary(const ResourceFork& fork) {
+    std::string text;
+    for (const auto& [type, resources] : fork.resources) {
+        for (const auto& resource : resources) {
+            text += (text.empty() ? "" : "; ") + type + " " + std::to_string(static_cast<int16_t>(resource.resourceID));
+            if (!resource.resourceName.empty()) text += " " + resource.resourceName;
+        }
+    }
+    return text;
+}
+
+void put(Bytes& bytes, int64_t offset, int64_t value, int width) {
+    for (int i = 0; i < width; ++i)
+        bytes.at(static_cast<size_t>(offset + i)) = static_cast<uint8_t>((value >> (8 * (width - 1 - i))) & 0xFF);
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(Bytes&, const BuiltFork&)> apply;
+    const char* reads;  // summary()
+};
+
+class ResourceForkDamageTest : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(ResourceForkDamageTest, ReadsWhatIsPresent) {
+    // Two "clut" resources (128 named "Ramp", -16455 unnamed), then "STR " 1
+    // named "Hello"; the types sort "STR " first in the summary.
+    BuiltFork built =
+        buildFork({{"clut", {{128, "Ramp", "table"}, {-16455, {}, "x"}}}, {"STR ", {{1, "Hello", "hi"}}}});
+    GetParam().apply(built.bytes, built);
+    testing::mustNotThrow("ResourceFork", [&] {
+        const ResourceFork fork{ImageBytes(built.bytes)};
+        EXPECT_EQ(summary(fork), GetParam().reads);
+        for (const int64_t id : {-32768, -16455, 1, 128, 32767}) fork.getclut(id);
+    });
+}
+
+const auto typeItem = [](const BuiltFork& f, int64_t index) { return f.typeList + 2 + 8 * index; };
+const auto reference = [](const BuiltFork& f, int64_t index) { return f.references + 12 * index; };
 
 INSTANTIATE_TEST_SUITE_P(
-    Lookups, ResourceLookupTest,
-    ::testing::Values(Lookup{"positiveNumber", "clut", 128, "one-two-eight"},
-                      Lookup{"negativeNumber", "clut", -16455, "minus"},
-                      Lookup{"sameBitPatternOutOfRange", "clut", 65536 - 16455, std::nullopt},
-                      Lookup{"missingNumber", "clut", 129, std::nullopt},
-                      Lookup{"missingType", "PICT", 128, std::nullopt},
-                      Lookup{"sameNumberTwice", "ICN#", 128, "first"},
-                      Lookup{"belowResourceNumbers", "clut", -32769, std::nullopt},
-                      Lookup{"farOutOfRange", "clut", int64_t{1} << 40, std::nullopt}),
+    Damages, ResourceForkDamageTest,
+    ::testing::Values(
+        Damage{"sound", [](Bytes&, const BuiltFork&) {}, "STR  1 Hello; clut 128 Ramp; clut -16455"},
+        Damage{"empty", [](Bytes& b, const BuiltFork&) { b.clear(); }, ""},
+        Damage{"shorterThanItsHeader", [](Bytes& b, const BuiltFork&) { b.resize(10); }, ""},
+        Damage{"mapCutOffByTheEndOfTheFork", [](Bytes& b, const BuiltFork&) { b.resize(b.size() - 6); }, ""},
+        Damage{"mapOffsetBeyondFork", [](Bytes& b, const BuiltFork&) { put(b, 4, 0xFFFFFFF0, 4); }, ""},
+        Damage{"mapLengthBeyondFork", [](Bytes& b, const BuiltFork&) { put(b, 12, 0xFFFFFFFF, 4); }, ""},
+        Damage{"mapShorterThanItsFixedPart", [](Bytes& b, const BuiltFork&) { put(b, 12, 20, 4); }, ""},
+        Damage{"dataAreaBeyondFork", [](Bytes& b, const BuiltFork&) { put(b, 0, 0xFFFFFF00, 4); }, ""},
+        Damage{"noTypes", [](Bytes& b, const BuiltFork& f) { put(b, f.typeList, 0xFFFF, 2); }, ""},
+        Damage{"typeCountBeyondMap", [](Bytes& b, const BuiltFork& f) { put(b, f.typeList, 0xFFFE, 2); },
+               "STR  1 Hello; clut 128 Ramp; clut -16455"},
+        Damage{"typeListedTwice", [](Bytes& b, const BuiltFork& f) { put(b, typeItem(f, 1), 0x636C7574, 4); },
+               "clut 1 Hello"},
+        Damage{"referenceListBeyondMap", [](Bytes& b, const BuiltFork& f) { put(b, typeItem(f, 0) + 6, 0xFFFF, 2); },
+               "STR  1 Hello"},
+        // The first type's list runs on into the second's: its reference
+        // count covers both; the 11 bytes of names that follow are no whole one.
+        Damage{"referenceCountBeyondMap",
+               [](Bytes& b, const BuiltFork& f) { put(b, typeItem(f, 0) + 4, 0xFFFE, 2); },
+               "STR  1 Hello; clut 128 Ramp; clut -16455; clut 1 Hello"},
+        Damage{"nameBeyondMap", [](Bytes& b, const BuiltFork& f) { put(b, reference(f, 2) + 2, 0xFFF0, 2); },
+               "STR  1; clut 128 Ramp; clut -16455"},
+        Damage{"nameLengthRunsPastMap", [](Bytes& b, const BuiltFork& f) { put(b, f.names + 5, 0xFF, 1); },
+               "STR  1; clut 128 Ramp; clut -16455"},
+        Damage{"dataOffsetBeyondFork", [](Bytes& b, const BuiltFork& f) { put(b, reference(f, 0) + 5, 0xFFFFFF, 3); },
+               "STR  1 Hello; clut -16455"},
+        Damage{"dataLengthBeyondFork", [](Bytes& b, const BuiltFork&) { put(b, 256, 0xFFFFFFFF, 4); },
+               "STR  1 Hello; clut -16455"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ResourceForkTest, TypeListedTwiceKeepsItsLastListing) {
-    const ResourceFork fork(buildResourceFork({
-        {"TEXT", {{1, std::nullopt, text("early")}, {2, std::nullopt, text("early")}}},
-        {"TEXT", {{3, std::nullopt, text("late")}}},
-    }));
-    ASSERT_EQ(fork.resources.at("TEXT").size(), 1u);
-    EXPECT_EQ(fork.getResource("TEXT", 3), ImageBytes(text("late")));
-    EXPECT_FALSE(fork.getResource("TEXT", 1));
-}
+TEST(ResourceForkTest, TypesSharingOneReferenceListReadNoMoreThanTheMapHolds) {
+    // 2000 type list items, each announcing 65535 references in the one
+    // 5000-entry list that follows them: a sound map of this size holds no
+    // more than its length / 12 references.
+    constexpr int64_t types = 2000;
+    ByteBuilder map;
+    map.zeros(16).u32(0).u16(0).u16(0).u16(28).u16(0).u16(types - 1);
+    for (int64_t t = 0; t < types; ++t)
+        map.u8('A' + t % 26).u8('A' + t / 26 % 26).u8('A' + t / 676 % 26).u8('#').u16(0xFFFE).u16(2 + 8 * types);
+    for (int i = 0; i < 5000; ++i) map.u16(i).u16(0xFFFF).u32(0).u32(0);
+    ByteBuilder fork;
+    fork.u32(16).u32(24).u32(8).u32(static_cast<int64_t>(map.size())).u32(4).text("data").bytes(map);
 
-TEST(ResourceForkTest, ClutEightIsTheSystemPaletteWhateverTheForkHolds) {
-    const ResourceFork empty;
-    const auto palette = empty.getclut(8);
-    ASSERT_TRUE(palette);
-    EXPECT_EQ(palette->ctTable.size(), 256u);
-
-    const Bytes ownTable = ByteBuilder().u32(0).u16(0).u16(0).zeros(8);
-    const ResourceFork fork(buildResourceFork({{"clut", {{8, std::nullopt, ownTable}}}}));
-    EXPECT_EQ(fork.getclut(8)->ctTable.size(), 256u);
-}
-
-TEST(ResourceForkTest, ClutResourceGivesTheTableItsBytesHold) {
-    const Bytes table = ByteBuilder()
-                            .u32(0x1234)
-                            .u16(0)
-                            .u16(1)  // two entries
-                            .u16(0).u16(0xFFFF).u16(0xFFFF).u16(0xFFFF)
-                            .u16(1).u16(0x8000).u16(0x4000).u16(0x2000);
-    const ResourceFork fork(buildResourceFork({{"clut", {{128, std::nullopt, table}}}}));
-    const auto clut = fork.getclut(128);
-    ASSERT_TRUE(clut);
-    EXPECT_EQ(clut->ctSeed, 0x1234);
-    ASSERT_EQ(clut->ctTable.size(), 2u);
-    EXPECT_EQ(clut->ctTable[1], (ColorSpec{1, 0x8000, 0x4000, 0x2000}));
-    EXPECT_FALSE(fork.getclut(129));
+    size_t total = 0;
+    for (const auto& [type, resources] : ResourceFork(fork.image()).resources) total += resources.size();
+    EXPECT_EQ(total, map.size() / 12);
 }
 
 }  // namespace
