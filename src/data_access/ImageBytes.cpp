@@ -18,7 +18,7 @@ ImageBytes ImageBytes::copyOf(ByteView bytes) { return ImageBytes(Bytes(bytes.be
 ImageBytes ImageBytes::external(std::shared_ptr<const void> keepAlive, const uint8_t* data, size_t size,
                                 bool readOnlyFileMap) {
     ImageBytes result;
-    result.external_ = std::move(keepAlive);
+    result.keep_ = std::move(keepAlive);
     result.ptr_ = data;
     result.len_ = size;
     result.readOnlyFileMap_ = readOnlyFileMap;
@@ -26,7 +26,7 @@ ImageBytes ImageBytes::external(std::shared_ptr<const void> keepAlive, const uin
 }
 
 void ImageBytes::releaseResidentPages() const {
-    if (!readOnlyFileMap_ || !external_ || len_ == 0) return;
+    if (!readOnlyFileMap_ || !keep_ || owned_ != nullptr || len_ == 0) return;
     static const auto pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     // Only the pages wholly inside these bytes: the map's own pages, never
     // a neighbour's.
@@ -37,8 +37,12 @@ void ImageBytes::releaseResidentPages() const {
 }
 
 void ImageBytes::adopt(std::shared_ptr<Bytes> owned) {
-    owned_ = std::move(owned);
-    external_.reset();
+    owned_ = owned.get();
+    keep_ = std::move(owned);
+    refresh();
+}
+
+void ImageBytes::refresh() {
     ptr_ = owned_->data();
     len_ = owned_->size();
 }
@@ -61,7 +65,7 @@ ImageBytes ImageBytes::sliceFrom(int64_t offset) const {
 }
 
 void ImageBytes::makeUnique() {
-    const bool whollyOwned = owned_ && owned_.use_count() == 1 && ptr_ == owned_->data() &&
+    const bool whollyOwned = owned_ != nullptr && keep_.use_count() == 1 && ptr_ == owned_->data() &&
                              len_ == owned_->size();
     if (!whollyOwned) adopt(std::make_shared<Bytes>(begin(), end()));
 }
@@ -69,7 +73,7 @@ void ImageBytes::makeUnique() {
 // A view into our own storage must be copied before that storage is replaced
 // or reallocated.
 bool ImageBytes::overlaps(ByteView bytes) const {
-    if (!owned_ && !external_) return false;
+    if (!keep_) return false;
     const auto address = [](const uint8_t* p) { return reinterpret_cast<uintptr_t>(p); };
     const uintptr_t storageBegin = address(owned_ ? owned_->data() : ptr_);
     const uintptr_t storageEnd = storageBegin + (owned_ ? owned_->size() : len_);
@@ -81,7 +85,7 @@ void ImageBytes::appendZeros(size_t count) {
     if (count == 0) return;
     makeUnique();
     owned_->resize(owned_->size() + count, 0);
-    adopt(std::move(owned_));
+    refresh();
 }
 
 void ImageBytes::append(ByteView bytes) {
@@ -89,7 +93,7 @@ void ImageBytes::append(ByteView bytes) {
     if (overlaps(bytes)) return append(Bytes(bytes.begin(), bytes.end()));
     makeUnique();
     owned_->insert(owned_->end(), bytes.begin(), bytes.end());
-    adopt(std::move(owned_));
+    refresh();
 }
 
 void ImageBytes::replace(int64_t position, ByteView bytes) {

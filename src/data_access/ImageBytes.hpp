@@ -67,9 +67,13 @@ private:
     void makeUnique();
     bool overlaps(ByteView bytes) const;
     void adopt(std::shared_ptr<Bytes> owned);
+    void refresh();
 
-    std::shared_ptr<Bytes> owned_;          // set when the bytes live in a vector
-    std::shared_ptr<const void> external_;  // set when they live elsewhere
+    // One owner, so that a slice costs one reference count: the vector the
+    // bytes live in (then `owned_` points at it) or whatever keeps external
+    // bytes alive.
+    std::shared_ptr<const void> keep_;
+    Bytes* owned_ = nullptr;
     const uint8_t* ptr_ = nullptr;
     size_t len_ = 0;
     bool readOnlyFileMap_ = false;

@@ -23,7 +23,11 @@ ImageBytes ReaderBlockRepresentable::take(int64_t count) {
 }
 
 uint64_t ReaderBlockRepresentable::takeUnsigned(int width) {
-    const ImageBytes bytes = take(width);
+    // Read in place: numbers are most of what a reader takes.
+    const auto size = static_cast<int64_t>(data.size());
+    if (!checked::rangeFits(offset, width, size)) throw ReadPastEndError(offset, width, size);
+    const uint8_t* bytes = data.data() + offset;
+    offset += width;
     uint64_t value = 0;
     for (int i = 0; i < width; ++i) {
         const auto index = static_cast<size_t>(isBigEndian_ ? i : width - 1 - i);
@@ -51,9 +55,9 @@ int64_t ReaderBlockRepresentable::getSignedLongInteger() {
     return static_cast<int32_t>(static_cast<uint32_t>(takeUnsigned(4)));
 }
 
-uint8_t ReaderBlockRepresentable::getByte() { return take(1)[0]; }
-int64_t ReaderBlockRepresentable::getUnsignedByte() { return take(1)[0]; }
-int64_t ReaderBlockRepresentable::getSignedByte() { return static_cast<int8_t>(take(1)[0]); }
+uint8_t ReaderBlockRepresentable::getByte() { return static_cast<uint8_t>(takeUnsigned(1)); }
+int64_t ReaderBlockRepresentable::getUnsignedByte() { return static_cast<int64_t>(takeUnsigned(1)); }
+int64_t ReaderBlockRepresentable::getSignedByte() { return static_cast<int8_t>(takeUnsigned(1)); }
 
 std::vector<int64_t> ReaderBlockRepresentable::getIntegerArray(int64_t length) {
     data.slice(offset, checked::mul(std::max<int64_t>(length, 0), 2));  // check the whole range first
