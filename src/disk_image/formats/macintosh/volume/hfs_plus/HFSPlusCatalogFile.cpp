@@ -1,25 +1,24 @@
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogFile.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogFileError.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusFileRecord.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusFolderRecord.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusForkDataStucture.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusReaderBlock.hpp"
 
 namespace zorv {
 
 namespace {
 
-// Whether the leaf is a child of `parentID`: a file or folder record keyed
-// with that parent, and not the folder `parentID` itself.
-bool isChildOf(const HFSPlusCatalogLeafRecord& leaf, int64_t parentID) {
-    if (leaf.parentID() != parentID) return false;
-    if (leaf.data.fileRecord() != nullptr) return true;
-    const auto* folder = leaf.data.folderRecord();
-    return folder != nullptr && folder->folderID != parentID;
-}
+using LeafType = HFSPlusCatalogLeafData::LeafType;
 
 // Sorts (composed name, position) pairs by name, stable, and keeps the
 // positions. Composed names compared as UTF-8 bytes order by code points.
@@ -31,7 +30,62 @@ std::vector<uint32_t> sortedPositions(std::vector<std::pair<std::string, uint32_
     return positions;
 }
 
+uint16_t bigEndian16(ByteView bytes, size_t offset) { return fromBigEndian(bytes.subspan(offset, 2)); }
+uint32_t bigEndian32(ByteView bytes, size_t offset) { return fromLongBigEndian(bytes.subspan(offset, 4)); }
+
+// Where the fork data records lie in a file record's body (after the record
+// type), and where a fork's logical size lies in it.
+constexpr size_t dataForkOffset = 86;
+constexpr size_t resourceForkOffset = dataForkOffset + HFSPlusForkDataStucture::size;
+
+bool forkLengthFits(ByteView body, size_t forkOffset) {
+    return fromLongLongBigEndian(body.subspan(forkOffset, 8)) <= static_cast<uint64_t>(INT64_MAX);
+}
+
+// The counted UTF-16 name at `offset` of `bytes`, when the count and its
+// units lie inside them.
+std::optional<ByteView> nameUnits(ByteView bytes, size_t offset) {
+    if (bytes.size() < offset + 2) return std::nullopt;
+    const size_t units = size_t{bigEndian16(bytes, offset)} * 2;
+    if (bytes.size() - offset - 2 < units) return std::nullopt;
+    return bytes.subspan(offset + 2, units);
+}
+
+// The key's name units: after the key length and the parent ID, inside the
+// length the key gives itself.
+std::optional<ByteView> keyNameUnits(ByteView key) {
+    if (key.size() < 2) return std::nullopt;
+    const size_t keyLength = bigEndian16(key, 0);
+    if (keyLength < HFSPlusCatalogKey::minimumKeyLength || key.size() < 2 + keyLength) return std::nullopt;
+    return nameUnits(key.first(2 + keyLength), 6);
+}
+
 }  // namespace
+
+std::optional<HFSPlusCatalogFile::LeafSummary> HFSPlusCatalogFile::summaryOf(ByteView key, ByteView data) {
+    if (!keyNameUnits(key) || data.size() < 2) return std::nullopt;
+    LeafSummary summary;
+    summary.parentID = bigEndian32(key, 2);
+    const ByteView body = data.subspan(2);
+    summary.leafType = HFSPlusCatalogLeafData::leafTypeFromRawValue(bigEndian16(data, 0)).value_or(LeafType::fileThread);
+    switch (summary.leafType) {
+        case LeafType::directory:
+            if (body.size() < static_cast<size_t>(HFSPlusFolderRecord::size)) return std::nullopt;
+            summary.identifier = bigEndian32(body, 2 + 4);  // after flags and valence
+            break;
+        case LeafType::file:
+            if (body.size() < static_cast<size_t>(HFSPlusFileRecord::size)) return std::nullopt;
+            if (!forkLengthFits(body, dataForkOffset) || !forkLengthFits(body, resourceForkOffset)) return std::nullopt;
+            summary.identifier = bigEndian32(body, 2 + 4);  // after flags and reserved1
+            break;
+        case LeafType::directoryThread:
+        case LeafType::fileThread:
+            // reserved, parent ID, then the counted name
+            if (!nameUnits(body, 2 + 4)) return std::nullopt;
+            break;
+    }
+    return summary;
+}
 
 HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
     : tree_(std::move(blocks), blockSize), blockSize_(blockSize) {
@@ -41,8 +95,8 @@ HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
     } catch (const BTreeError&) {
         // a damaged chain gives no leaves
     }
-    // Every record is read whole once, so that one that cannot be read is
-    // left out now, as it would be whenever it is read again.
+    // Every record is checked once, so that one that cannot be read is left
+    // out now, as it would be whenever it is read again.
     leaves_.reserve(spans.size());
     int64_t sinceRelease = 0;
     for (const auto& span : spans) {
@@ -54,12 +108,13 @@ HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
         try {
             const BTreeNodeRecord record = tree_.recordAt(span);
             if (record.isDeleted()) continue;
-            const HFSPlusCatalogLeafRecord leaf(record.recordKey, record.recordData, blockSize);
-            leaves_.push_back({span.offset, span.length, static_cast<uint32_t>(leaf.parentID())});
+            if (const auto summary = summaryOf(record.recordKey, record.recordData)) {
+                leaves_.push_back({span.offset, span.length, summary->parentID, summary->identifier,
+                                   static_cast<uint8_t>(summary->leafType)});
+            }
         } catch (const ReadPastEndError&) {
-            // a key or body shorter than its layout
+            // a record the walk gave that does not hold its key
         } catch (const ValueOutOfRangeError&) {
-            // a key length below 6, or a fork length of 2^63 or more
         }
     }
     leaves_.shrink_to_fit();
@@ -73,28 +128,30 @@ HFSPlusCatalogLeafRecord HFSPlusCatalogFile::leaf(size_t position) const {
     return HFSPlusCatalogLeafRecord(record.recordKey, record.recordData, blockSize_);
 }
 
+HFSPlusCatalogFile::LeafSummary HFSPlusCatalogFile::leafSummary(size_t position) const {
+    const Leaf& found = leaves_.at(position);
+    return {static_cast<LeafType>(found.leafType), found.parentID, found.identifier};
+}
 
-template <typename Visit>
-void HFSPlusCatalogFile::forEachLeaf(Visit visit) const {
-    int64_t sinceRelease = 0;
-    for (size_t position = 0; position < leaves_.size(); ++position) {
-        sinceRelease += leaves_[position].length;
-        if (sinceRelease >= BTree::releaseInterval) {
-            tree_.releaseResidentPages();
-            sinceRelease = 0;
-        }
-        visit(position, leaf(position));
-    }
-    tree_.releaseResidentPages();
+std::string HFSPlusCatalogFile::nodeNameOf(size_t position) const {
+    const Leaf& found = leaves_.at(position);
+    const BTreeNodeRecord record = tree_.recordAt({found.offset, found.length, 0});
+    // The key was read whole when the catalog was opened.
+    return HFSPlusReaderBlock::decodeUnicodeName(keyNameUnits(record.recordKey).value_or(ByteView()));
+}
+
+bool HFSPlusCatalogFile::isChild(size_t position) const {
+    const Leaf& leaf = leaves_[position];
+    return leaf.is(LeafType::file) || (leaf.is(LeafType::directory) && leaf.identifier != leaf.parentID);
 }
 
 std::unordered_map<int64_t, uint32_t> HFSPlusCatalogFile::folderPositions() const {
     std::unordered_map<int64_t, uint32_t> folders;
-    forEachLeaf([&](size_t position, const HFSPlusCatalogLeafRecord& leafRecord) {
-        if (const auto* folder = leafRecord.data.folderRecord()) {
-            folders.emplace(folder->folderID, static_cast<uint32_t>(position));
+    for (size_t position = 0; position < leaves_.size(); ++position) {
+        if (leaves_[position].is(LeafType::directory)) {
+            folders.emplace(leaves_[position].identifier, static_cast<uint32_t>(position));
         }
-    });
+    }
     return folders;
 }
 
@@ -108,12 +165,9 @@ std::vector<HFSPlusCatalogLeafRecord> HFSPlusCatalogFile::leaves() const {
 std::vector<HFSPlusCatalogLeafRecord> HFSPlusCatalogFile::leavesInParent(int64_t parentID) const {
     std::vector<std::pair<std::string, uint32_t>> children;
     for (size_t position = 0; position < leaves_.size(); ++position) {
-        if (leaves_[position].parentID != parentID) continue;
-        const HFSPlusCatalogLeafRecord leafRecord = leaf(position);
-        if (isChildOf(leafRecord, parentID)) {
-            children.emplace_back(HFSPlusCatalogKey::canonicallyComposed(leafRecord.nodeName()),
-                                  static_cast<uint32_t>(position));
-        }
+        if (leaves_[position].parentID != parentID || !isChild(position)) continue;
+        children.emplace_back(HFSPlusCatalogKey::canonicallyComposed(nodeNameOf(position)),
+                              static_cast<uint32_t>(position));
     }
     std::vector<HFSPlusCatalogLeafRecord> result;
     result.reserve(children.size());
@@ -123,12 +177,20 @@ std::vector<HFSPlusCatalogLeafRecord> HFSPlusCatalogFile::leavesInParent(int64_t
 
 std::unordered_map<int64_t, std::vector<uint32_t>> HFSPlusCatalogFile::childPositionsByParent() const {
     std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
-    forEachLeaf([&](size_t position, const HFSPlusCatalogLeafRecord& leafRecord) {
-        if (isChildOf(leafRecord, leafRecord.parentID())) {
-            named[leafRecord.parentID()].emplace_back(HFSPlusCatalogKey::canonicallyComposed(leafRecord.nodeName()),
-                                                      static_cast<uint32_t>(position));
+    // The names are read from the catalog's bytes, whose pages are let go as
+    // the reading goes, so a large catalog does not stay in memory whole.
+    int64_t sinceRelease = 0;
+    for (size_t position = 0; position < leaves_.size(); ++position) {
+        sinceRelease += leaves_[position].length;
+        if (sinceRelease >= BTree::releaseInterval) {
+            tree_.releaseResidentPages();
+            sinceRelease = 0;
         }
-    });
+        if (!isChild(position)) continue;
+        named[leaves_[position].parentID].emplace_back(HFSPlusCatalogKey::canonicallyComposed(nodeNameOf(position)),
+                                                       static_cast<uint32_t>(position));
+    }
+    tree_.releaseResidentPages();
     std::unordered_map<int64_t, std::vector<uint32_t>> result;
     result.reserve(named.size());
     for (auto& [parentID, children] : named) result.emplace(parentID, sortedPositions(children));
@@ -137,9 +199,9 @@ std::unordered_map<int64_t, std::vector<uint32_t>> HFSPlusCatalogFile::childPosi
 
 std::optional<HFSPlusCatalogLeafRecord> HFSPlusCatalogFile::directoryRecord(int64_t directoryID) const {
     for (size_t position = 0; position < leaves_.size(); ++position) {
-        HFSPlusCatalogLeafRecord leafRecord = leaf(position);
-        const auto* folder = leafRecord.data.folderRecord();
-        if (folder != nullptr && folder->folderID == directoryID) return leafRecord;
+        if (leaves_[position].is(LeafType::directory) && leaves_[position].identifier == directoryID) {
+            return leaf(position);
+        }
     }
     return std::nullopt;
 }

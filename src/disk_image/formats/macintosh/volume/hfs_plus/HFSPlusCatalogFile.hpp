@@ -12,9 +12,9 @@
 namespace zorv {
 
 // The catalog file of an HFS+ volume, its leaf chain read whole once when it
-// is opened. It keeps where each readable leaf lies in the catalog's bytes,
-// not the leaves themselves: a leaf is read again, from the bytes, when it is
-// asked for. It answers which items a folder holds, in name order, and which
+// is opened. It keeps where each readable leaf lies in the catalog's bytes
+// and its summary, not the leaves themselves: a leaf is read again, from the
+// bytes, when it is asked for. It answers which items a folder holds, in name order, and which
 // folder record carries a folder ID. There is no key search: each query
 // walks the leaves again (the volume indexes the answers once).
 class HFSPlusCatalogFile {
@@ -51,6 +51,25 @@ public:
     // of one per folder.
     std::unordered_map<int64_t, std::vector<uint32_t>> childPositionsByParent() const;
 
+    // What the catalog's walks need of a record, read from its bytes in
+    // place: its kind (an unknown record type reads as a file thread, as
+    // HFSPlusCatalogLeafData reads it), its key's parent ID and the folder ID
+    // of a folder or file ID of a file (0 for threads).
+    struct LeafSummary {
+        HFSPlusCatalogLeafData::LeafType leafType = HFSPlusCatalogLeafData::LeafType::fileThread;
+        uint32_t parentID = 0;
+        uint32_t identifier = 0;
+    };
+    // The summary of a record given as its key (length field first) and its
+    // data; nothing when HFSPlusCatalogLeafRecord cannot read the record
+    // (a key or body shorter than its layout, a key length below 6, a fork
+    // length of 2^63 or more).
+    static std::optional<LeafSummary> summaryOf(ByteView key, ByteView data);
+    // The summary of the leaf at `position`, kept since the catalog opened.
+    LeafSummary leafSummary(size_t position) const;
+    // The key's node name of the leaf at `position`, read from its bytes.
+    std::string nodeNameOf(size_t position) const;
+
     // The first folder leaf, in catalog order, whose folder ID is
     // `directoryID`; nothing when there is none (threads and files never
     // match).
@@ -60,16 +79,17 @@ public:
     std::unordered_map<int64_t, uint32_t> folderPositions() const;
 
 private:
-    // Reads every leaf in chain order, handing `visit` its position and
-    // record; the catalog's pages are let go as the reading goes, so a large
-    // catalog does not stay in memory whole.
-    template <typename Visit>
-    void forEachLeaf(Visit visit) const;
+    // Whether the leaf is a child of its key's parent: a file, or a folder
+    // other than that parent itself.
+    bool isChild(size_t position) const;
 
     struct Leaf {
         uint64_t offset;  // of its record in the catalog's bytes
         uint32_t length;
         uint32_t parentID;
+        uint32_t identifier;
+        uint8_t leafType;  // a HFSPlusCatalogLeafData::LeafType
+        bool is(HFSPlusCatalogLeafData::LeafType type) const { return leafType == static_cast<uint8_t>(type); }
     };
 
     BTree tree_;

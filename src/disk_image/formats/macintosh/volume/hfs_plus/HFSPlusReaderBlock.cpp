@@ -32,8 +32,11 @@ std::string HFSPlusReaderBlock::getLengthByteString(int64_t length) {
     const int64_t count = getInteger();
     const ImageBytes units = data.slice(offset, count * 2);  // throws when the name runs past the bytes
     offset = checked::add(start, length);
+    return decodeUnicodeName(units);
+}
 
-    ByteView text = units.view();
+std::string HFSPlusReaderBlock::decodeUnicodeName(ByteView units) {
+    ByteView text = units;
     Bytes swapped;
     if (text.size() >= 2 && text[0] == 0xFE && text[1] == 0xFF) {
         text = text.subspan(2);

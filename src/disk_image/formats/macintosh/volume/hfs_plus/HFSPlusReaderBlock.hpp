@@ -43,6 +43,8 @@ public:
     // inside `data` (ReadPastEndError otherwise); `length` may reach beyond.
     // Hides the Pascal-string read of the base cursor, which HFS+ never uses.
     std::string getLengthByteString(int64_t length);
+    // The 2n bytes of such a name decoded as getLengthByteString decodes them.
+    static std::string decodeUnicodeName(ByteView units);
 
     // The u16 count and the big-endian code units of a name, no byte-order
     // mark; a name that is not valid UTF-8 writes as the count 0. A name of

@@ -38,6 +38,8 @@ HFSPlusVolumeHeader openedHeader(const ImageBytes& volume) {
 // Opening
 
 struct HFSPlusVolume::Navigation {
+    // The root, found alone: a report without the files asks only its name.
+    std::once_flag rootFound;
     std::once_flag built;
     // Children of each folder ID, as positions of catalog leaves, in the
     // order of leavesInParent: each folder's children are ordered once.
@@ -123,8 +125,8 @@ void HFSPlusVolume::setWrapper(std::shared_ptr<const ImageWrapperRepresentable> 
 }
 
 std::string HFSPlusVolume::presentableName() const {
-    const auto& root = navigation().rootItem;
-    return root ? root->nodeName() : std::string("Unknown");
+    const auto& rootItem = root().rootItem;
+    return rootItem ? rootItem->nodeName() : std::string("Unknown");
 }
 
 std::string HFSPlusVolume::volumeName() const { return presentableName(); }
@@ -153,13 +155,21 @@ const HFSPlusVolume::Navigation& HFSPlusVolume::navigation() const {
     std::call_once(built->built, [this, built] {
         built->children = catalogFile_->childPositionsByParent();
         built->folders = catalogFile_->folderPositions();
-        const auto top = built->children.find(1);
-        if (top != built->children.end() && !top->second.empty()) {
-            built->rootItem = std::make_shared<const HFSPlusCatalogLeafRecord>(catalogFile_->leaf(top->second.front()));
-            if (const auto* folder = built->rootItem->data.folderRecord()) built->rootFolderID = folder->folderID;
-        }
     });
     return *built;
+}
+
+const HFSPlusVolume::Navigation& HFSPlusVolume::root() const {
+    Navigation* found = navigation_.get();
+    std::call_once(found->rootFound, [this, found] {
+        // The first child of folder 1, as the children of every folder are
+        // ordered.
+        auto top = catalogFile_->leavesInParent(1);
+        if (top.empty()) return;
+        found->rootItem = std::make_shared<const HFSPlusCatalogLeafRecord>(std::move(top.front()));
+        if (const auto* folder = found->rootItem->data.folderRecord()) found->rootFolderID = folder->folderID;
+    });
+    return *found;
 }
 
 VolumeItem HFSPlusVolume::itemAt(size_t position) const {
@@ -170,7 +180,7 @@ int64_t HFSPlusVolume::folderBehind(const VolumeItem& item) const {
     if (const auto* leaf = asLeaf(item)) {
         if (const auto* folder = leaf->data.folderRecord()) return folder->folderID;
     }
-    return navigation().rootFolderID;
+    return root().rootFolderID;
 }
 
 int64_t HFSPlusVolume::numberOfChildrenOfItem(const VolumeItem& item) const {

@@ -155,6 +155,8 @@ private:
     std::shared_ptr<Navigation> navigation_;
 
     const Navigation& navigation() const;
+    // The root item and folder alone, without the index of every folder.
+    const Navigation& root() const;
     // A new item for the catalog leaf at `position`, read from its bytes.
     VolumeItem itemAt(size_t position) const;
     int64_t folderBehind(const VolumeItem& item) const;

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -178,6 +182,56 @@ TEST(HFSPlusCatalogFile, RecordsCutShortAreLeftOut) {
     const HFSPlusCatalogFile catalog =
         catalogOf({{root, Bytes(shortFile.begin(), shortFile.end() - 10), file(2, u"whole", 17)}});
     EXPECT_EQ(names(catalog.leaves()), (std::vector<std::string>{"Volume", "whole"}));
+}
+
+// The summary read in place must keep exactly the records the full reading
+// keeps, and tell the same kind, parent and ID: every record shape below is
+// also tried cut short at each length of its key and of its data.
+TEST(HFSPlusCatalogFile, SummariesAgreeWithTheFullRecord) {
+    testing::HFSPlusFileFields hugeFork;
+    hugeFork.resourceFork = testing::hfsPlusForkRecord(INT64_MIN, 0, {});
+    Bytes unknownType = hfsPlusThreadBody(4, 7, u"other");
+    unknownType[1] = 9;
+    Bytes shortKey = folder(2, u"x", 30);
+    shortKey[1] = 5;  // a key length below 6
+    const std::vector<Bytes> records = {
+        folder(1, u"Volume", 2), file(2, u"Read Me", 16), hfsPlusCatalogRecord(2, u"", hfsPlusThreadBody(3, 1, u"Volume")),
+        hfsPlusCatalogRecord(16, u"", hfsPlusThreadBody(4, 2, u"Read Me")), hfsPlusCatalogRecord(2, u"odd", unknownType),
+        hfsPlusCatalogRecord(2, u"huge", hfsPlusFileBody(17, hugeFork)), shortKey,
+    };
+    for (const Bytes& record : records) {
+        const size_t keyEnd = 2 + ((size_t{record[0]} << 8) | record[1]);
+        const ByteView whole(record);
+        for (size_t cut = 0; cut <= record.size(); ++cut) {
+            // Cut inside the key (no data), or inside the data.
+            const ByteView key = whole.first(std::min(cut, std::min(keyEnd, record.size())));
+            const ByteView data = cut > keyEnd ? whole.subspan(keyEnd, cut - keyEnd) : ByteView();
+            SCOPED_TRACE("record of " + std::to_string(record.size()) + " bytes cut at " + std::to_string(cut));
+            const auto summary = HFSPlusCatalogFile::summaryOf(key, data);
+            std::optional<HFSPlusCatalogLeafRecord> full;
+            try {
+                full.emplace(ImageBytes::copyOf(key), ImageBytes::copyOf(data), 512);
+            } catch (const std::exception&) {
+            }
+            ASSERT_EQ(summary.has_value(), full.has_value());
+            if (!full) continue;
+            EXPECT_EQ(summary->leafType, full->data.leafType);
+            EXPECT_EQ(summary->parentID, full->parentID());
+            EXPECT_EQ(summary->identifier, full->itemIdentifier().value_or(0));
+        }
+    }
+}
+
+// Names are read from the key's bytes for ordering as the full record reads
+// them, byte-order marks included.
+TEST(HFSPlusCatalogFile, NamesReadInPlaceAreTheRecordsNames) {
+    const HFSPlusCatalogFile catalog = catalogOf({{folder(1, u"Volume", 2), file(2, u"caf\u00e9", 16),
+                                                   file(2, u"\ufeffmarked", 17), file(2, u"\ufffeswapped", 18),
+                                                   file(2, u"", 19)}});
+    ASSERT_EQ(catalog.leafCount(), 5u);
+    for (size_t position = 0; position < catalog.leafCount(); ++position) {
+        EXPECT_EQ(catalog.nodeNameOf(position), catalog.leaf(position).nodeName()) << position;
+    }
 }
 
 }  // namespace
