@@ -173,10 +173,13 @@ void appendUtf8(std::string& out, char32_t codePoint) {
 }
 
 std::string decodeWithHighTable(ByteView bytes, const std::array<char16_t, 128>& high) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const uint8_t byte : bytes) {
-        appendUtf8(text, byte < 0x80 ? char32_t{byte} : char32_t{high[byte - 0x80]});
+    // Most names are ASCII, which both tables leave as it is.
+    const auto firstHigh = std::find_if(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte >= 0x80; });
+    std::string text(bytes.begin(), firstHigh);
+    if (firstHigh == bytes.end()) return text;
+    text.reserve(bytes.size() + 8);
+    for (auto byte = firstHigh; byte != bytes.end(); ++byte) {
+        appendUtf8(text, *byte < 0x80 ? char32_t{*byte} : char32_t{high[*byte - 0x80]});
     }
     return text;
 }
