@@ -1,11 +1,17 @@
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace zorv {
 
-Date HFSReaderBlock::epoch() {
+namespace {
+
+// Nothing when the C library cannot place the date.
+std::optional<Date> localEpoch() {
     tzset();  // follow changes of TZ during the run
     std::tm local{};
     local.tm_year = 4;  // 1904
@@ -14,8 +20,27 @@ Date HFSReaderBlock::epoch() {
     local.tm_isdst = -1;
     const std::time_t seconds = std::mktime(&local);
     // 1904 is never -1 seconds: -1 is mktime's failure.
-    if (seconds == static_cast<std::time_t>(-1)) return Date::now();
+    if (seconds == static_cast<std::time_t>(-1)) return std::nullopt;
     return Date{static_cast<int64_t>(seconds)};
+}
+
+}  // namespace
+
+Date HFSReaderBlock::epoch() {
+    // Every date of a volume is read against it, so it is worked out once
+    // per zone: while TZ names the same zone, the C library's answer cannot
+    // change either (it reads the zone again only when TZ changes). With TZ
+    // unset, the library checks the zone's file on each call; so do we.
+    const char* zone = std::getenv("TZ");
+    if (zone == nullptr) return localEpoch().value_or(Date::now());
+    thread_local std::string cachedZone;
+    thread_local std::optional<Date> cached;
+    if (!cached || cachedZone != zone) {
+        cached = localEpoch();
+        if (!cached) return Date::now();
+        cachedZone = zone;
+    }
+    return *cached;
 }
 
 Date HFSReaderBlock::getDateFromMacintoshIntegerValue() {
