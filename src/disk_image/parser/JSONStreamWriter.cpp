@@ -2,9 +2,43 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace zorv {
+
+namespace {
+
+// Whether the text needs no escaping: printable ASCII but for the quote and
+// the backslash. Eight bytes at a time, as most of a report is such text.
+bool isPlainText(std::string_view text) {
+    constexpr uint64_t ones = 0x0101010101010101ULL;
+    constexpr uint64_t highs = 0x8080808080808080ULL;
+    const auto hasByteBelow = [](uint64_t word, uint8_t limit) { return (word - ones * limit) & ~word & highs; };
+    const auto hasByte = [&](uint64_t word, uint8_t byte) { return hasByteBelow(word ^ (ones * byte), 1); };
+    size_t index = 0;
+    for (; index + 8 <= text.size(); index += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + index, 8);
+        if ((word & highs) != 0 || hasByteBelow(word, 0x20) || hasByte(word, '"') || hasByte(word, '\\')) {
+            return false;
+        }
+    }
+    for (; index < text.size(); ++index) {
+        const auto byte = static_cast<unsigned char>(text[index]);
+        if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\') return false;
+    }
+    return true;
+}
+
+// The text as nlohmann-json writes a string, kept out of the common path.
+[[gnu::noinline]] std::string escaped(std::string_view text) {
+    return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
 
 void JSONStreamWriter::flush() {
     out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
@@ -14,7 +48,10 @@ void JSONStreamWriter::flush() {
 void JSONStreamWriter::newLineAndIndent(size_t depth) {
     flushWhenFull();
     buffer_ += '\n';
-    buffer_.append(depth * static_cast<size_t>(indent_), ' ');
+    size_t spaces = depth * static_cast<size_t>(indent_);
+    static constexpr std::string_view blanks = "                                                                ";
+    for (; spaces > blanks.size(); spaces -= blanks.size()) buffer_ += blanks;
+    buffer_ += blanks.substr(0, spaces);
 }
 
 void JSONStreamWriter::beforeValue() {
@@ -80,21 +117,13 @@ void JSONStreamWriter::string(std::string_view text) {
     // Most names are printable ASCII with nothing to escape: written as they
     // are. Anything else goes through nlohmann-json's own escaping, so that
     // control characters and broken UTF-8 come out as they always have.
-    bool plain = true;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte >= 0x80 || c == '"' || c == '\\') {
-            plain = false;
-            break;
-        }
-    }
-    if (plain) {
+    if (isPlainText(text)) {
         buffer_ += '"';
         buffer_ += text;
         buffer_ += '"';
         return;
     }
-    buffer_ += nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    buffer_ += escaped(text);
 }
 
 }  // namespace zorv

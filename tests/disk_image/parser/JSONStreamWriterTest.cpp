@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "disk_image/parser/JSONStreamWriter.hpp"
 
@@ -56,6 +57,22 @@ INSTANTIATE_TEST_SUITE_P(Texts, JSONStreamWriterTest,
                          ::testing::Values(std::string(), "plain name.txt", "quote \" and \\ backslash",
                                            "controls \t\n\r\b\f\x01\x1f and \x7f", "\xC3\xA9\xE2\x80\xA6 UTF-8",
                                            "broken \xC3 UTF-8 \xFF\xFE", std::string("nul \0 inside", 12)));
+
+// Texts are checked eight bytes at a time: a byte to escape at each place of
+// a longer text, in the first word, the second, and the tail.
+std::vector<std::string> escapesAtEachPlace() {
+    std::vector<std::string> texts;
+    for (const char special : {'"', '\\', '\x1f', '\0', '\x80'}) {
+        for (size_t place = 0; place < 19; ++place) {
+            std::string text = "a long plain name!!";
+            text[place] = special;
+            texts.push_back(text);
+        }
+    }
+    return texts;
+}
+
+INSTANTIATE_TEST_SUITE_P(EscapesAtEachPlace, JSONStreamWriterTest, ::testing::ValuesIn(escapesAtEachPlace()));
 
 }  // namespace
 }  // namespace zorv
