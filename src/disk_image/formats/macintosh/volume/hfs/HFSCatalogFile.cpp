@@ -105,13 +105,28 @@ BTreeNodeRecord HFSCatalogFile::leafRecord(size_t position) const { return tree_
 
 HFSCatalogLeafRecord HFSCatalogFile::leaf(size_t position) const { return HFSCatalogLeafRecord(leafRecord(position)); }
 
-HFSCatalogFile::LeafSummary HFSCatalogFile::leafSummary(size_t position) const {
+HFSCatalogFile::LeafBytes HFSCatalogFile::leafBytes(size_t position) const {
     const BTree::RecordSpan& span = spans_.at(position);
-    if (tree_.hasLongKeys()) return summaryOf(tree_.recordAt(span));
+    LeafBytes leaf;
+    if (tree_.hasLongKeys()) {
+        leaf.record = tree_.recordAt(span);
+        leaf.key = leaf.record.recordKey;
+        leaf.afterKey = leaf.record.recordData;
+        leaf.keyLength = leaf.record.keyLength;
+        return leaf;
+    }
     // One-byte key lengths: the key lies in the record as stored.
-    const ImageBytes bytes = tree_.recordBytes(span);
+    leaf.bytes = tree_.recordBytes(span);
     const size_t keyEnd = 1 + size_t{span.keyLength};
-    return summaryOfBytes(bytes.view().first(keyEnd), bytes.view().subspan(keyEnd), span.keyLength);
+    leaf.key = leaf.bytes.view().first(keyEnd);
+    leaf.afterKey = leaf.bytes.view().subspan(keyEnd);
+    leaf.keyLength = span.keyLength;
+    return leaf;
+}
+
+HFSCatalogFile::LeafSummary HFSCatalogFile::leafSummary(size_t position) const {
+    const LeafBytes leaf = leafBytes(position);
+    return summaryOfBytes(leaf.key, leaf.afterKey, leaf.keyLength);
 }
 
 HFSCatalogFile::LeafSummary HFSCatalogFile::summaryOf(const BTreeNodeRecord& record) {
@@ -138,19 +153,22 @@ std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentI
 std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPositionsByParent() const {
     std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
     for (size_t position = 0; position < spans_.size(); ++position) {
-        const LeafSummary summary = leafSummary(position);
+        // The record is read once for its kind, parent and name.
+        const LeafBytes leaf = leafBytes(position);
+        const LeafSummary summary = summaryOfBytes(leaf.key, leaf.afterKey, leaf.keyLength);
         if (!isChild(summary.leafType)) continue;
-        const BTree::RecordSpan& span = spans_[position];
-        std::string name = tree_.hasLongKeys()
-                               ? HFSCatalogFileKey::nodeNameOf(leafRecord(position).recordKey)
-                               : HFSCatalogFileKey::nodeNameOf(tree_.recordBytes(span).view().first(1 + span.keyLength));
-        named[summary.parentID].emplace_back(composedName(std::move(name)), static_cast<uint32_t>(position));
+        named[summary.parentID].emplace_back(composedName(HFSCatalogFileKey::nodeNameOf(leaf.key)),
+                                             static_cast<uint32_t>(position));
     }
     std::unordered_map<int64_t, std::vector<uint32_t>> result;
     result.reserve(named.size());
     for (auto& [parentID, children] : named) {
-        std::stable_sort(children.begin(), children.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        // A folder whose names differ only where the catalog's own order and
+        // ours agree is in order already.
+        const auto byName = [](const auto& a, const auto& b) { return a.first < b.first; };
+        if (!std::is_sorted(children.begin(), children.end(), byName)) {
+            std::stable_sort(children.begin(), children.end(), byName);
+        }
         auto& positions = result[parentID];
         positions.reserve(children.size());
         for (const auto& child : children) positions.push_back(child.second);

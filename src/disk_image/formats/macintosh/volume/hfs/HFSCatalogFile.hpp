@@ -68,6 +68,17 @@ public:
     std::optional<HFSCatalogLeafRecord> directoryRecord(int64_t directoryID) const;
 
 private:
+    // A leaf's record as bytes: its key (length field first) and what
+    // follows the key, with what keeps them alive.
+    struct LeafBytes {
+        BTreeNodeRecord record;
+        ImageBytes bytes;
+        ByteView key;
+        ByteView afterKey;
+        int64_t keyLength = 0;
+    };
+    LeafBytes leafBytes(size_t position) const;
+
     // Keeps the leaves of the tree whose keys can be read.
     void readLeaves();
 

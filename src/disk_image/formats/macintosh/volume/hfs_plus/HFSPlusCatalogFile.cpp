@@ -23,7 +23,12 @@ using LeafType = HFSPlusCatalogLeafData::LeafType;
 // Sorts (composed name, position) pairs by name, stable, and keeps the
 // positions. Composed names compared as UTF-8 bytes order by code points.
 std::vector<uint32_t> sortedPositions(std::vector<std::pair<std::string, uint32_t>>& children) {
-    std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Mostly in order already: the catalog's own order differs from ours
+    // only in case and in a few characters.
+    const auto byName = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(children.begin(), children.end(), byName)) {
+        std::stable_sort(children.begin(), children.end(), byName);
+    }
     std::vector<uint32_t> positions;
     positions.reserve(children.size());
     for (const auto& child : children) positions.push_back(child.second);
