@@ -15,6 +15,7 @@
 
 #include "data_access/CheckedMath.hpp"
 #include "platform/FileSystem.hpp"
+#include "platform/FileMap.hpp"
 #include "platform/InterruptCleanup.hpp"
 
 namespace zorv {
@@ -135,10 +136,18 @@ private:
 // Writes a piece into a new file that extending it has filled with zeros,
 // leaving out the whole zero blocks (at multiples of zeroBlockSize in the
 // file) that no earlier piece wrote to: they read as zeros already, and stay
-// holes of the file. Returns 0, or the errno of the failed write.
+// holes of the file. Blocks over holes of a mapped sparse input are known to
+// be zeros without being read. Returns 0, or the errno of the failed write.
 int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const WrittenRanges& written) {
     const int64_t end = offset + static_cast<int64_t>(bytes.size());
     const auto earlier = written.overlapping(offset, end);
+    const std::vector<FileMap::Region> data = FileMap::dataRegions(bytes);
+    size_t nextData = 0;  // the first data region that does not end before `block`
+    const auto mayHoldData = [&](int64_t block) {
+        const auto from = static_cast<size_t>(block - offset);
+        while (nextData < data.size() && data[nextData].offset + data[nextData].length <= from) ++nextData;
+        return nextData < data.size() && data[nextData].offset < from + zeroBlockSize;
+    };
     const auto writeSpan = [&](int64_t from, int64_t to) {
         return writeFully(fd, from, bytes.subspan(static_cast<size_t>(from - offset), static_cast<size_t>(to - from)));
     };
@@ -148,7 +157,7 @@ int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const Written
          block += zeroBlockSize) {
         while (next < earlier.size() && earlier[next].second <= block) ++next;
         const bool writtenBefore = next < earlier.size() && earlier[next].first < block + zeroBlockSize;
-        if (writtenBefore || !isZeroBlock(bytes.data() + (block - offset))) continue;
+        if (writtenBefore || (mayHoldData(block) && !isZeroBlock(bytes.data() + (block - offset)))) continue;
         if (pending < block) {
             if (const int error = writeSpan(pending, block)) return error;
         }

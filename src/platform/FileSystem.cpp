@@ -1,7 +1,6 @@
 #include "platform/FileSystem.hpp"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -12,6 +11,7 @@
 #include <system_error>
 
 #include "platform/AtomicFileWriter.hpp"
+#include "platform/FileMap.hpp"
 
 namespace zorv::fs {
 namespace {
@@ -23,17 +23,6 @@ namespace {
 }
 
 std::string linuxAttributeName(const std::string& name) { return "user." + name; }
-
-// Keeps a memory map alive for as long as any slice of it is.
-struct Mapping {
-    Mapping(void* address, size_t length) : address(address), length(length) {}
-    Mapping(const Mapping&) = delete;
-    Mapping& operator=(const Mapping&) = delete;
-    ~Mapping() { ::munmap(address, length); }
-
-    void* address;
-    size_t length;
-};
 
 struct FileDescriptor {
     explicit FileDescriptor(int fd) : fd(fd) {}
@@ -54,10 +43,9 @@ ImageBytes readFile(const std::string& path, const std::string& name) {
 
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
         const auto length = static_cast<size_t>(info.st_size);
-        void* address = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, file.fd, 0);
-        if (address != MAP_FAILED) {
-            auto mapping = std::make_shared<Mapping>(address, length);
-            return ImageBytes::external(mapping, static_cast<const uint8_t*>(address), length, true);
+        if (auto mapped = FileMap::map(file.fd, length)) {
+            file.fd = -1;  // the map's now
+            return std::move(*mapped);
         }
     }
 
