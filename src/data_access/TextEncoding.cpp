@@ -355,6 +355,13 @@ std::string trimControlCharacters(std::string_view utf8) {
 }
 
 std::string printableText(std::string_view utf8) {
+    // Most text has no control character, nor the lead byte of a C1 one.
+    if (std::none_of(utf8.begin(), utf8.end(), [](char c) {
+            const auto byte = static_cast<uint8_t>(c);
+            return byte < 0x20 || byte == 0x7F || byte == 0xC2;
+        })) {
+        return std::string(utf8);
+    }
     std::string shown;
     shown.reserve(utf8.size());
     for (size_t index = 0; index < utf8.size(); ++index) {

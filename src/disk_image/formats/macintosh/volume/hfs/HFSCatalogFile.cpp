@@ -151,16 +151,24 @@ std::vector<HFSCatalogLeafRecord> HFSCatalogFile::leavesInParent(int64_t parentI
 }
 
 std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPositionsByParent() const {
+    return folderIndex().children;
+}
+
+HFSCatalogFile::FolderIndex HFSCatalogFile::folderIndex() const {
+    FolderIndex index;
     std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
     for (size_t position = 0; position < spans_.size(); ++position) {
         // The record is read once for its kind, parent and name.
         const LeafBytes leaf = leafBytes(position);
         const LeafSummary summary = summaryOfBytes(leaf.key, leaf.afterKey, leaf.keyLength);
+        if (summary.leafType == LeafType::directory) {
+            index.folders.emplace(summary.identifier, static_cast<uint32_t>(position));
+        }
         if (!isChild(summary.leafType)) continue;
         named[summary.parentID].emplace_back(composedName(HFSCatalogFileKey::nodeNameOf(leaf.key)),
                                              static_cast<uint32_t>(position));
     }
-    std::unordered_map<int64_t, std::vector<uint32_t>> result;
+    std::unordered_map<int64_t, std::vector<uint32_t>>& result = index.children;
     result.reserve(named.size());
     for (auto& [parentID, children] : named) {
         // A folder whose names differ only where the catalog's own order and
@@ -173,7 +181,7 @@ std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPosition
         positions.reserve(children.size());
         for (const auto& child : children) positions.push_back(child.second);
     }
-    return result;
+    return index;
 }
 
 std::optional<HFSCatalogLeafRecord> HFSCatalogFile::directoryRecord(int64_t directoryID) const {

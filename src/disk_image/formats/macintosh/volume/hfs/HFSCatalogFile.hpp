@@ -63,6 +63,14 @@ public:
     // of one per folder.
     std::unordered_map<int64_t, std::vector<uint32_t>> childPositionsByParent() const;
 
+    // The same children, and the position of the first folder leaf of each
+    // folder ID in catalog order, from one reading of every leaf.
+    struct FolderIndex {
+        std::unordered_map<int64_t, std::vector<uint32_t>> children;
+        std::unordered_map<int64_t, uint32_t> folders;
+    };
+    FolderIndex folderIndex() const;
+
     // The first folder leaf, in catalog order, whose folder ID is
     // `directoryID`; nothing when there is none (thread records never match).
     std::optional<HFSCatalogLeafRecord> directoryRecord(int64_t directoryID) const;

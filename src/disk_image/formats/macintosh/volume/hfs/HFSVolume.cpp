@@ -300,13 +300,9 @@ const HFSVolume::Navigation* HFSVolume::navigation() const {
     Navigation* built = navigation_.get();
     std::call_once(built->built, [this, built] {
         using LeafType = HFSCatalogLeafRecord::LeafType;
-        built->children = catalogFile_->childPositionsByParent();
-        for (size_t position = 0; position < catalogFile_->leafCount(); ++position) {
-            const auto summary = catalogFile_->leafSummary(position);
-            if (summary.leafType == LeafType::directory) {
-                built->folders.emplace(summary.identifier, static_cast<uint32_t>(position));
-            }
-        }
+        auto index = catalogFile_->folderIndex();
+        built->children = std::move(index.children);
+        built->folders = std::move(index.folders);
         const auto top = built->children.find(1);
         if (top != built->children.end() && !top->second.empty()) {
             const auto summary = catalogFile_->leafSummary(top->second.front());
