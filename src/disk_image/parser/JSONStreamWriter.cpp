@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -41,17 +43,28 @@ bool isPlainText(std::string_view text) {
 }  // namespace
 
 void JSONStreamWriter::flush() {
-    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-    buffer_.clear();
+    out_.write(buffer_.data(), static_cast<std::streamsize>(used_));
+    used_ = 0;
 }
 
+char* JSONStreamWriter::room(size_t count) {
+    if (used_ + count > buffer_.size()) {
+        flush();
+        if (count > buffer_.size()) buffer_.resize(count);
+    }
+    char* place = buffer_.data() + used_;
+    used_ += count;
+    return place;
+}
+
+void JSONStreamWriter::put(std::string_view text) { std::memcpy(room(text.size()), text.data(), text.size()); }
+
 void JSONStreamWriter::newLineAndIndent(size_t depth) {
-    flushWhenFull();
-    buffer_ += '\n';
-    size_t spaces = depth * static_cast<size_t>(indent_);
-    static constexpr std::string_view blanks = "                                                                ";
-    for (; spaces > blanks.size(); spaces -= blanks.size()) buffer_ += blanks;
-    buffer_ += blanks.substr(0, spaces);
+    if (used_ >= chunkSize) flush();
+    const size_t spaces = depth * static_cast<size_t>(indent_);
+    char* place = room(1 + spaces);
+    place[0] = '\n';
+    std::memset(place + 1, ' ', spaces);
 }
 
 void JSONStreamWriter::beforeValue() {
@@ -61,24 +74,24 @@ void JSONStreamWriter::beforeValue() {
     }
     if (open_.empty()) return;  // the document itself
     Container& container = open_.back();
-    if (!container.isEmpty) buffer_ += ',';
+    if (!container.isEmpty) put(",");
     container.isEmpty = false;
     newLineAndIndent(open_.size());
 }
 
 void JSONStreamWriter::key(std::string_view name) {
     Container& container = open_.back();
-    if (!container.isEmpty) buffer_ += ',';
+    if (!container.isEmpty) put(",");
     container.isEmpty = false;
     newLineAndIndent(open_.size());
     string(name);
-    buffer_ += ": ";
+    put(": ");
     afterKey_ = true;
 }
 
 void JSONStreamWriter::begin(bool isObject, char opening) {
     beforeValue();
-    buffer_ += opening;
+    *room(1) = opening;
     open_.push_back({isObject, true});
 }
 
@@ -86,7 +99,7 @@ void JSONStreamWriter::end(char closing) {
     const bool wasEmpty = open_.back().isEmpty;
     open_.pop_back();
     if (!wasEmpty) newLineAndIndent(open_.size());
-    buffer_ += closing;
+    *room(1) = closing;
     if (open_.empty()) flush();
 }
 
@@ -105,25 +118,28 @@ void JSONStreamWriter::value(std::string_view text) {
 
 void JSONStreamWriter::value(int64_t number) {
     beforeValue();
-    buffer_ += std::to_string(number);
+    char digits[24];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), number);
+    put(std::string_view(digits, static_cast<size_t>(written.ptr - digits)));
 }
 
 void JSONStreamWriter::value(bool flag) {
     beforeValue();
-    buffer_ += flag ? "true" : "false";
+    put(flag ? "true" : "false");
 }
 
 void JSONStreamWriter::string(std::string_view text) {
     // Most names are printable ASCII with nothing to escape: written as they
     // are. Anything else goes through nlohmann-json's own escaping, so that
     // control characters and broken UTF-8 come out as they always have.
-    if (isPlainText(text)) {
-        buffer_ += '"';
-        buffer_ += text;
-        buffer_ += '"';
+    if (!isPlainText(text)) {
+        put(escaped(text));
         return;
     }
-    buffer_ += escaped(text);
+    char* place = room(text.size() + 2);
+    place[0] = '"';
+    std::memcpy(place + 1, text.data(), text.size());
+    place[text.size() + 1] = '"';
 }
 
 }  // namespace zorv

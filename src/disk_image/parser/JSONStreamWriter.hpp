@@ -47,13 +47,16 @@ private:
     void string(std::string_view text);
     // Hands the text gathered so far to the stream.
     void flush();
-    void flushWhenFull() {
-        if (buffer_.size() >= chunkSize) flush();
-    }
+    // The next `count` bytes of the buffer, to be filled by the caller.
+    char* room(size_t count);
+    void put(std::string_view text);
 
     static constexpr size_t chunkSize = 1 << 16;
     std::ostream& out_;
-    std::string buffer_;
+    // Text gathered is the first `used_` bytes; a chunk and room for what
+    // may follow before the next check.
+    std::string buffer_ = std::string(2 * chunkSize, '\0');
+    size_t used_ = 0;
     int indent_;
     std::vector<Container> open_;
     bool afterKey_ = false;
