@@ -1,7 +1,8 @@
 // Replays the inputs on which the fuzz targets once failed
 // (tests/data/fuzz-regressions/, see its README.md) through the same path as
-// the whole-image target: detection, both reports, both forks of every item,
-// each partition's volume. Each must end with at most one of the library's
+// their target: for whole images detection, both reports, both forks of
+// every item, each partition's volume; for resource forks the map and the
+// decoders. Each must end with at most one of the library's
 // own errors, and quickly.
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include "support/Corpus.hpp"
 #include "support/ErrorExpectations.hpp"
 #include "support/ImageExercise.hpp"
+#include "support/ResourceForkExercise.hpp"
 
 namespace zorv {
 namespace {
@@ -37,6 +39,7 @@ int64_t number(const std::string& text) { return std::stoll(text, nullptr, 0); }
 //   base zeros <size>      that many zero bytes
 //   cut <size>             cut the bytes short, or extend them with zeros
 //   put <offset> <hex>...  overwrite bytes from offset on, e.g. put 0x400 42 44
+//   fill <offset> <count> <hex>...  those bytes `count` times from offset on
 // Nothing when the recipe's corpus image is absent.
 std::optional<Bytes> bytesOfRecipe(const fsys::path& path, std::string& missing) {
     std::ifstream file(path);
@@ -61,11 +64,17 @@ std::optional<Bytes> bytesOfRecipe(const fsys::path& path, std::string& missing)
             bytes = image->toBytes();
         } else if (instruction == "cut") {
             bytes.resize(static_cast<size_t>(number(argument)), 0);
-        } else if (instruction == "put") {
+        } else if (instruction == "put" || instruction == "fill") {
             auto at = static_cast<size_t>(number(argument));
-            for (std::string hex; words >> hex; ++at) {
-                if (at >= bytes.size()) bytes.resize(at + 1, 0);
-                bytes[at] = static_cast<uint8_t>(std::stoul(hex, nullptr, 16));
+            std::string count = "1";
+            if (instruction == "fill") words >> count;
+            Bytes pattern;
+            for (std::string hex; words >> hex;) pattern.push_back(static_cast<uint8_t>(std::stoul(hex, nullptr, 16)));
+            for (int64_t time = 0; time < number(count); ++time) {
+                for (const uint8_t byte : pattern) {
+                    if (at >= bytes.size()) bytes.resize(at + 1, 0);
+                    bytes[at++] = byte;
+                }
             }
         } else {
             ADD_FAILURE() << path.filename() << ": unknown instruction " << instruction;
@@ -98,7 +107,13 @@ TEST(FuzzRegressions, EndCleanlyAndQuickly) {
         }
         ++replayed;
         const auto started = std::chrono::steady_clock::now();
-        testing::mustNotThrow("exerciseImage", [&] { testing::exerciseImage(ImageBytes(std::move(*bytes))); });
+        // Findings of the resource fork target go through its path.
+        if (path.filename().string().rfind("resource-fork-", 0) == 0) {
+            testing::mustNotThrow("exerciseResourceFork",
+                                  [&] { testing::exerciseResourceFork(ImageBytes(std::move(*bytes))); });
+        } else {
+            testing::mustNotThrow("exerciseImage", [&] { testing::exerciseImage(ImageBytes(std::move(*bytes))); });
+        }
         EXPECT_LT(std::chrono::steady_clock::now() - started, kTimeLimit);
     }
     if (replayed == 0) GTEST_SKIP() << "no input of " << regressionsFolder << " could be replayed";

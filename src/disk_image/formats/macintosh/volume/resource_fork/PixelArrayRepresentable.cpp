@@ -10,12 +10,17 @@ PixelArrayRepresentable::PixelRows PixelArrayRepresentable::createPixelArray(Byt
     const int64_t size = static_cast<int64_t>(bytes.size());
     const int64_t lines = size / lineLength;
 
-    PixelRows rows;
-    rows.reserve(static_cast<size_t>(lines));
+    // Each pixel value's colour asked once: a resource may stack thousands
+    // of icons, and every pixel of a line holds one of at most 256 values.
+    const int64_t values = bitsPerPixel == 1 ? 2 : 256;
+    std::vector<Color> palette;
+    palette.reserve(static_cast<size_t>(values));
+    for (int64_t value = 0; value < values; ++value) palette.push_back(colorOfPixel(value));
+
+    PixelRows rows(static_cast<size_t>(lines), std::vector<Color>(static_cast<size_t>(pixelsPerLine)));
     for (int64_t line = 0; line < lines; ++line) {
         const int64_t lineStart = line * lineLength;
-        std::vector<Color> row;
-        row.reserve(static_cast<size_t>(pixelsPerLine));
+        std::vector<Color>& row = rows[static_cast<size_t>(line)];
         for (int64_t x = 0; x < pixelsPerLine; ++x) {
             int64_t pixelValue = 0;
             if (bitsPerPixel == 1) {
@@ -27,9 +32,8 @@ PixelArrayRepresentable::PixelRows PixelArrayRepresentable::createPixelArray(Byt
                 const int64_t index = lineStart + x;
                 if (index < size) pixelValue = bytes[static_cast<size_t>(index)];
             }
-            row.push_back(colorOfPixel(pixelValue));
+            row[static_cast<size_t>(x)] = palette[static_cast<size_t>(pixelValue)];
         }
-        rows.push_back(std::move(row));
     }
     return rows;
 }

@@ -1,5 +1,13 @@
 #include "disk_image/formats/macintosh/volume/resource_fork/ResourceFork.hpp"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data_access/TextEncoding.hpp"
+
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 #include "disk_image/formats/macintosh/volume/resource_fork/ResourceHeader.hpp"
 #include "disk_image/formats/macintosh/volume/resource_fork/ResourceMap.hpp"
@@ -8,15 +16,54 @@ namespace zorv {
 
 namespace {
 
-// The name at `offset` in the map: a length byte and that many Mac OS Roman
-// characters; empty when it runs past the map.
-std::string nameAt(const ImageBytes& map, int64_t offset) {
-    const int64_t mapLength = static_cast<int64_t>(map.size());
-    if (offset >= mapLength) return {};
-    if (offset + 1 + map[static_cast<size_t>(offset)] > mapLength) return {};
-    HFSReaderBlock reader(map, offset);
-    return reader.getLengthByteStringNoPadding();
-}
+// The resource names of a map: each a length byte and that many Mac OS
+// Roman characters, at a 16-bit offset from the start of the name list. The
+// bytes they can lie in are decoded once, as a damaged map may name the same
+// (or overlapping) 255 characters thousands of times.
+class NameList {
+public:
+    NameList(const ImageBytes& map, int64_t listStart) : map_(map), listStart_(listStart) {
+        const int64_t mapLength = static_cast<int64_t>(map.size());
+        if (listStart < 0 || listStart >= mapLength) return;
+        const int64_t reach = std::min<int64_t>(mapLength - listStart, 0xFFFF + 1 + 255);
+        const ByteView bytes = map.view().subspan(static_cast<size_t>(listStart), static_cast<size_t>(reach));
+        // Mac OS Roman maps each byte to one character on its own.
+        static const std::array<std::string, 256> characters = [] {
+            std::array<std::string, 256> table;
+            for (size_t byte = 0; byte < table.size(); ++byte) {
+                const uint8_t value = static_cast<uint8_t>(byte);
+                table[byte] = decodeText(ByteView(&value, 1), TextEncoding::macOSRoman).value_or(std::string());
+            }
+            return table;
+        }();
+        starts_.reserve(bytes.size() + 1);
+        for (const uint8_t byte : bytes) {
+            starts_.push_back(static_cast<uint32_t>(text_.size()));
+            text_ += characters[byte];
+        }
+        starts_.push_back(static_cast<uint32_t>(text_.size()));
+    }
+
+    // The name at `offset` from the list's start; empty when it runs past
+    // the map.
+    std::string nameAt(int64_t offset) const {
+        const int64_t mapLength = static_cast<int64_t>(map_.size());
+        const int64_t start = listStart_ + offset;
+        if (start >= mapLength) return {};
+        const int64_t count = map_[static_cast<size_t>(start)];
+        if (start + 1 + count > mapLength) return {};
+        // Inside the map, so inside the decoded bytes: a 16-bit offset, a
+        // length byte and at most 255 characters.
+        const auto first = static_cast<size_t>(offset + 1);
+        return text_.substr(starts_[first], starts_[first + static_cast<size_t>(count)] - starts_[first]);
+    }
+
+private:
+    const ImageBytes& map_;
+    int64_t listStart_;
+    std::string text_;              // the list's bytes decoded
+    std::vector<uint32_t> starts_;  // where each byte's character starts in text_
+};
 
 // The contents of the resource whose length word lies at `offset` in the
 // fork, or nothing when the word or the contents run past the fork.
@@ -46,6 +93,7 @@ ResourceFork::ResourceFork(const ImageBytes& block) {
     // lists that overlap (many types pointing at one list) could otherwise
     // make a small map announce billions of resources.
     int64_t referencesLeft = mapLength / ResourceTypeReferenceListItem::size;
+    const NameList names(mapBytes, map.offsetToNameList);
 
     for (const ResourceTypeListItem& type : map.typeList) {
         // A type listed again replaces the resources of its earlier listing.
@@ -59,8 +107,9 @@ ResourceFork::ResourceFork(const ImageBytes& block) {
             if (entryStart + ResourceTypeReferenceListItem::size > mapLength) break;
             ResourceTypeReferenceListItem reference(
                 mapBytes.slice(entryStart, ResourceTypeReferenceListItem::size));
-            if (reference.offsetToResourceName != ResourceTypeReferenceListItem::noName)
-                reference.resourceName = nameAt(mapBytes, map.offsetToNameList + reference.offsetToResourceName);
+            if (reference.offsetToResourceName != ResourceTypeReferenceListItem::noName) {
+                reference.resourceName = names.nameAt(reference.offsetToResourceName);
+            }
             auto contents = contentsAt(block, header.offsetToResourceData + reference.offsetFromResourceDataToResource);
             if (!contents) continue;
             reference.resourceData = std::move(*contents);
