@@ -1,6 +1,10 @@
 #include "data_access/TextEncoding.hpp"
 
+#include <unicode/normalizer2.h>
+#include <unicode/ubrk.h>
 #include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utext.h>
 
 #include <algorithm>
 #include <array>
@@ -377,6 +381,41 @@ std::string printableText(std::string_view utf8) {
         }
     }
     return shown;
+}
+
+std::string canonicallyComposed(std::string_view utf8) {
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(utf8);
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* composer = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status) || composer == nullptr) return std::string(utf8);
+    const icu::UnicodeString composed = composer->normalize(icu::UnicodeString::fromUTF8(utf8), status);
+    if (U_FAILURE(status)) return std::string(utf8);
+    std::string result;
+    composed.toUTF8String(result);
+    return result;
+}
+
+std::vector<size_t> characterEnds(std::string_view utf8) {
+    std::vector<size_t> ends;
+    UErrorCode status = U_ZERO_ERROR;
+    UText* utext = utext_openUTF8(nullptr, utf8.data(), static_cast<int64_t>(utf8.size()), &status);
+    UBreakIterator* breaks = ubrk_open(UBRK_CHARACTER, nullptr, nullptr, 0, &status);
+    if (U_SUCCESS(status)) ubrk_setUText(breaks, utext, &status);
+    if (U_SUCCESS(status)) {
+        ubrk_first(breaks);
+        for (int32_t end = ubrk_next(breaks); end != UBRK_DONE; end = ubrk_next(breaks)) {
+            ends.push_back(static_cast<size_t>(end));
+        }
+    } else {
+        for (size_t index = 1; index <= utf8.size(); ++index) {
+            if (index == utf8.size() || (static_cast<unsigned char>(utf8[index]) & 0xC0) != 0x80) ends.push_back(index);
+        }
+    }
+    if (breaks != nullptr) ubrk_close(breaks);
+    if (utext != nullptr) utext_close(utext);
+    return ends;
 }
 
 }  // namespace zorv

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data_access/Bytes.hpp"
 
@@ -42,5 +43,14 @@ std::string trimControlCharacters(std::string_view utf8);
 // move the cursor, clear the screen nor break a line. Everything else, malformed UTF-8
 // included, is kept as it is.
 std::string printableText(std::string_view utf8);
+
+// The canonical composition (NFC) of UTF-8 text, so that canonically equivalent texts are equal
+// and, compared byte by byte, order by their Unicode scalar values. ASCII is its own; text ICU
+// cannot normalise is kept as it is.
+std::string canonicallyComposed(std::string_view utf8);
+
+// The offsets in UTF-8 text at which its user-perceived characters (extended grapheme clusters)
+// end, in order; the ends of code points if ICU cannot open a break iterator.
+std::vector<size_t> characterEnds(std::string_view utf8);
 
 }  // namespace zorv

@@ -1,34 +1,15 @@
 #include "remote_image/Manifest.hpp"
 
-#include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
 #include <string>
 
+#include "data_access/TextEncoding.hpp"
 #include "remote_image/JSONValueReader.hpp"
 #include "remote_image/ManifestItemError.hpp"
 #include "remote_image/WexDownloader.hpp"
 #include "remote_image/WexDownloaderError.hpp"
 
 namespace zorv {
-namespace {
-
-// The canonical (NFC) form of a text, so that canonically equivalent texts
-// are equal and order by their Unicode scalar values, which for UTF-8 is the
-// order of the bytes. Text ICU cannot normalise is kept as it is.
-std::string canonical(const std::string& text) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) return text;
-    const icu::UnicodeString composed = nfc->normalize(icu::UnicodeString::fromUTF8(text), status);
-    if (U_FAILURE(status)) return text;
-    std::string result;
-    composed.toUTF8String(result);
-    return result;
-}
-
-}  // namespace
 
 Manifest Manifest::withURLString(std::string_view urlString) {
     const auto url = URL::parse(urlString);
@@ -61,7 +42,9 @@ std::vector<ManifestImageSet> Manifest::sortedSets() const {
     };
     std::vector<Keyed> keyed;
     keyed.reserve(sets_.size());
-    for (const ManifestImageSet& set : sets_) keyed.push_back({canonical(set.setName()), canonical(set.language()), &set});
+    for (const ManifestImageSet& set : sets_) {
+        keyed.push_back({canonicallyComposed(set.setName()), canonicallyComposed(set.language()), &set});
+    }
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
         if (a.name != b.name) return a.name < b.name;
         return a.language < b.language;
@@ -73,9 +56,9 @@ std::vector<ManifestImageSet> Manifest::sortedSets() const {
 }
 
 const ManifestImageSet& Manifest::setForReference(std::string_view reference) const {
-    const std::string wanted = canonical(std::string(reference));
+    const std::string wanted = canonicallyComposed(std::string(reference));
     for (const ManifestImageSet& set : sets_) {
-        if (canonical(set.reference()) == wanted) return set;
+        if (canonicallyComposed(set.reference()) == wanted) return set;
     }
     throw ManifestItemError(ManifestItemError::Case::invalidSetReference, reference);
 }

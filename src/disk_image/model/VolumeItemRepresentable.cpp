@@ -1,10 +1,8 @@
 #include "disk_image/model/VolumeItemRepresentable.hpp"
 
-#include <unicode/ubrk.h>
-#include <unicode/utext.h>
-
 #include <algorithm>
 
+#include "data_access/TextEncoding.hpp"
 #include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
 
@@ -30,21 +28,7 @@ int64_t userPerceivedLength(std::string_view text) {
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         return static_cast<int64_t>(text.size());
     }
-    UErrorCode status = U_ZERO_ERROR;
-    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-    UBreakIterator* breaks = ubrk_open(UBRK_CHARACTER, nullptr, nullptr, 0, &status);
-    if (U_SUCCESS(status)) ubrk_setUText(breaks, utext, &status);
-    int64_t count = 0;
-    if (U_SUCCESS(status)) {
-        ubrk_first(breaks);
-        while (ubrk_next(breaks) != UBRK_DONE) ++count;
-    } else {
-        count = std::count_if(text.begin(), text.end(),
-                              [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-    }
-    if (breaks != nullptr) ubrk_close(breaks);
-    if (utext != nullptr) utext_close(utext);
-    return count;
+    return static_cast<int64_t>(characterEnds(text).size());
 }
 
 std::optional<std::string> codeText(const std::optional<OSType>& code) {

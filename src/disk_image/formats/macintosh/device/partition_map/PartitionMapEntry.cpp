@@ -1,8 +1,5 @@
 #include "disk_image/formats/macintosh/device/partition_map/PartitionMapEntry.hpp"
 
-#include <unicode/ubrk.h>
-#include <unicode/utext.h>
-
 #include <algorithm>
 #include <array>
 
@@ -21,30 +18,6 @@ constexpr int64_t processorLength = 16;
 constexpr int64_t trailerLength = 16;
 // Where the trailer begins in the record.
 constexpr int64_t trailerOffset = 136;
-
-// The offsets in `text` (UTF-8) at which its user-perceived characters
-// (extended grapheme clusters) end, in order; code points if ICU cannot open a
-// break iterator.
-std::vector<size_t> characterEnds(std::string_view text) {
-    std::vector<size_t> ends;
-    UErrorCode status = U_ZERO_ERROR;
-    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-    UBreakIterator* breaks = ubrk_open(UBRK_CHARACTER, nullptr, nullptr, 0, &status);
-    if (U_SUCCESS(status)) ubrk_setUText(breaks, utext, &status);
-    if (U_SUCCESS(status)) {
-        ubrk_first(breaks);
-        for (int32_t end = ubrk_next(breaks); end != UBRK_DONE; end = ubrk_next(breaks)) {
-            ends.push_back(static_cast<size_t>(end));
-        }
-    } else {
-        for (size_t index = 1; index <= text.size(); ++index) {
-            if (index == text.size() || (static_cast<unsigned char>(text[index]) & 0xC0) != 0x80) ends.push_back(index);
-        }
-    }
-    if (breaks != nullptr) ubrk_close(breaks);
-    if (utext != nullptr) utext_close(utext);
-    return ends;
-}
 
 // The first 32 characters of a volume or partition name. A character may be
 // more than one byte on disk (a letter and a combining accent); then more are

@@ -1,14 +1,12 @@
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFile.hpp"
 
-#include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
 #include <string>
 #include <utility>
 
 #include "data_access/ByteHelpers.hpp"
 #include "data_access/Errors.hpp"
+#include "data_access/TextEncoding.hpp"
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFileError.hpp"
 
@@ -17,22 +15,6 @@ namespace zorv {
 namespace {
 
 using LeafType = HFSCatalogLeafRecord::LeafType;
-
-// The canonical composition (NFC) of UTF-8 text. Comparing two such texts
-// byte by byte orders them by Unicode scalar values. ASCII is its own.
-std::string composedName(std::string name) {
-    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        return name;
-    }
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) return name;
-    const icu::UnicodeString composed = nfc->normalize(icu::UnicodeString::fromUTF8(name), status);
-    if (U_FAILURE(status)) return name;
-    std::string result;
-    composed.toUTF8String(result);
-    return result;
-}
 
 int64_t bigEndian32(ByteView bytes, size_t offset) { return fromLongBigEndian(bytes.subspan(offset, 4)); }
 
@@ -165,7 +147,7 @@ HFSCatalogFile::FolderIndex HFSCatalogFile::folderIndex() const {
             index.folders.emplace(summary.identifier, static_cast<uint32_t>(position));
         }
         if (!isChild(summary.leafType)) continue;
-        named[summary.parentID].emplace_back(composedName(HFSCatalogFileKey::nodeNameOf(leaf.key)),
+        named[summary.parentID].emplace_back(canonicallyComposed(HFSCatalogFileKey::nodeNameOf(leaf.key)),
                                              static_cast<uint32_t>(position));
     }
     std::unordered_map<int64_t, std::vector<uint32_t>>& result = index.children;

@@ -1,7 +1,5 @@
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogKey.hpp"
 
-#include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
 
 #include <algorithm>
 
@@ -45,21 +43,7 @@ std::vector<Bytes> HFSPlusCatalogKey::dataBlockArray() const {
     return {integer(keyLength), longInteger(parentID), std::move(name)};
 }
 
-std::string HFSPlusCatalogKey::canonicallyComposed(std::string_view name) {
-    // ASCII is its own composition.
-    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        return std::string(name);
-    }
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* composer = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status) || composer == nullptr) return std::string(name);
-    const icu::UnicodeString source = icu::UnicodeString::fromUTF8(name);
-    const icu::UnicodeString composed = composer->normalize(source, status);
-    if (U_FAILURE(status)) return std::string(name);
-    std::string result;
-    composed.toUTF8String(result);
-    return result;
-}
+std::string HFSPlusCatalogKey::canonicallyComposed(std::string_view name) { return zorv::canonicallyComposed(name); }
 
 std::strong_ordering HFSPlusCatalogKey::compareNodeNames(std::string_view a, std::string_view b) {
     // UTF-8 compared byte by byte (as unsigned) orders like the code points it spells.
