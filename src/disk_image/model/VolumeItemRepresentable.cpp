@@ -46,9 +46,14 @@ bool VolumeItemRepresentable::isInvisible() const {
 std::string VolumeItemRepresentable::fileExtension() const { return fileExtensionFor(name(), type()); }
 
 std::string VolumeItemRepresentable::fileExtensionFor(std::string_view name, const std::optional<OSType>& type) {
+    return fileExtensionForTypeText(name, type ? std::optional(type->string()) : std::nullopt);
+}
+
+std::string VolumeItemRepresentable::fileExtensionForTypeText(std::string_view name,
+                                                              const std::optional<std::string>& typeText) {
     const auto existing = pathExtension(name);
     if (existing && userPerceivedLength(*existing) == 3) return {};
-    const auto extension = TypeList::extensionForType(type ? std::optional(type->string()) : std::nullopt);
+    const auto extension = TypeList::extensionForType(typeText);
     return extension ? "." + *extension : std::string();
 }
 

@@ -94,6 +94,8 @@ public:
 
     // fileExtension() of an item of that name and type code.
     static std::string fileExtensionFor(std::string_view name, const std::optional<OSType>& type);
+    // The same for a type given as its text (OSType::string()).
+    static std::string fileExtensionForTypeText(std::string_view name, const std::optional<std::string>& typeText);
 
     // Name of the folder that exported items are meant to go in.
     static constexpr std::string_view imageItemFolderName = "Extracted by Tambrel";

@@ -20,19 +20,20 @@ bool isPlainText(std::string_view text) {
     constexpr uint64_t highs = 0x8080808080808080ULL;
     const auto hasByteBelow = [](uint64_t word, uint8_t limit) { return (word - ones * limit) & ~word & highs; };
     const auto hasByte = [&](uint64_t word, uint8_t byte) { return hasByteBelow(word ^ (ones * byte), 1); };
+    const auto isPlainWord = [&](uint64_t word) {
+        return ((word & highs) | hasByteBelow(word, 0x20) | hasByte(word, '"') | hasByte(word, '\\')) == 0;
+    };
     size_t index = 0;
     for (; index + 8 <= text.size(); index += 8) {
         uint64_t word;
         std::memcpy(&word, text.data() + index, 8);
-        if ((word & highs) != 0 || hasByteBelow(word, 0x20) || hasByte(word, '"') || hasByte(word, '\\')) {
-            return false;
-        }
+        if (!isPlainWord(word)) return false;
     }
-    for (; index < text.size(); ++index) {
-        const auto byte = static_cast<unsigned char>(text[index]);
-        if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\') return false;
-    }
-    return true;
+    if (index == text.size()) return true;
+    // The last few bytes, padded with spaces (plain).
+    uint64_t word = ones * ' ';
+    std::memcpy(&word, text.data() + index, text.size() - index);
+    return isPlainWord(word);
 }
 
 // The text as nlohmann-json writes a string, kept out of the common path.
@@ -81,12 +82,28 @@ void JSONStreamWriter::beforeValue() {
 
 void JSONStreamWriter::key(std::string_view name) {
     Container& container = open_.back();
-    if (!container.isEmpty) put(",");
+    const bool separated = !container.isEmpty;
     container.isEmpty = false;
-    newLineAndIndent(open_.size());
-    string(name);
-    put(": ");
     afterKey_ = true;
+    if (used_ >= chunkSize) flush();
+    if (!isPlainText(name)) {
+        if (separated) put(",");
+        newLineAndIndent(open_.size());
+        string(name);
+        put(": ");
+        return;
+    }
+    // The common case in one piece: [,]\n<indent>"name":<space>
+    const size_t spaces = open_.size() * static_cast<size_t>(indent_);
+    char* place = room((separated ? 1 : 0) + 1 + spaces + name.size() + 4);
+    if (separated) *place++ = ',';
+    *place++ = '\n';
+    std::memset(place, ' ', spaces);
+    place += spaces;
+    *place++ = '"';
+    std::memcpy(place, name.data(), name.size());
+    place += name.size();
+    std::memcpy(place, "\": ", 3);
 }
 
 void JSONStreamWriter::begin(bool isObject, char opening) {

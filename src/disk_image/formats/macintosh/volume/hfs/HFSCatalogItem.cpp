@@ -78,14 +78,12 @@ CodableVolumeItem HFSCatalogItem::generateCodableAtLevel(int64_t level) const {
     item.name = name();
     item.level = level;
     item.isFolder = !isFile;
-    std::optional<OSType> type;
     int64_t flagsWord = 0;
     if (isFile) {
         item.sizeInBytes = integerAt(file::dataLength, true) + integerAt(file::resourceLength, true);
         item.creationDate = dateAt(file::created);
         item.modificationDate = dateAt(file::modified);
-        type = OSType(body.data.slice(file::type, 4).view());
-        item.type = type->string();
+        item.type = OSType(body.data.slice(file::type, 4).view()).string();
         item.creator = OSType(body.data.slice(file::creator, 4).view()).string();
         flagsWord = integerAt(file::flags, false);
     } else {
@@ -93,9 +91,9 @@ CodableVolumeItem HFSCatalogItem::generateCodableAtLevel(int64_t level) const {
         item.modificationDate = dateAt(folder::modified);
         flagsWord = integerAt(folder::flags, false);
     }
-    const auto flags = HFSCatalogLeafRecord::finderFlags(flagsWord);
-    item.isInvisible = std::find(flags.begin(), flags.end(), FinderFlag::kIsInvisible) != flags.end();
-    item.fileExtension = fileExtensionFor(item.name, type);
+    const auto invisible = static_cast<int64_t>(FinderFlag::kIsInvisible);
+    item.isInvisible = (flagsWord & invisible) == invisible;
+    item.fileExtension = fileExtensionForTypeText(item.name, item.type);
     return item;
 }
 
