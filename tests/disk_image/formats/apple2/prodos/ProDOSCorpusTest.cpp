@@ -19,6 +19,7 @@
 #include "platform/FileSystem.hpp"
 #include "ProDOSImageBuilder.hpp"
 #include "support/Corpus.hpp"
+#include "support/ItemPaths.hpp"
 #include "support/ScopedTimeZone.hpp"
 
 namespace zorv {
@@ -66,23 +67,10 @@ std::optional<ImageBytes> volumeBytes(const Source& source) {
     const auto volume = ProDOSVolume::fromImageData(*volume##ImageData);                           \
     ASSERT_TRUE(volume) << (source).path << " does not open as a ProDOS volume"
 
+using testing::itemsByPath;
+
 const ProDOSVolumeFileEntry& asEntry(const VolumeItem& item) {
     return dynamic_cast<const ProDOSVolumeFileEntry&>(*item);
-}
-
-// Every item with its path ("SUB/FILE"), in hierarchy order.
-std::vector<std::pair<std::string, VolumeItem>> itemsByPath(const ProDOSVolume& volume) {
-    std::vector<std::pair<std::string, VolumeItem>> items;
-    std::vector<std::string> path;
-    for (const auto& element : volume.fileHierarchy()) {
-        path.resize(static_cast<size_t>(element.level));
-        std::string name;
-        for (const std::string& folder : path) name += folder + "/";
-        name += element.item->name();
-        items.emplace_back(name, element.item);
-        path.push_back(element.item->name());
-    }
-    return items;
 }
 
 std::vector<std::string> paths(const ProDOSVolume& volume) {
