@@ -27,18 +27,28 @@ struct Mapping {
     int fd;
 };
 
-std::mutex registryLock;
-std::vector<const Mapping*> registry;
+// Never destroyed, so that a map let go while the program ends still finds
+// them.
+std::mutex& registryLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
+std::vector<const Mapping*>& registry() {
+    static auto* maps = new std::vector<const Mapping*>;
+    return *maps;
+}
 
 Mapping::Mapping(void* address, size_t length, int fd) : address(address), length(length), fd(fd) {
-    const std::lock_guard<std::mutex> lock(registryLock);
-    registry.push_back(this);
+    const std::lock_guard<std::mutex> lock(registryLock());
+    registry().push_back(this);
 }
 
 Mapping::~Mapping() {
     {
-        const std::lock_guard<std::mutex> lock(registryLock);
-        registry.erase(std::remove(registry.begin(), registry.end(), this), registry.end());
+        const std::lock_guard<std::mutex> lock(registryLock());
+        auto& maps = registry();
+        maps.erase(std::remove(maps.begin(), maps.end(), this), maps.end());
     }
     ::munmap(address, length);
     ::close(fd);
@@ -47,8 +57,8 @@ Mapping::~Mapping() {
 // The map holding the whole of `bytes`, if any; its file stays open while
 // the caller's bytes keep the map alive.
 const Mapping* mappingHolding(ByteView bytes) {
-    const std::lock_guard<std::mutex> lock(registryLock);
-    for (const Mapping* mapping : registry) {
+    const std::lock_guard<std::mutex> lock(registryLock());
+    for (const Mapping* mapping : registry()) {
         const uint8_t* start = mapping->begin();
         if (bytes.data() >= start && bytes.data() + bytes.size() <= start + mapping->length) return mapping;
     }
