@@ -33,42 +33,36 @@ std::string sparseFile(const TemporaryDirectory& folder) {
     return path;
 }
 
-size_t coveredBytes(const std::vector<FileMap::Region>& regions) {
-    size_t total = 0;
-    for (const auto& region : regions) total += region.length;
-    return total;
-}
-
-// Every byte that is not zero lies in a region: a hole is only ever a run
-// of zeros. Where the file system tells holes apart, they are left out.
+// Every byte that is not zero lies in a region, in order and inside the
+// bytes asked about: a hole is only ever a run of zeros. Where the file
+// system tells holes apart, they are left out.
 TEST(FileMap, DataRegionsCoverEveryByteAndLeaveOutHoles) {
     TemporaryDirectory folder;
     const ImageBytes image = fs::readWholeFile(sparseFile(folder));
+    const bool tellsHoles = FileMap::dataRegions(image).size() > 1;
     for (const auto& [from, length] : std::vector<std::pair<size_t, size_t>>{
              {0, 4 * mebibyte}, {100, 3 * mebibyte}, {2 * mebibyte + 10, 100}, {mebibyte, 4096}}) {
         const ImageBytes part = image.slice(static_cast<int64_t>(from), static_cast<int64_t>(length));
-        const auto regions = FileMap::dataRegions(part);
-        std::vector<bool> inRegion(length, false);
-        size_t previousEnd = 0;
-        for (const auto& region : regions) {
-            ASSERT_GE(region.offset, previousEnd) << "in order, not overlapping";
-            ASSERT_LE(region.offset + region.length, length);
-            std::fill_n(inRegion.begin() + static_cast<std::ptrdiff_t>(region.offset), region.length, true);
-            previousEnd = region.offset + region.length;
+        size_t covered = 0;
+        size_t end = 0;
+        size_t dataInRegions = 0;
+        for (const auto& region : FileMap::dataRegions(part)) {
+            ASSERT_GE(region.offset, end);
+            end = region.offset + region.length;
+            ASSERT_LE(end, length);
+            covered += region.length;
+            dataInRegions += static_cast<size_t>(std::count_if(part.begin() + region.offset,
+                                                               part.begin() + region.offset + region.length,
+                                                               [](uint8_t byte) { return byte != 0; }));
         }
-        for (size_t index = 0; index < length; ++index) {
-            if (part[index] != 0) {
-                ASSERT_TRUE(inRegion[index]) << "byte " << index << " of the part at " << from;
-            }
+        EXPECT_EQ(dataInRegions, static_cast<size_t>(std::count_if(part.begin(), part.end(),
+                                                                   [](uint8_t byte) { return byte != 0; })));
+        if (tellsHoles) {
+            EXPECT_LE(covered, std::min<size_t>(length, 2 * 4096 + 2 * 65536)) << from;
         }
-        if (coveredBytes(FileMap::dataRegions(image)) == image.size()) {
-            GTEST_SKIP() << "this file system does not tell where a file's holes are";
-        }
-        EXPECT_LE(coveredBytes(regions), std::min<size_t>(length, 2 * 4096 + 2 * 65536)) << from;
     }
     // Bytes that are not in a map of a file are all data.
-    const ImageBytes copied = ImageBytes::copyOf(image.slice(0, 8192));
-    const auto regions = FileMap::dataRegions(copied);
+    const auto regions = FileMap::dataRegions(ImageBytes::copyOf(image.slice(0, 8192)));
     ASSERT_EQ(regions.size(), 1u);
     EXPECT_EQ(regions[0].length, 8192u);
 }

@@ -64,8 +64,9 @@ std::string plainPath(const VolumeRepresentable& volume, const VolumeItem& item)
     return std::filesystem::path(path + name).lexically_normal().string();
 }
 
-// Each corpus volume, exported with separate forks, writes one file a file
-// of the volume and a ".rsrc" file beside each that has a resource fork,
+// Volumes of every format and wrapper (a few of each, those with resource
+// forks, folders and names to make safe among them), exported with separate
+// forks, write one file a file of the volume and a ".rsrc" file beside each that has a resource fork,
 // with the volume's data and resource forks, the type and creator codes as
 // Finder information, and the modification date.
 struct Case {
@@ -137,54 +138,25 @@ INSTANTIATE_TEST_SUITE_P(
     Export, CorpusExport,
     ::testing::Values(
         Case{"hfs/cp2-blank-800k.po", ""},
-        Case{"hfs/cp2-simple-gsos.po", "HFS - GS/OS - Macintosh (HFS)/HFS - GS/OS/SIZES/L513"},
         Case{"hfs/cp2-simple-linux.po", "New Disk - Macintosh (HFS)/New Disk/SubDir/SubSubDir/sub-sub-dir-file"},
-        Case{"hfs/fc-hello-world-untitled-volume.img", "Untitled - Macintosh (HFS)/Untitled/helloworld.txt"},
-        Case{"hfs/util-linux-hfs.img.xz", ""},
-        Case{"hfs/im-System_3.3.dsk", "System Tools - Macintosh (HFS)/System Tools/Utilities Folder/TeachText.rsrc"},
         Case{"hfs/im-System_6.0.8_System_Startup.img",
                          "System Startup - Macintosh (HFS)/System Startup/Disk First Aid.rsrc"},
         Case{"hfs/hr-ResEdit_2.1.3.img", nullptr},
-        Case{"hfs/hr-importfl-1.2.2.dsk", "ImportFl - Macintosh (HFS)/ImportFl/README.txt"},
-        Case{"hfs/mr-hfs400K.dsk", "Untitled - Macintosh (HFS)/Untitled/Desktop"},
         Case{"hfsplus/dfvfs-hfsplus.raw",
                          "hfsplus_test - Macintosh (HFS+)/hfsplus_test/a_directory/a_resourcefork.rsrc"},
-        Case{"hfsplus/util-linux-hfsplus.img.xz", ""},
-        Case{"mfs/cp2-Workstation_Installer.IMG", "Workstation Installer - Macintosh (MFS)/LaserWriter"},
         Case{"mfs/im-System_1.0_Original.dsk", "System Disk - Macintosh (MFS)/Note Pad File"},
-        Case{"mfs/im-System_1.1.dsk", "System Disk - Macintosh (MFS)/Font Mover"},
-        Case{"mfs/mr-mfs1440K.dsk", "Untitled - Macintosh (MFS)/DeskTop"},
-        Case{"dc42/cp2-Installer_Disk_1.image",
-                         "Installer Disk 1 - Macintosh (HFS)\n(Disk Copy)/Installer Disk 1/Dial Up/Apple Modem 2400"},
         Case{"dc42/dcr-DART_1.5.3.image",
                          "DART™ 1.5.3 - Macintosh (HFS)\n(Disk Copy)/DART™ 1.5.3/DART™ 1.5 Manual.rsrc"},
-        Case{"dc42/dcr-GSOS_Disk_2_of_7-SystemDisk.image", "SYSTEM.DISK - Apple II (ProDOS)/BASIC.SYSTEM"},
-        Case{"dc42/im-MacOS_8.1_Disk_Tools_68K_FD.dsk",
-                         "Disk Tools 1 - Macintosh (HFS)\n(Disk Copy)/Disk Tools 1/Drive Setup Lite.rsrc"},
         Case{"apm/cp2-apm-prodos-hfs.iso", "New Disk - Macintosh (HFS)/New Disk/HardPressed.CDV"},
         Case{"apm/mr-combined.dsk", "Untitled - Macintosh (MFS)/Apple HD SC Setup"},
-        Case{"2img/cp2-dos33-disk.2mg", "Volume 254 - Apple II (DOS 3.3)/HELLO"},
         Case{"2img/cp2-prodos-disk.2mg", "FORKED - Apple II (ProDOS)/HELVETICA.rsrc"},
-        Case{"dos33/cp2-blank-nodos.do", ""},
         Case{"dos33/cp2-dos-files.do", "Volume 254 - Apple II (DOS 3.3)/ANIMALSFILE"},
-        Case{"dos33/cp2-simple-sparse.do", "Volume 254 - Apple II (DOS 3.3)/case test"},
-        Case{"dos33/cp2-system-master-1983.po", "Volume 1 - Apple II (DOS 3.3)/MUFFIN"},
-        Case{"prodos/cp2-blank-140k.po", ""},
-        Case{"prodos/cp2-extended.do", "FORKED - Apple II (ProDOS)/EXTTEXT.rsrc"},
         Case{"prodos/cp2-simple-dir-test.po", "DIRTEST - Apple II (ProDOS)/SUBDIR1/SUBDIR2/A26"},
-        Case{"prodos/cp2-simple-sparse.po", "SIMPLE.SPARSE - Apple II (ProDOS)/SIZES/L131073"},
-        Case{"st/hatari-blank-a.st", ""},
         Case{"st/hatari-bootauto.st", "Untitled - Atari ST (FAT12)/AUTO/MINIMAL.PRG"},
-        Case{"st/hatari-bootdesk.st", "Untitled - Atari ST (FAT12)/DESKTOP.INF"},
         Case{"msa/derived-hmsa-hatari-bootdesk.msa", "Untitled - Atari ST (MSA)/EMUDESK.INF"},
-        Case{"adf/arccsh.adf", "cshell - Amiga Floppy (OFS)/s/startup-sequence"},
-        Case{"adf/blank.adf", "toto - Amiga Floppy (OFS)/Trashcan.info"},
         Case{"adf/links.adf", "links - Amiga Floppy (FFS)/dir1/dir11/file2"},
-        Case{"adf/test_link_chains.adf", "link_chains - Amiga Floppy (FFS)/dir1/dir1_1/testfile1.txt"},
-        Case{"adf/testffs.adf", "ffs_cache - Amiga Floppy (FFS)/dir_2/blue2c.gif"},
         Case{"adf/testhd.adf", "hd_ffs_intl_dircache - Amiga Floppy (FFS)/dir_1/blue2c.gif"},
-        Case{"adf/testofs.adf", "testofs - Amiga Floppy (OFS)/MOON.GIF"},
-        Case{"adf/win32-names.adf", "win32-names - Amiga Floppy (FFS)/win32-names.sh"}),
+        Case{"adf/testofs.adf", "testofs - Amiga Floppy (OFS)/MOON.GIF"}),
     [](const auto& info) {
         std::string name = std::filesystem::path(info.param.file).filename().string();
         std::replace_if(
