@@ -1,9 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
-
 #include "data_access/Bytes.hpp"
+#include "disk_image/formats/macintosh/volume/resource_fork/PixelRows.hpp"
 #include "platform/Color.hpp"
 
 namespace zorv {
@@ -12,8 +11,6 @@ namespace zorv {
 // says what colour a pixel value stands for; the unpacking is shared.
 class PixelArrayRepresentable {
 public:
-    using PixelRows = std::vector<std::vector<Color>>;
-
     virtual ~PixelArrayRepresentable() = default;
 
     // The colour of one pixel value.
