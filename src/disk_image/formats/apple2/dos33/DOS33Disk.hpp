@@ -34,8 +34,10 @@ namespace zorv {
 // Damaged disks: a chain (the catalog, or one file's lists) ends at a
 // pointer outside the image or at a sector it has already visited, keeping
 // what it read. A sector that two files name is entered for both. The walk
-// reads at most maximumTrackSectorListReads list sectors in all (a whole
-// disk has 560 sectors); files past that are listed without their sectors.
+// reads at most maximumTrackSectorListReads list sectors in all: a whole
+// disk has 560 sectors, so a sound one never needs more, and a damaged one
+// whose files all name the same long chain stops there (each list read may
+// enter 122 sectors). Files past that are listed without their sectors.
 class DOS33Disk : public VolumeRepresentable, public PhysicalDiskRepresentable {
 public:
     static constexpr int64_t sectorSize = 256;
@@ -48,7 +50,7 @@ public:
     static constexpr int64_t systemTracks = 3;
     // The size of a freshly formatted disk.
     static constexpr int64_t diskSizeInBytes = 35 * trackSize;
-    static constexpr int64_t maximumTrackSectorListReads = 8192;
+    static constexpr int64_t maximumTrackSectorListReads = 1024;
     // Owners of the sector map's entries; files count on from firstFileOwner
     // in catalog order.
     static constexpr int64_t systemOwner = 0;
