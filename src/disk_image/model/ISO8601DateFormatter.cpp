@@ -32,6 +32,12 @@ CivilDate civilFromDays(int64_t days) {
 }  // namespace
 
 std::string ISO8601DateFormatter::string(Date date) {
+    std::string text;
+    write(date, text);
+    return text;
+}
+
+void ISO8601DateFormatter::write(Date date, std::string& into) {
     int64_t days = date.secondsSince1970 / secondsPerDay;
     int64_t secondsOfDay = date.secondsSince1970 % secondsPerDay;
     if (secondsOfDay < 0) {
@@ -48,7 +54,8 @@ std::string ISO8601DateFormatter::string(Date date) {
         const int64_t fields[] = {civil.month, civil.day, secondsOfDay / 3600, secondsOfDay % 3600 / 60,
                                   secondsOfDay % 60};
         const char separators[] = {'-', '-', 'T', ':', ':'};
-        std::string text(20, 'Z');
+        std::string& text = into;
+        text.assign(20, 'Z');
         text[0] = static_cast<char>('0' + yearDigits / 1000);
         text[1] = static_cast<char>('0' + yearDigits / 100 % 10);
         text[2] = static_cast<char>('0' + yearDigits / 10 % 10);
@@ -58,14 +65,14 @@ std::string ISO8601DateFormatter::string(Date date) {
             text[5 + 3 * index] = static_cast<char>('0' + fields[index] / 10);
             text[6 + 3 * index] = static_cast<char>('0' + fields[index] % 10);
         }
-        return text;
+        return;
     }
     char text[64];
     std::snprintf(text, sizeof text, "%s%04" PRId64 "-%02" PRId64 "-%02" PRId64 "T%02" PRId64 ":%02" PRId64
                   ":%02" PRId64 "Z",
                   negativeYear ? "-" : "", yearDigits, civil.month, civil.day, secondsOfDay / 3600,
                   secondsOfDay % 3600 / 60, secondsOfDay % 60);
-    return text;
+    into = text;
 }
 
 std::optional<std::string> ISO8601DateFormatter::string(const std::optional<Date>& date) {

@@ -12,6 +12,8 @@ namespace zorv {
 // formats: years before 1 get a minus sign, years past 9999 more digits.
 struct ISO8601DateFormatter {
     static std::string string(Date date);
+    // The same text in place of what `into` held (its room reused).
+    static void write(Date date, std::string& into);
     // The text of a present date; nothing for an absent one.
     static std::optional<std::string> string(const std::optional<Date>& date);
 };

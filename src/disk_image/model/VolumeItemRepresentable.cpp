@@ -76,6 +76,10 @@ CodableVolumeItem VolumeItemRepresentable::generateCodableAtLevel(int64_t level)
     return record;
 }
 
+void VolumeItemRepresentable::fillCodableAtLevel(int64_t level, CodableVolumeItem& record) const {
+    record = generateCodableAtLevel(level);
+}
+
 bool isSameVolumeItem(const VolumeItem& a, const VolumeItem& b) {
     if (a == b) return true;
     if (!a || !b) return false;

@@ -91,6 +91,10 @@ public:
     // made from the answers above; an item that reads its record lazily
     // answers from one reading.
     virtual CodableVolumeItem generateCodableAtLevel(int64_t level) const;
+    // The same record written over `record`, whose strings' room is reused:
+    // a report fills one record for each of thousands of items. Default:
+    // generateCodableAtLevel().
+    virtual void fillCodableAtLevel(int64_t level, CodableVolumeItem& record) const;
 
     // fileExtension() of an item of that name and type code.
     static std::string fileExtensionFor(std::string_view name, const std::optional<OSType>& type);

@@ -34,18 +34,48 @@ void writeGeometry(JSONStreamWriter& writer, const CodableDiskGeometry& geometry
     writer.endObject();
 }
 
-void writeItem(JSONStreamWriter& writer, const CodableVolumeItem& item) {
+// The keys of a volume's items, made once for the objects of its list.
+struct ItemKeys {
+    using Key = JSONStreamWriter::PreparedKey;
+    Key name, sizeInBytes, creationDate, modificationDate, isFolder, type, creator, isInvisible, fileExtension, level;
+
+    // Called with the list open: its objects lie one level below.
+    explicit ItemKeys(const JSONStreamWriter& writer)
+        : name(writer.prepareKey("name", 1)),
+          sizeInBytes(writer.prepareKey("sizeInBytes", 1)),
+          creationDate(writer.prepareKey("creationDate", 1)),
+          modificationDate(writer.prepareKey("modificationDate", 1)),
+          isFolder(writer.prepareKey("isFolder", 1)),
+          type(writer.prepareKey("type", 1)),
+          creator(writer.prepareKey("creator", 1)),
+          isInvisible(writer.prepareKey("isInvisible", 1)),
+          fileExtension(writer.prepareKey("fileExtension", 1)),
+          level(writer.prepareKey("level", 1)) {}
+};
+
+template <typename T>
+void writeMember(JSONStreamWriter& writer, const JSONStreamWriter::PreparedKey& key, const T& value) {
+    writer.key(key);
+    writer.value(value);
+}
+
+template <typename T>
+void writeOptional(JSONStreamWriter& writer, const JSONStreamWriter::PreparedKey& key, const std::optional<T>& value) {
+    if (value) writeMember(writer, key, *value);
+}
+
+void writeItem(JSONStreamWriter& writer, const ItemKeys& keys, const CodableVolumeItem& item) {
     writer.beginObject();
-    writeMember(writer, "name", item.name);
-    writeMember(writer, "sizeInBytes", item.sizeInBytes);
-    writeOptional(writer, "creationDate", item.creationDate);
-    writeOptional(writer, "modificationDate", item.modificationDate);
-    writeMember(writer, "isFolder", item.isFolder);
-    writeOptional(writer, "type", item.type);
-    writeOptional(writer, "creator", item.creator);
-    writeMember(writer, "isInvisible", item.isInvisible);
-    writeMember(writer, "fileExtension", item.fileExtension);
-    writeMember(writer, "level", item.level);
+    writeMember(writer, keys.name, item.name);
+    writeMember(writer, keys.sizeInBytes, item.sizeInBytes);
+    writeOptional(writer, keys.creationDate, item.creationDate);
+    writeOptional(writer, keys.modificationDate, item.modificationDate);
+    writeMember(writer, keys.isFolder, item.isFolder);
+    writeOptional(writer, keys.type, item.type);
+    writeOptional(writer, keys.creator, item.creator);
+    writeMember(writer, keys.isInvisible, item.isInvisible);
+    writeMember(writer, keys.fileExtension, item.fileExtension);
+    writeMember(writer, keys.level, item.level);
     writer.endObject();
 }
 
@@ -62,12 +92,16 @@ void writeVolume(JSONStreamWriter& writer, const CodableVolume& volume, const Vo
     if (walked != nullptr || volume.fileHierarchy) {
         writer.key("fileHierarchy");
         writer.beginArray();
+        const ItemKeys keys(writer);
         if (walked != nullptr) {
+            // One record filled for each item in turn.
+            CodableVolumeItem record;
             walked->walkFileHierarchy([&](const FileHierarchyElement& element) {
-                writeItem(writer, element.item->generateCodableAtLevel(element.level));
+                element.item->fillCodableAtLevel(element.level, record);
+                writeItem(writer, keys, record);
             });
         } else {
-            for (const CodableVolumeItem& item : *volume.fileHierarchy) writeItem(writer, item);
+            for (const CodableVolumeItem& item : *volume.fileHierarchy) writeItem(writer, keys, item);
         }
         writer.endArray();
     }

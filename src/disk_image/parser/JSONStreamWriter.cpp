@@ -23,17 +23,24 @@ bool isPlainText(std::string_view text) {
     const auto isPlainWord = [&](uint64_t word) {
         return ((word & highs) | hasByteBelow(word, 0x20) | hasByte(word, '"') | hasByte(word, '\\')) == 0;
     };
-    size_t index = 0;
-    for (; index + 8 <= text.size(); index += 8) {
+    const auto wordAt = [&](size_t index) {
         uint64_t word;
         std::memcpy(&word, text.data() + index, 8);
-        if (!isPlainWord(word)) return false;
+        return word;
+    };
+    if (text.size() < 8) {
+        // Padded with spaces (plain).
+        uint64_t word = ones * ' ';
+        for (size_t index = 0; index < text.size(); ++index) {
+            word = (word << 8) | static_cast<uint8_t>(text[index]);
+        }
+        return isPlainWord(word);
     }
-    if (index == text.size()) return true;
-    // The last few bytes, padded with spaces (plain).
-    uint64_t word = ones * ' ';
-    std::memcpy(&word, text.data() + index, text.size() - index);
-    return isPlainWord(word);
+    for (size_t index = 0; index + 8 <= text.size(); index += 8) {
+        if (!isPlainWord(wordAt(index))) return false;
+    }
+    // The last eight bytes, some of them checked already.
+    return isPlainWord(wordAt(text.size() - 8));
 }
 
 // The text as nlohmann-json writes a string, kept out of the common path.
@@ -104,6 +111,32 @@ void JSONStreamWriter::key(std::string_view name) {
     std::memcpy(place, name.data(), name.size());
     place += name.size();
     std::memcpy(place, "\": ", 3);
+}
+
+JSONStreamWriter::PreparedKey JSONStreamWriter::prepareKey(std::string_view name, size_t depthBelow) const {
+    PreparedKey prepared;
+    prepared.name_ = std::string(name);
+    prepared.depth_ = open_.size() + depthBelow;
+    if (isPlainText(name)) {
+        prepared.text_ = ",\n" + std::string(prepared.depth_ * static_cast<size_t>(indent_), ' ') + '"' +
+                         prepared.name_ + "\": ";
+    }
+    return prepared;
+}
+
+void JSONStreamWriter::key(const PreparedKey& prepared) {
+    // Made for another depth, or a name to escape: the general way.
+    if (prepared.depth_ != open_.size() || prepared.text_.empty()) {
+        key(prepared.name_);
+        return;
+    }
+    Container& container = open_.back();
+    // The first member of an object has no separator before it.
+    const std::string_view text = std::string_view(prepared.text_).substr(container.isEmpty ? 1 : 0);
+    container.isEmpty = false;
+    afterKey_ = true;
+    if (used_ >= chunkSize) flush();
+    std::memcpy(room(text.size()), text.data(), text.size());
 }
 
 void JSONStreamWriter::begin(bool isObject, char opening) {

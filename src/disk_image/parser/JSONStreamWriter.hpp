@@ -20,13 +20,32 @@ namespace zorv {
 // the last when the document's outermost container ends.
 class JSONStreamWriter {
 public:
+    // A key written many times at one depth (the members of the objects of
+    // a long list), its text made once: the separator, the line's
+    // indentation, the quoted name and ": ".
+    class PreparedKey {
+    public:
+        std::string_view name() const { return name_; }
+
+    private:
+        friend class JSONStreamWriter;
+        std::string name_;
+        size_t depth_ = 0;
+        std::string text_;  // ",\n<indentation>\"name\": "
+    };
+
     JSONStreamWriter(std::ostream& out, int indent) : out_(out), indent_(indent) {}
+
+    // A key for the members of objects opened `depthBelow` levels below the
+    // container open now (1: the elements of an array open now).
+    PreparedKey prepareKey(std::string_view name, size_t depthBelow) const;
 
     void beginObject();
     void endObject();
     void beginArray();
     void endArray();
     void key(std::string_view name);
+    void key(const PreparedKey& prepared);
     void value(std::string_view text);
     void value(const char* text) { value(std::string_view(text)); }
     void value(int64_t number);

@@ -59,20 +59,57 @@ INSTANTIATE_TEST_SUITE_P(Texts, JSONStreamWriterTest,
                                            "broken \xC3 UTF-8 \xFF\xFE", std::string("nul \0 inside", 12)));
 
 // Texts are checked eight bytes at a time: a byte to escape at each place of
-// a longer text, in the first word, the second, and the tail.
+// a longer text, in the first word, the second, and the tail, and of a text
+// shorter than a word.
 std::vector<std::string> escapesAtEachPlace() {
     std::vector<std::string> texts;
     for (const char special : {'"', '\\', '\x1f', '\0', '\x80'}) {
-        for (size_t place = 0; place < 19; ++place) {
-            std::string text = "a long plain name!!";
-            text[place] = special;
-            texts.push_back(text);
+        for (const std::string plain : {"a long plain name!!", "seven!!"}) {
+            for (size_t place = 0; place < plain.size(); ++place) {
+                std::string text = plain;
+                text[place] = special;
+                texts.push_back(text);
+            }
         }
     }
     return texts;
 }
 
 INSTANTIATE_TEST_SUITE_P(EscapesAtEachPlace, JSONStreamWriterTest, ::testing::ValuesIn(escapesAtEachPlace()));
+
+// Keys prepared once for the objects of a list: the first member has no
+// separator; a key needing escapes, or used at another depth, still comes out
+// as nlohmann-json writes it.
+TEST(JSONStreamWriterPreparedKeyTest, WritesWhatNlohmannJsonPrints) {
+    JSON element = JSON::object({{"name", "a"}, {"quote\"", 1}, {"inner", JSON::object({{"name", "b"}})}});
+    const JSON document = JSON::object({{"list", JSON::array({element, element, JSON::object()})}});
+    std::ostringstream streamed;
+    JSONStreamWriter writer(streamed, 2);
+    writer.beginObject();
+    writer.key("list");
+    writer.beginArray();
+    const auto name = writer.prepareKey("name", 1);
+    const auto quote = writer.prepareKey("quote\"", 1);
+    const auto inner = writer.prepareKey("inner", 1);
+    for (int index = 0; index < 2; ++index) {
+        writer.beginObject();
+        writer.key(name);
+        writer.value("a");
+        writer.key(quote);
+        writer.value(int64_t{1});
+        writer.key(inner);
+        writer.beginObject();
+        writer.key(name);
+        writer.value("b");
+        writer.endObject();
+        writer.endObject();
+    }
+    writer.beginObject();
+    writer.endObject();
+    writer.endArray();
+    writer.endObject();
+    EXPECT_EQ(streamed.str(), document.dump(2, ' ', false, JSON::error_handler_t::replace));
+}
 
 }  // namespace
 }  // namespace zorv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data_access/TextEncoding.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
 
@@ -57,10 +58,19 @@ std::optional<uint64_t> HFSCatalogItem::itemIdentifier() const {
 }
 
 CodableVolumeItem HFSCatalogItem::generateCodableAtLevel(int64_t level) const {
+    CodableVolumeItem record;
+    fillCodableAtLevel(level, record);
+    return record;
+}
+
+void HFSCatalogItem::fillCodableAtLevel(int64_t level, CodableVolumeItem& item) const {
     // A file or folder is read field by field, only what the report shows;
     // the answers are those of the whole record (HFSCatalogLeafRecord).
     const bool isFile = summary_.leafType == LeafType::file;
-    if (!isFile && summary_.leafType != LeafType::directory) return leafRecord().generateCodableAtLevel(level);
+    if (!isFile && summary_.leafType != LeafType::directory) {
+        item = leafRecord().generateCodableAtLevel(level);
+        return;
+    }
     // The record was read whole when the catalog was opened: every offset
     // below lies inside it.
     const bool hasPadByte = record_.keyLength % 2 == 0 && !record_.recordData.empty();
@@ -70,31 +80,37 @@ CodableVolumeItem HFSCatalogItem::generateCodableAtLevel(int64_t level) const {
         return isLong ? body.getLongInteger() : body.getInteger();
     };
     const Date epoch = HFSReaderBlock::epoch();
-    const auto dateAt = [&](int64_t offset) {
-        return ISO8601DateFormatter::string(Date{epoch.secondsSince1970 + integerAt(offset, true)});
+    const auto writeDate = [&](int64_t offset, std::optional<std::string>& into) {
+        if (!into) into.emplace();
+        ISO8601DateFormatter::write(Date{epoch.secondsSince1970 + integerAt(offset, true)}, *into);
+    };
+    // A code's text as OSType::string() gives it.
+    const auto writeCode = [&](int64_t offset, std::optional<std::string>& into) {
+        into = decodeText(body.data.slice(offset, 4).view(), TextEncoding::macOSRoman).value_or(std::string());
     };
 
-    CodableVolumeItem item;
     item.name = name();
     item.level = level;
     item.isFolder = !isFile;
     int64_t flagsWord = 0;
     if (isFile) {
         item.sizeInBytes = integerAt(file::dataLength, true) + integerAt(file::resourceLength, true);
-        item.creationDate = dateAt(file::created);
-        item.modificationDate = dateAt(file::modified);
-        item.type = OSType(body.data.slice(file::type, 4).view()).string();
-        item.creator = OSType(body.data.slice(file::creator, 4).view()).string();
+        writeDate(file::created, item.creationDate);
+        writeDate(file::modified, item.modificationDate);
+        writeCode(file::type, item.type);
+        writeCode(file::creator, item.creator);
         flagsWord = integerAt(file::flags, false);
     } else {
-        item.creationDate = dateAt(folder::created);
-        item.modificationDate = dateAt(folder::modified);
+        item.sizeInBytes = 0;
+        writeDate(folder::created, item.creationDate);
+        writeDate(folder::modified, item.modificationDate);
+        item.type.reset();
+        item.creator.reset();
         flagsWord = integerAt(folder::flags, false);
     }
     const auto invisible = static_cast<int64_t>(FinderFlag::kIsInvisible);
     item.isInvisible = (flagsWord & invisible) == invisible;
     item.fileExtension = fileExtensionForTypeText(item.name, item.type);
-    return item;
 }
 
 }  // namespace zorv

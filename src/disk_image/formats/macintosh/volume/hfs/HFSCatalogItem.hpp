@@ -44,6 +44,7 @@ public:
     bool isExportable() const override { return true; }
     std::optional<uint64_t> itemIdentifier() const override;
     CodableVolumeItem generateCodableAtLevel(int64_t level) const override;
+    void fillCodableAtLevel(int64_t level, CodableVolumeItem& record) const override;
 
 private:
     BTreeNodeRecord record_;
