@@ -42,6 +42,14 @@ protected:
         drain();
         return 0;
     }
+    // The JSON writer hands over whole chunks of its own: written as they
+    // are, not copied through the buffer first.
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        if (count < static_cast<std::streamsize>(sizeof buffer_)) return std::streambuf::xsputn(text, count);
+        drain();
+        writer_.append(ByteView(reinterpret_cast<const uint8_t*>(text), static_cast<size_t>(count)));
+        return count;
+    }
 
 private:
     void drain() {

@@ -268,6 +268,16 @@ void AtomicFileWriter::begin(bool overwrite) {
 void AtomicFileWriter::append(ByteView bytes) {
     if (fd_ < 0) fail(EBADF);
     if (const int error = writeSequentially(fd_, bytes)) fail(error);
+    appended_ += static_cast<int64_t>(bytes.size());
+    // A new file is written back to the disk as it grows, each megabyte
+    // while the next is produced, so that the sync before it replaces the
+    // target waits for the last one only. Only a hint: a failure shows at
+    // the sync.
+    constexpr int64_t writeBackUnit = 1 << 20;
+    if (!writesInPlace_ && appended_ - writeBackStarted_ >= writeBackUnit) {
+        (void)::sync_file_range(fd_, writeBackStarted_, appended_ - writeBackStarted_, SYNC_FILE_RANGE_WRITE);
+        writeBackStarted_ = appended_;
+    }
 }
 
 void AtomicFileWriter::finish() {

@@ -88,6 +88,10 @@ private:
     std::string temporary_;
     int fd_ = -1;
     bool overwrite_ = true;  // of the file begun with begin()
+    // Of a file begun with begin(): bytes appended, and how many of them
+    // have been handed to the disk's write-back.
+    int64_t appended_ = 0;
+    int64_t writeBackStarted_ = 0;
 };
 
 }  // namespace zorv
