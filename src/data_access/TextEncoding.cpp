@@ -179,7 +179,7 @@ void appendUtf8(std::string& out, char32_t codePoint) {
 std::string decodeWithHighTable(ByteView bytes, const std::array<char16_t, 128>& high) {
     // Most names are ASCII, which both tables leave as it is.
     const auto firstHigh = std::find_if(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte >= 0x80; });
-    std::string text(bytes.begin(), firstHigh);
+    std::string text(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(firstHigh - bytes.begin()));
     if (firstHigh == bytes.end()) return text;
     text.reserve(bytes.size() + 8);
     for (auto byte = firstHigh; byte != bytes.end(); ++byte) {

@@ -51,20 +51,25 @@ void ISO8601DateFormatter::write(Date date, std::string& into) {
     if (!negativeYear && yearDigits <= 9999) {
         // The common case, written digit by digit (reports write two dates
         // per item): "YYYY-MM-DDThh:mm:ssZ".
-        const int64_t fields[] = {civil.month, civil.day, secondsOfDay / 3600, secondsOfDay % 3600 / 60,
-                                  secondsOfDay % 60};
-        const char separators[] = {'-', '-', 'T', ':', ':'};
-        std::string& text = into;
-        text.assign(20, 'Z');
-        text[0] = static_cast<char>('0' + yearDigits / 1000);
-        text[1] = static_cast<char>('0' + yearDigits / 100 % 10);
-        text[2] = static_cast<char>('0' + yearDigits / 10 % 10);
-        text[3] = static_cast<char>('0' + yearDigits % 10);
-        for (size_t index = 0; index < 5; ++index) {
-            text[4 + 3 * index] = separators[index];
-            text[5 + 3 * index] = static_cast<char>('0' + fields[index] / 10);
-            text[6 + 3 * index] = static_cast<char>('0' + fields[index] % 10);
-        }
+        char text[20];
+        const auto twoDigits = [&](size_t at, int64_t value) {
+            text[at] = static_cast<char>('0' + value / 10);
+            text[at + 1] = static_cast<char>('0' + value % 10);
+        };
+        twoDigits(0, yearDigits / 100);
+        twoDigits(2, yearDigits % 100);
+        text[4] = '-';
+        twoDigits(5, civil.month);
+        text[7] = '-';
+        twoDigits(8, civil.day);
+        text[10] = 'T';
+        twoDigits(11, secondsOfDay / 3600);
+        text[13] = ':';
+        twoDigits(14, secondsOfDay % 3600 / 60);
+        text[16] = ':';
+        twoDigits(17, secondsOfDay % 60);
+        text[19] = 'Z';
+        into.assign(text, sizeof text);
         return;
     }
     char text[64];

@@ -54,7 +54,12 @@ std::string VolumeItemRepresentable::fileExtensionForTypeText(std::string_view n
     const auto existing = pathExtension(name);
     if (existing && userPerceivedLength(*existing) == 3) return {};
     const auto extension = TypeList::extensionForType(typeText);
-    return extension ? "." + *extension : std::string();
+    if (!extension) return {};
+    std::string text;
+    text.reserve(extension->size() + 1);
+    text += '.';
+    text += *extension;
+    return text;
 }
 
 std::optional<std::string> VolumeItemRepresentable::otherInfo() const { return std::nullopt; }

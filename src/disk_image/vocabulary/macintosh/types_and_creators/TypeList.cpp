@@ -142,7 +142,8 @@ const TypeList& TypeList::shared() {
 
 std::optional<std::string> TypeList::extensionForType(const std::optional<std::string>& type) {
     const auto& extensions = TypeExtensionList::shared().list;
-    const auto found = extensions.find(type.value_or(std::string()));
+    static const std::string none;
+    const auto found = extensions.find(type ? *type : none);
     if (found == extensions.end()) return std::nullopt;
     return found->second;
 }
