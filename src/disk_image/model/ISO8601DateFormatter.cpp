@@ -44,17 +44,29 @@ void ISO8601DateFormatter::write(Date date, std::string& into) {
         secondsOfDay += secondsPerDay;
         days -= 1;
     }
-    const CivilDate civil = civilFromDays(days);
+    // Dates of one volume fall on few days: the last day's date is kept.
+    thread_local int64_t lastDays = 0;
+    thread_local CivilDate lastCivil = civilFromDays(0);
+    if (days != lastDays) {
+        lastCivil = civilFromDays(days);
+        lastDays = days;
+    }
+    const CivilDate civil = lastCivil;
     const bool negativeYear = civil.year < 0;
     // |year| of any Date fits comfortably: at most about 3e11.
     const int64_t yearDigits = negativeYear ? -civil.year : civil.year;
     if (!negativeYear && yearDigits <= 9999) {
         // The common case, written digit by digit (reports write two dates
         // per item): "YYYY-MM-DDThh:mm:ssZ".
+        // The digits of 0 to 99, two by two.
+        static constexpr char pairs[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
         char text[20];
         const auto twoDigits = [&](size_t at, int64_t value) {
-            text[at] = static_cast<char>('0' + value / 10);
-            text[at + 1] = static_cast<char>('0' + value % 10);
+            text[at] = pairs[2 * value];
+            text[at + 1] = pairs[2 * value + 1];
         };
         twoDigits(0, yearDigits / 100);
         twoDigits(2, yearDigits % 100);

@@ -13,36 +13,6 @@ namespace zorv {
 
 namespace {
 
-// Whether the text needs no escaping: printable ASCII but for the quote and
-// the backslash. Eight bytes at a time, as most of a report is such text.
-bool isPlainText(std::string_view text) {
-    constexpr uint64_t ones = 0x0101010101010101ULL;
-    constexpr uint64_t highs = 0x8080808080808080ULL;
-    const auto hasByteBelow = [](uint64_t word, uint8_t limit) { return (word - ones * limit) & ~word & highs; };
-    const auto hasByte = [&](uint64_t word, uint8_t byte) { return hasByteBelow(word ^ (ones * byte), 1); };
-    const auto isPlainWord = [&](uint64_t word) {
-        return ((word & highs) | hasByteBelow(word, 0x20) | hasByte(word, '"') | hasByte(word, '\\')) == 0;
-    };
-    const auto wordAt = [&](size_t index) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + index, 8);
-        return word;
-    };
-    if (text.size() < 8) {
-        // Padded with spaces (plain).
-        uint64_t word = ones * ' ';
-        for (size_t index = 0; index < text.size(); ++index) {
-            word = (word << 8) | static_cast<uint8_t>(text[index]);
-        }
-        return isPlainWord(word);
-    }
-    for (size_t index = 0; index + 8 <= text.size(); index += 8) {
-        if (!isPlainWord(wordAt(index))) return false;
-    }
-    // The last eight bytes, some of them checked already.
-    return isPlainWord(wordAt(text.size() - 8));
-}
-
 // The text as nlohmann-json writes a string, kept out of the common path.
 [[gnu::noinline]] std::string escaped(std::string_view text) {
     return nlohmann::json(std::string(text)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -124,14 +94,13 @@ JSONStreamWriter::PreparedKey JSONStreamWriter::prepareKey(std::string_view name
     return prepared;
 }
 
-void JSONStreamWriter::key(const PreparedKey& prepared) {
+void JSONStreamWriter::keyTheLongWay(const PreparedKey& prepared) {
     // Made for another depth, or a name to escape: the general way.
     if (prepared.depth_ != open_.size() || prepared.text_.empty()) {
         key(prepared.name_);
         return;
     }
     Container& container = open_.back();
-    // The first member of an object has no separator before it.
     const std::string_view text = std::string_view(prepared.text_).substr(container.isEmpty ? 1 : 0);
     container.isEmpty = false;
     afterKey_ = true;
@@ -160,11 +129,6 @@ void JSONStreamWriter::endObject() { end('}'); }
 void JSONStreamWriter::beginArray() { begin(false, '['); }
 
 void JSONStreamWriter::endArray() { end(']'); }
-
-void JSONStreamWriter::value(std::string_view text) {
-    beforeValue();
-    string(text);
-}
 
 void JSONStreamWriter::value(int64_t number) {
     beforeValue();

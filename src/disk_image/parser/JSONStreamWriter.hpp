@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -45,8 +47,35 @@ public:
     void beginArray();
     void endArray();
     void key(std::string_view name);
-    void key(const PreparedKey& prepared);
-    void value(std::string_view text);
+    void key(const PreparedKey& prepared) {
+        // The common case inline: a key made for this depth, with room.
+        if (prepared.depth_ != open_.size() || prepared.text_.empty() || used_ >= chunkSize ||
+            prepared.text_.size() > chunkSize) {
+            keyTheLongWay(prepared);
+            return;
+        }
+        Container& container = open_.back();
+        // The first member of an object has no separator before it.
+        const size_t skip = container.isEmpty ? 1 : 0;
+        container.isEmpty = false;
+        afterKey_ = true;
+        std::memcpy(buffer_.data() + used_, prepared.text_.data() + skip, prepared.text_.size() - skip);
+        used_ += prepared.text_.size() - skip;
+    }
+    void value(std::string_view text) {
+        // The common case inline: a member's plain text, with room.
+        if (!afterKey_ || used_ >= chunkSize || text.size() + 2 > chunkSize || !isPlainText(text)) {
+            beforeValue();
+            string(text);
+            return;
+        }
+        afterKey_ = false;
+        char* place = buffer_.data() + used_;
+        place[0] = '"';
+        std::memcpy(place + 1, text.data(), text.size());
+        place[text.size() + 1] = '"';
+        used_ += text.size() + 2;
+    }
     void value(const char* text) { value(std::string_view(text)); }
     void value(int64_t number);
     void value(bool flag);
@@ -57,6 +86,38 @@ private:
         bool isEmpty;
     };
 
+    // Whether the text needs no escaping: printable ASCII but for the quote
+    // and the backslash. Eight bytes at a time, as most of a report is such
+    // text.
+    static bool isPlainText(std::string_view text) {
+        constexpr uint64_t ones = 0x0101010101010101ULL;
+        constexpr uint64_t highs = 0x8080808080808080ULL;
+        const auto hasByteBelow = [](uint64_t word, uint8_t limit) { return (word - ones * limit) & ~word & highs; };
+        const auto hasByte = [&](uint64_t word, uint8_t byte) { return hasByteBelow(word ^ (ones * byte), 1); };
+        const auto isPlainWord = [&](uint64_t word) {
+            return ((word & highs) | hasByteBelow(word, 0x20) | hasByte(word, '"') | hasByte(word, '\\')) == 0;
+        };
+        const auto wordAt = [&](size_t index) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + index, 8);
+            return word;
+        };
+        if (text.size() < 8) {
+            // Padded with spaces (plain).
+            uint64_t word = ones * ' ';
+            for (size_t index = 0; index < text.size(); ++index) {
+                word = (word << 8) | static_cast<uint8_t>(text[index]);
+            }
+            return isPlainWord(word);
+        }
+        for (size_t index = 0; index + 8 <= text.size(); index += 8) {
+            if (!isPlainWord(wordAt(index))) return false;
+        }
+        // The last eight bytes, some of them checked already.
+        return isPlainWord(wordAt(text.size() - 8));
+    }
+
+    void keyTheLongWay(const PreparedKey& prepared);
     // What goes before a value: the separator and indentation inside an
     // array (inside an object, key() wrote them).
     void beforeValue();
