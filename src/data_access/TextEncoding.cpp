@@ -252,6 +252,8 @@ bool isControlOrFormat(char32_t codePoint) {
 
 }  // namespace
 
+std::string decodeMacOSRoman(ByteView bytes) { return decodeWithHighTable(bytes, kMacOSRomanHigh); }
+
 std::optional<std::string> decodeText(ByteView bytes, TextEncoding encoding) {
     switch (encoding) {
         case TextEncoding::macOSRoman:

@@ -24,6 +24,10 @@ enum class TextEncoding {
 // Decodes bytes to UTF-8 text; std::nullopt when the bytes are not valid text in that encoding.
 std::optional<std::string> decodeText(ByteView bytes, TextEncoding encoding);
 
+// The same for Mac OS Roman, in which every byte is a character: never fails. ASCII is copied as
+// it is.
+std::string decodeMacOSRoman(ByteView bytes);
+
 // Encodes UTF-8 text; std::nullopt when the text is not valid UTF-8 or any character cannot be
 // represented in the target encoding (never lossy: no replacement characters, no partial output).
 std::optional<Bytes> encodeText(std::string_view text, TextEncoding encoding);

@@ -14,15 +14,16 @@ using JSON = nlohmann::ordered_json;
 // The writers below put the keys in the order of the records' fields, the
 // order from_json reads them back in.
 
-// One member of an object: its key, then its value.
-template <typename T>
-void writeMember(JSONStreamWriter& writer, const char* key, const T& value) {
+// One member of an object: its key (a name, or a key prepared for the
+// objects of a list), then its value.
+template <typename Key, typename T>
+void writeMember(JSONStreamWriter& writer, const Key& key, const T& value) {
     writer.key(key);
     writer.value(value);
 }
 
-template <typename T>
-void writeOptional(JSONStreamWriter& writer, const char* key, const std::optional<T>& value) {
+template <typename Key, typename T>
+void writeOptional(JSONStreamWriter& writer, const Key& key, const std::optional<T>& value) {
     if (value) writeMember(writer, key, *value);
 }
 
@@ -52,17 +53,6 @@ struct ItemKeys {
           fileExtension(writer.prepareKey("fileExtension", 1)),
           level(writer.prepareKey("level", 1)) {}
 };
-
-template <typename T>
-void writeMember(JSONStreamWriter& writer, const JSONStreamWriter::PreparedKey& key, const T& value) {
-    writer.key(key);
-    writer.value(value);
-}
-
-template <typename T>
-void writeOptional(JSONStreamWriter& writer, const JSONStreamWriter::PreparedKey& key, const std::optional<T>& value) {
-    if (value) writeMember(writer, key, *value);
-}
 
 void writeItem(JSONStreamWriter& writer, const ItemKeys& keys, const CodableVolumeItem& item) {
     writer.beginObject();

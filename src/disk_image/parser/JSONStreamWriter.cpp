@@ -94,20 +94,6 @@ JSONStreamWriter::PreparedKey JSONStreamWriter::prepareKey(std::string_view name
     return prepared;
 }
 
-void JSONStreamWriter::keyTheLongWay(const PreparedKey& prepared) {
-    // Made for another depth, or a name to escape: the general way.
-    if (prepared.depth_ != open_.size() || prepared.text_.empty()) {
-        key(prepared.name_);
-        return;
-    }
-    Container& container = open_.back();
-    const std::string_view text = std::string_view(prepared.text_).substr(container.isEmpty ? 1 : 0);
-    container.isEmpty = false;
-    afterKey_ = true;
-    if (used_ >= chunkSize) flush();
-    std::memcpy(room(text.size()), text.data(), text.size());
-}
-
 void JSONStreamWriter::begin(bool isObject, char opening) {
     beforeValue();
     *room(1) = opening;

@@ -26,9 +26,6 @@ public:
     // a long list), its text made once: the separator, the line's
     // indentation, the quoted name and ": ".
     class PreparedKey {
-    public:
-        std::string_view name() const { return name_; }
-
     private:
         friend class JSONStreamWriter;
         std::string name_;
@@ -49,9 +46,10 @@ public:
     void key(std::string_view name);
     void key(const PreparedKey& prepared) {
         // The common case inline: a key made for this depth, with room.
+        // Otherwise (another depth, a name to escape) the general way.
         if (prepared.depth_ != open_.size() || prepared.text_.empty() || used_ >= chunkSize ||
             prepared.text_.size() > chunkSize) {
-            keyTheLongWay(prepared);
+            key(prepared.name_);
             return;
         }
         Container& container = open_.back();
@@ -117,7 +115,6 @@ private:
         return isPlainWord(wordAt(text.size() - 8));
     }
 
-    void keyTheLongWay(const PreparedKey& prepared);
     // What goes before a value: the separator and indentation inside an
     // array (inside an object, key() wrote them).
     void beforeValue();

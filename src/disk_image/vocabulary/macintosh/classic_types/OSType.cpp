@@ -7,7 +7,7 @@
 namespace zorv {
 
 std::string OSType::string() const {
-    return decodeText(internalBytes, TextEncoding::macOSRoman).value_or(std::string());
+    return decodeMacOSRoman(internalBytes);
 }
 
 std::string OSType::typeName() const {

@@ -27,11 +27,7 @@ std::string HFSCatalogFileKey::nodeNameOf(ByteView data) {
     constexpr size_t nameStart = 7;
     const size_t available = data.size() - nameStart;
     const ByteView name = data.subspan(nameStart, std::min<size_t>(data[nameStart - 1], available));
-    // ASCII, as most names are, is the same in Mac OS Roman.
-    if (std::all_of(name.begin(), name.end(), [](uint8_t byte) { return byte < 0x80; })) {
-        return std::string(reinterpret_cast<const char*>(name.data()), name.size());
-    }
-    return decodeText(name, TextEncoding::macOSRoman).value_or(std::string());
+    return decodeMacOSRoman(name);
 }
 
 std::vector<Bytes> HFSCatalogFileKey::dataBlockArray() const {

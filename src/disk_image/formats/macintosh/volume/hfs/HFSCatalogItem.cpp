@@ -86,14 +86,7 @@ void HFSCatalogItem::fillCodableAtLevel(int64_t level, CodableVolumeItem& item) 
     };
     // A code's text as OSType::string() gives it.
     const auto writeCode = [&](int64_t offset, std::optional<std::string>& into) {
-        const ImageBytes code = body.data.slice(offset, 4);
-        if (!into) into.emplace();
-        // ASCII, as most codes are, is the same in Mac OS Roman.
-        if (std::all_of(code.begin(), code.end(), [](uint8_t byte) { return byte < 0x80; })) {
-            into->assign(reinterpret_cast<const char*>(code.data()), code.size());
-        } else {
-            *into = decodeText(code.view(), TextEncoding::macOSRoman).value_or(std::string());
-        }
+        into = decodeMacOSRoman(body.data.slice(offset, 4).view());
     };
 
     item.name = name();

@@ -1,6 +1,5 @@
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusCatalogKey.hpp"
 
-
 #include <algorithm>
 
 #include "data_access/Errors.hpp"

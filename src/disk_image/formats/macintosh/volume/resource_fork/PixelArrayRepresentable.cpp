@@ -8,8 +8,7 @@
 
 namespace zorv {
 
-PixelRows PixelArrayRepresentable::createPixelArray(ByteView bytes, int64_t bitsPerPixel,
-                                                         int64_t pixelsPerLine) const {
+PixelRows PixelArrayRepresentable::createPixelArray(ByteView bytes, int64_t bitsPerPixel, int64_t pixelsPerLine) const {
     if (bitsPerPixel <= 0 || pixelsPerLine <= 0) return {};
     const int64_t lineLength = bitsPerPixel * pixelsPerLine / 8;
     if (lineLength == 0) return {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+
 #include "data_access/Bytes.hpp"
 #include "disk_image/formats/macintosh/volume/resource_fork/PixelRows.hpp"
 #include "platform/Color.hpp"

@@ -32,7 +32,7 @@ public:
             std::array<std::string, 256> table;
             for (size_t byte = 0; byte < table.size(); ++byte) {
                 const uint8_t value = static_cast<uint8_t>(byte);
-                table[byte] = decodeText(ByteView(&value, 1), TextEncoding::macOSRoman).value_or(std::string());
+                table[byte] = decodeMacOSRoman(ByteView(&value, 1));
             }
             return table;
         }();
