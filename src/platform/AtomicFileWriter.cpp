@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "data_access/CheckedMath.hpp"
+#include "platform/BackgroundWriteBack.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/FileMap.hpp"
 #include "platform/InterruptCleanup.hpp"
@@ -91,15 +92,34 @@ bool isExistingSpecialFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
 
+// A new file of at least this many bytes is written back to the disk as it
+// is written, not all at its sync.
+constexpr int64_t backgroundWriteBackSize = 1 << 20;
+
 // Bytes written in place go out in chunks of this size, from first to last.
 constexpr int64_t inPlaceChunkSize = 1 << 20;
 
-// The unit in which runs of zeros are left out of a new file: a disk block.
-constexpr int64_t zeroBlockSize = 512;
+// The unit in which runs of zeros are left out of a new file: the file
+// system's block, which is all a hole can be made of. Writing a partial page
+// of a block costs the system more than writing it whole, and the block
+// takes its room on disk either way.
+int64_t zeroBlockSizeOf(int fd) {
+    constexpr int64_t smallest = 512;
+    constexpr int64_t largest = 64 * 1024;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return smallest;
+    const auto size = static_cast<int64_t>(info.st_blksize);
+    if (size < smallest || size > largest || (size & (size - 1)) != 0) return smallest;
+    return size;
+}
 
-bool isZeroBlock(const uint8_t* bytes) {
-    static constexpr uint8_t zeros[zeroBlockSize] = {};
-    return std::memcmp(bytes, zeros, zeroBlockSize) == 0;
+bool isZeroBlock(const uint8_t* bytes, int64_t size) {
+    static constexpr uint8_t zeros[4096] = {};
+    for (int64_t at = 0; at < size; at += static_cast<int64_t>(sizeof zeros)) {
+        const auto length = static_cast<size_t>(std::min<int64_t>(size - at, sizeof zeros));
+        if (std::memcmp(bytes + at, zeros, length) != 0) return false;
+    }
+    return true;
 }
 
 // The byte ranges [start, end) of the new file that pieces have been written
@@ -134,11 +154,11 @@ private:
 };
 
 // Writes a piece into a new file that extending it has filled with zeros,
-// leaving out the whole zero blocks (at multiples of zeroBlockSize in the
+// leaving out the whole zero blocks (at multiples of `blockSize` in the
 // file) that no earlier piece wrote to: they read as zeros already, and stay
 // holes of the file. Blocks over holes of a mapped sparse input are known to
 // be zeros without being read. Returns 0, or the errno of the failed write.
-int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const WrittenRanges& written) {
+int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const WrittenRanges& written, int64_t blockSize) {
     const int64_t end = offset + static_cast<int64_t>(bytes.size());
     const auto earlier = written.overlapping(offset, end);
     const std::vector<FileMap::Region> data = FileMap::dataRegions(bytes);
@@ -146,22 +166,24 @@ int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const Written
     const auto mayHoldData = [&](int64_t block) {
         const auto from = static_cast<size_t>(block - offset);
         while (nextData < data.size() && data[nextData].offset + data[nextData].length <= from) ++nextData;
-        return nextData < data.size() && data[nextData].offset < from + zeroBlockSize;
+        return nextData < data.size() && data[nextData].offset < from + static_cast<size_t>(blockSize);
     };
     const auto writeSpan = [&](int64_t from, int64_t to) {
         return writeFully(fd, from, bytes.subspan(static_cast<size_t>(from - offset), static_cast<size_t>(to - from)));
     };
     int64_t pending = offset;  // the first byte neither written nor left out
     size_t next = 0;           // the first earlier range that does not end before `block`
-    for (int64_t block = (offset + zeroBlockSize - 1) / zeroBlockSize * zeroBlockSize; block + zeroBlockSize <= end;
-         block += zeroBlockSize) {
+    for (int64_t block = (offset + blockSize - 1) / blockSize * blockSize; block + blockSize <= end;
+         block += blockSize) {
         while (next < earlier.size() && earlier[next].second <= block) ++next;
-        const bool writtenBefore = next < earlier.size() && earlier[next].first < block + zeroBlockSize;
-        if (writtenBefore || (mayHoldData(block) && !isZeroBlock(bytes.data() + (block - offset)))) continue;
+        const bool writtenBefore = next < earlier.size() && earlier[next].first < block + blockSize;
+        if (writtenBefore || (mayHoldData(block) && !isZeroBlock(bytes.data() + (block - offset), blockSize))) {
+            continue;
+        }
         if (pending < block) {
             if (const int error = writeSpan(pending, block)) return error;
         }
-        pending = block + zeroBlockSize;
+        pending = block + blockSize;
     }
     if (pending < end) return writeSpan(pending, end);
     return 0;
@@ -214,6 +236,7 @@ void AtomicFileWriter::create() {
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
+    writeBack_.reset();
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty()) {
         const InterruptCleanup::Section section;
@@ -246,9 +269,13 @@ void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, boo
         fileSize = std::max(fileSize, checked::add(piece.offset, static_cast<int64_t>(piece.bytes.size())));
     }
     if (::ftruncate(fd_, static_cast<off_t>(fileSize)) != 0) fail(errno);
+    int64_t pieceBytes = 0;
+    for (const Piece& piece : pieces) pieceBytes += static_cast<int64_t>(piece.bytes.size());
+    if (pieceBytes >= backgroundWriteBackSize) startWriteBack();
     WrittenRanges written;
+    const int64_t blockSize = zeroBlockSizeOf(fd_);
     for (const Piece& piece : pieces) {
-        if (const int error = writeLeavingZeroBlocks(fd_, piece.offset, piece.bytes, written)) fail(error);
+        if (const int error = writeLeavingZeroBlocks(fd_, piece.offset, piece.bytes, written, blockSize)) fail(error);
         written.add(piece.offset, piece.offset + static_cast<int64_t>(piece.bytes.size()));
     }
     commit(overwrite);
@@ -269,16 +296,10 @@ void AtomicFileWriter::append(ByteView bytes) {
     if (fd_ < 0) fail(EBADF);
     if (const int error = writeSequentially(fd_, bytes)) fail(error);
     appended_ += static_cast<int64_t>(bytes.size());
-    // A new file is written back to the disk as it grows, each megabyte
-    // while the next is produced, so that the sync before it replaces the
-    // target waits for the last one only. Only a hint: a failure shows at
-    // the sync.
-    constexpr int64_t writeBackUnit = 1 << 20;
-    if (!writesInPlace_ && appended_ - writeBackStarted_ >= writeBackUnit) {
-        (void)::sync_file_range(fd_, writeBackStarted_, appended_ - writeBackStarted_, SYNC_FILE_RANGE_WRITE);
-        writeBackStarted_ = appended_;
-    }
+    if (!writesInPlace_ && !writeBack_ && appended_ >= backgroundWriteBackSize) startWriteBack();
 }
+
+void AtomicFileWriter::startWriteBack() { writeBack_ = std::make_unique<BackgroundWriteBack>(fd_); }
 
 void AtomicFileWriter::finish() {
     if (fd_ < 0) fail(EBADF);
@@ -292,6 +313,7 @@ void AtomicFileWriter::finish() {
 }
 
 void AtomicFileWriter::commit(bool overwrite) {
+    writeBack_.reset();
     if (::fsync(fd_) != 0) fail(errno);
     if (::close(fd_) != 0) {
         fd_ = -1;

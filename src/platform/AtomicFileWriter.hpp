@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "data_access/Bytes.hpp"
 
 namespace zorv {
+
+class BackgroundWriteBack;
 
 // Writes a new file without ever exposing a half-written one: the bytes go to
 // a temporary file in the target's folder, which replaces the target only
@@ -54,9 +57,9 @@ public:
     // EEXIST and stay untouched. Called once.
     //
     // A new file is made by extending it, so it reads as zeros: the whole
-    // 512-byte blocks of zeros of a piece are not written (they stay holes)
-    // unless an earlier piece wrote there. A target written in place gets
-    // every byte.
+    // blocks of zeros of a piece, in the file system's block size (512 bytes
+    // when it tells none), are not written (they stay holes) unless an
+    // earlier piece wrote there. A target written in place gets every byte.
     void write(int64_t size, const std::vector<Piece>& pieces, bool overwrite);
 
     // Writing a file as it is produced, in order: begin(overwrite), append()
@@ -80,6 +83,8 @@ private:
     void create();
     void commit(bool overwrite);
     void writeInPlace(int64_t size, const std::vector<Piece>& pieces) const;
+    // Starts handing a new file to the disk's write-back as it is written.
+    void startWriteBack();
 
     std::string name_;
     std::string target_;
@@ -88,10 +93,10 @@ private:
     std::string temporary_;
     int fd_ = -1;
     bool overwrite_ = true;  // of the file begun with begin()
-    // Of a file begun with begin(): bytes appended, and how many of them
-    // have been handed to the disk's write-back.
+    // Bytes appended to a file begun with begin().
     int64_t appended_ = 0;
-    int64_t writeBackStarted_ = 0;
+    // While a large new file is written; stopped before it is synced.
+    std::unique_ptr<BackgroundWriteBack> writeBack_;
 };
 
 }  // namespace zorv
