@@ -7,30 +7,10 @@
 #include "data_access/Errors.hpp"
 
 namespace zorv {
-namespace {
 
-template <typename T, bool bigEndian>
-T readInteger(ByteView bytes) {
-    if (bytes.empty()) return 0;
-    if (bytes.size() < sizeof(T)) {
-        throw ReadPastEndError(0, sizeof(T), static_cast<int64_t>(bytes.size()));
-    }
-    T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) {
-        const size_t index = bigEndian ? i : sizeof(T) - 1 - i;
-        value = static_cast<T>((value << 8) | bytes[index]);
-    }
-    return value;
+void detail::throwShortInteger(size_t width, size_t available) {
+    throw ReadPastEndError(0, static_cast<int64_t>(width), static_cast<int64_t>(available));
 }
-
-}  // namespace
-
-uint16_t fromBigEndian(ByteView bytes) { return readInteger<uint16_t, true>(bytes); }
-uint16_t fromLittleEndian(ByteView bytes) { return readInteger<uint16_t, false>(bytes); }
-uint32_t fromLongBigEndian(ByteView bytes) { return readInteger<uint32_t, true>(bytes); }
-uint32_t fromLongLittleEndian(ByteView bytes) { return readInteger<uint32_t, false>(bytes); }
-uint64_t fromLongLongBigEndian(ByteView bytes) { return readInteger<uint64_t, true>(bytes); }
-uint64_t fromLongLongLittleEndian(ByteView bytes) { return readInteger<uint64_t, false>(bytes); }
 
 std::string hexFormatNo0Padding(uint16_t value) {
     char text[8];

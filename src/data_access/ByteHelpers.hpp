@@ -11,12 +11,27 @@ namespace zorv {
 // Integers from the start of a byte buffer. Only the first bytes are read; an
 // empty buffer gives 0; a non-empty buffer shorter than the width throws
 // ReadPastEndError.
-uint16_t fromBigEndian(ByteView bytes);
-uint16_t fromLittleEndian(ByteView bytes);
-uint32_t fromLongBigEndian(ByteView bytes);
-uint32_t fromLongLittleEndian(ByteView bytes);
-uint64_t fromLongLongBigEndian(ByteView bytes);
-uint64_t fromLongLongLittleEndian(ByteView bytes);
+namespace detail {
+[[noreturn]] void throwShortInteger(size_t width, size_t available);
+
+template <typename T, bool bigEndian>
+T readInteger(ByteView bytes) {
+    if (bytes.empty()) return 0;
+    if (bytes.size() < sizeof(T)) throwShortInteger(sizeof(T), bytes.size());
+    T value = 0;
+    for (size_t i = 0; i < sizeof(T); ++i) {
+        value = static_cast<T>((value << 8) | bytes[bigEndian ? i : sizeof(T) - 1 - i]);
+    }
+    return value;
+}
+}  // namespace detail
+
+inline uint16_t fromBigEndian(ByteView bytes) { return detail::readInteger<uint16_t, true>(bytes); }
+inline uint16_t fromLittleEndian(ByteView bytes) { return detail::readInteger<uint16_t, false>(bytes); }
+inline uint32_t fromLongBigEndian(ByteView bytes) { return detail::readInteger<uint32_t, true>(bytes); }
+inline uint32_t fromLongLittleEndian(ByteView bytes) { return detail::readInteger<uint32_t, false>(bytes); }
+inline uint64_t fromLongLongBigEndian(ByteView bytes) { return detail::readInteger<uint64_t, true>(bytes); }
+inline uint64_t fromLongLongLittleEndian(ByteView bytes) { return detail::readInteger<uint64_t, false>(bytes); }
 
 // The bytes of an integer of its own width.
 template <std::integral T>

@@ -22,42 +22,21 @@ ImageBytes ReaderBlockRepresentable::take(int64_t count) {
     return bytes;
 }
 
-uint64_t ReaderBlockRepresentable::takeUnsigned(int width) {
-    // Read in place: numbers are most of what a reader takes.
-    const auto size = static_cast<int64_t>(data.size());
-    if (!checked::rangeFits(offset, width, size)) throw ReadPastEndError(offset, width, size);
-    const uint8_t* bytes = data.data() + offset;
-    offset += width;
-    uint64_t value = 0;
-    for (int i = 0; i < width; ++i) {
-        const auto index = static_cast<size_t>(isBigEndian_ ? i : width - 1 - i);
-        value = (value << 8) | bytes[index];
-    }
-    return value;
+void ReaderBlockRepresentable::throwReadPastEnd(int64_t width) const {
+    throw ReadPastEndError(offset, width, static_cast<int64_t>(data.size()));
 }
 
 std::string ReaderBlockRepresentable::decode(const ImageBytes& bytes) const {
     return decodeText(bytes.view(), textEncoding_).value_or(std::string());
 }
 
-int64_t ReaderBlockRepresentable::getInteger() { return static_cast<int64_t>(takeUnsigned(2)); }
-int64_t ReaderBlockRepresentable::getLongInteger() { return static_cast<int64_t>(takeUnsigned(4)); }
-
 int64_t ReaderBlockRepresentable::getLongLongInteger() {
-    const uint64_t value = takeUnsigned(8);
+    const uint64_t value = takeUnsigned<8>();
     if (value > static_cast<uint64_t>(INT64_MAX)) {
         throw ValueOutOfRangeError("64-bit field value does not fit a signed 64-bit integer");
     }
     return static_cast<int64_t>(value);
 }
-
-int64_t ReaderBlockRepresentable::getSignedLongInteger() {
-    return static_cast<int32_t>(static_cast<uint32_t>(takeUnsigned(4)));
-}
-
-uint8_t ReaderBlockRepresentable::getByte() { return static_cast<uint8_t>(takeUnsigned(1)); }
-int64_t ReaderBlockRepresentable::getUnsignedByte() { return static_cast<int64_t>(takeUnsigned(1)); }
-int64_t ReaderBlockRepresentable::getSignedByte() { return static_cast<int8_t>(takeUnsigned(1)); }
 
 std::vector<int64_t> ReaderBlockRepresentable::getIntegerArray(int64_t length) {
     data.slice(offset, checked::mul(std::max<int64_t>(length, 0), 2));  // check the whole range first

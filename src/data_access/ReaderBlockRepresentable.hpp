@@ -31,13 +31,15 @@ public:
     // Bytes of `data` after `offset` (0 at or past the end).
     int64_t remainingLength() const;
 
-    int64_t getInteger();            // unsigned 16-bit
-    int64_t getLongInteger();        // unsigned 32-bit
-    int64_t getLongLongInteger();    // 64-bit; a value with its top bit set throws ValueOutOfRangeError
-    int64_t getSignedLongInteger();  // two's complement 32-bit
-    uint8_t getByte();
-    int64_t getUnsignedByte();  // 0 to 255
-    int64_t getSignedByte();    // -128 to 127
+    int64_t getInteger() { return static_cast<int64_t>(takeUnsigned<2>()); }      // unsigned 16-bit
+    int64_t getLongInteger() { return static_cast<int64_t>(takeUnsigned<4>()); }  // unsigned 32-bit
+    int64_t getLongLongInteger();  // 64-bit; a value with its top bit set throws ValueOutOfRangeError
+    int64_t getSignedLongInteger() {  // two's complement 32-bit
+        return static_cast<int32_t>(static_cast<uint32_t>(takeUnsigned<4>()));
+    }
+    uint8_t getByte() { return static_cast<uint8_t>(takeUnsigned<1>()); }
+    int64_t getUnsignedByte() { return static_cast<int64_t>(takeUnsigned<1>()); }  // 0 to 255
+    int64_t getSignedByte() { return static_cast<int8_t>(takeUnsigned<1>()); }     // -128 to 127
 
     std::vector<int64_t> getIntegerArray(int64_t length);
     std::vector<int64_t> getLongIntegerArray(int64_t length);
@@ -80,7 +82,20 @@ protected:
 
     // The next `count` bytes; moves the offset past them.
     ImageBytes take(int64_t count);
-    uint64_t takeUnsigned(int width);
+    // The unsigned integer of `width` bytes at the cursor, in the reader's
+    // byte order; the cursor moves past it. Read in place, inline: numbers
+    // are most of what a reader takes.
+    template <int width>
+    uint64_t takeUnsigned() {
+        const auto size = static_cast<int64_t>(data.size());
+        if (offset < 0 || offset > size - width) throwReadPastEnd(width);
+        const uint8_t* bytes = data.data() + offset;
+        offset += width;
+        uint64_t value = 0;
+        for (int i = 0; i < width; ++i) value = (value << 8) | bytes[isBigEndian_ ? i : width - 1 - i];
+        return value;
+    }
+    [[noreturn]] void throwReadPastEnd(int64_t width) const;
     std::string decode(const ImageBytes& bytes) const;
 
 private:

@@ -1,6 +1,7 @@
 #include "disk_image/model/HierarchyWalk.hpp"
 
 #include "disk_image/model/VolumeRepresentable.hpp"
+#include "platform/SteadyTimeZone.hpp"
 
 namespace zorv {
 
@@ -8,6 +9,8 @@ HierarchyWalk::HierarchyWalk(const VolumeRepresentable& volume, Visitor visit)
     : volume_(volume), visit_(std::move(visit)) {}
 
 void HierarchyWalk::run(const VolumeItem& folder) {
+    // A walk converts the dates of every item in one go.
+    const SteadyTimeZone steadyZone;
     enter(folder);
     open(folder, 0);
     while (!open_.empty()) {

@@ -46,7 +46,7 @@ void ISO8601DateFormatter::write(Date date, std::string& into) {
     }
     // Dates of one volume fall on few days: the last day's date is kept.
     thread_local int64_t lastDays = 0;
-    thread_local CivilDate lastCivil = civilFromDays(0);
+    thread_local CivilDate lastCivil{1970, 1, 1};
     if (days != lastDays) {
         lastCivil = civilFromDays(days);
         lastDays = days;

@@ -51,15 +51,21 @@ std::string VolumeItemRepresentable::fileExtensionFor(std::string_view name, con
 
 std::string VolumeItemRepresentable::fileExtensionForTypeText(std::string_view name,
                                                               const std::optional<std::string>& typeText) {
-    const auto existing = pathExtension(name);
-    if (existing && userPerceivedLength(*existing) == 3) return {};
-    const auto extension = TypeList::extensionForType(typeText);
-    if (!extension) return {};
     std::string text;
-    text.reserve(extension->size() + 1);
-    text += '.';
-    text += *extension;
+    writeFileExtensionForTypeText(name, typeText, text);
     return text;
+}
+
+void VolumeItemRepresentable::writeFileExtensionForTypeText(std::string_view name,
+                                                            const std::optional<std::string>& typeText,
+                                                            std::string& into) {
+    into.clear();
+    const auto existing = pathExtension(name);
+    if (existing && userPerceivedLength(*existing) == 3) return;
+    const std::string* extension = TypeList::extensionOf(typeText ? std::string_view(*typeText) : std::string_view());
+    if (extension == nullptr) return;
+    into += '.';
+    into += *extension;
 }
 
 std::optional<std::string> VolumeItemRepresentable::otherInfo() const { return std::nullopt; }

@@ -100,6 +100,9 @@ public:
     static std::string fileExtensionFor(std::string_view name, const std::optional<OSType>& type);
     // The same for a type given as its text (OSType::string()).
     static std::string fileExtensionForTypeText(std::string_view name, const std::optional<std::string>& typeText);
+    // The same into `into`, whose room is reused.
+    static void writeFileExtensionForTypeText(std::string_view name, const std::optional<std::string>& typeText,
+                                              std::string& into);
 
     // Name of the folder that exported items are meant to go in.
     static constexpr std::string_view imageItemFolderName = "Extracted by Tambrel";

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "disk_image/vocabulary/macintosh/types_and_creators/OSTypeListable.hpp"
@@ -19,6 +20,8 @@ struct TypeList : OSTypeListable {
     // The file-name extension (without a dot) for a type code, from
     // TypeExtensionList; nothing for an absent or unknown code.
     static std::optional<std::string> extensionForType(const std::optional<std::string>& type);
+    // The same without a copy: the table's own text, or null.
+    static const std::string* extensionOf(std::string_view type);
 };
 
 }  // namespace zorv

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_set>
+#include <vector>
 
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
 #include "disk_image/formats/macintosh/volume/btree/BTreeNode.hpp"
@@ -89,7 +89,8 @@ template <typename Visit>
 void BTree::walkLeafChain(Visit visit, bool keepRecords) const {
     const bool hasLongKey = hasLongKeys();
     const std::optional<int64_t> maxKeyLength = fixedKeyLength();
-    std::unordered_set<int64_t> visited;
+    // One bit a node: a chain can name any node of the file once.
+    std::vector<bool> visited;
     int64_t node = headerNode.headerRecord.firstLeafNode;
     if (node < 1) return;
     // A large tree read through once does not stay in memory as a whole.
@@ -102,7 +103,10 @@ void BTree::walkLeafChain(Visit visit, bool keepRecords) const {
         }
         // nodeCount() is 0 for a node size of 0, so such a tree ends here.
         if (nodeCount() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
-        if (!visited.insert(node).second) throw BTreeError(BTreeError::Case::leafChainLoop);
+        const auto index = static_cast<size_t>(node);
+        if (index >= visited.size()) visited.resize(index + 1);
+        if (visited[index]) throw BTreeError(BTreeError::Case::leafChainLoop);
+        visited[index] = true;
         BTreeNode leaf(fileBytes(node * blockSize, blockSize), blockSize, hasLongKey, maxKeyLength, keepRecords);
         visit(leaf, node * blockSize);
         node = leaf.descriptor.fLink;

@@ -2,10 +2,9 @@
 
 #include <string>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/Errors.hpp"
-
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 
 namespace zorv {
 
@@ -14,7 +13,7 @@ BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey
     if (blockSize < BTreeNodeDescriptor::size || static_cast<int64_t>(block.size()) < blockSize) {
         throw BTreeError(BTreeError::Case::nodeTooSmall);
     }
-    const ImageBytes node = block.slice(0, blockSize);
+    const ByteView node = block.view().first(static_cast<size_t>(blockSize));
     descriptor = BTreeNodeDescriptor(node);
     if (descriptor.numRecords == 0) return;
 
@@ -22,11 +21,12 @@ BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey
     const int64_t tableSize = 2 * (descriptor.numRecords + 1);
     if (blockSize - BTreeNodeDescriptor::size < tableSize) throw BTreeError(BTreeError::Case::nodeTooSmall);
 
-    HFSReaderBlock table(node);
-    const auto offsetAt = [&](int64_t slot) {
-        table.offset = blockSize - 2 * (slot + 1);
-        return table.getInteger();
+    // Inside the node: the table's size was checked above.
+    const auto offsetAt = [&](int64_t slot) -> int64_t {
+        return fromBigEndian(node.subspan(static_cast<size_t>(blockSize - 2 * (slot + 1)), 2));
     };
+    recordSpans.reserve(static_cast<size_t>(descriptor.numRecords));
+    if (keepRecords) records.reserve(static_cast<size_t>(descriptor.numRecords));
     for (int64_t i = 0; i < descriptor.numRecords; ++i) {
         const int64_t start = offsetAt(i);
         const int64_t end = offsetAt(i + 1);
@@ -47,7 +47,7 @@ BTreeNode::BTreeNode(const ImageBytes& block, int64_t blockSize, bool hasLongKey
             recordSpans.push_back({start, size, keyLength});
             continue;
         }
-        BTreeNodeRecord record(node.slice(start, end - start), hasLongKey, maxKeyLength);
+        BTreeNodeRecord record(block.slice(start, end - start), hasLongKey, maxKeyLength);
         if (record.isDeleted()) continue;
         recordSpans.push_back({start, end - start, record.keyLength});
         records.push_back(std::move(record));

@@ -21,7 +21,7 @@ struct BTreeNodeDescriptor {
     BTreeNodeDescriptor() = default;
     // Reads the descriptor from the first 14 bytes; ReadPastEndError when the
     // buffer is shorter.
-    explicit BTreeNodeDescriptor(const ImageBytes& block);
+    explicit BTreeNodeDescriptor(ByteView block);
 };
 
 }  // namespace zorv

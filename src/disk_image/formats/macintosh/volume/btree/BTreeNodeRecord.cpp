@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/CheckedMath.hpp"
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/btree/BTreeError.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 
 namespace zorv {
 
@@ -14,8 +14,7 @@ BTreeNodeRecord::BTreeNodeRecord(const ImageBytes& block, bool hasLongKey, std::
     const auto size = static_cast<int64_t>(block.size());
     if (size < fieldWidth) throw BTreeError(BTreeError::Case::keyOutsideRecord);
 
-    HFSReaderBlock reader(block);
-    keyLength = hasLongKey ? reader.getInteger() : reader.getUnsignedByte();
+    keyLength = hasLongKey ? int64_t{fromBigEndian(block.view().first(2))} : int64_t{block[0]};
     if (keyLength == 0) return;  // deleted
     if (!checked::rangeFits(fieldWidth, keyLength, size)) throw BTreeError(BTreeError::Case::keyOutsideRecord);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/TextEncoding.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
@@ -71,22 +72,24 @@ void HFSCatalogItem::fillCodableAtLevel(int64_t level, CodableVolumeItem& item) 
         item = leafRecord().generateCodableAtLevel(level);
         return;
     }
-    // The record was read whole when the catalog was opened: every offset
+    // The record was read whole when the catalog was opened: every field
     // below lies inside it.
     const bool hasPadByte = record_.keyLength % 2 == 0 && !record_.recordData.empty();
-    HFSReaderBlock body(record_.recordData.sliceFrom((hasPadByte ? 1 : 0) + 2));
-    const auto integerAt = [&](int64_t offset, bool isLong) {
-        body.offset = offset;
-        return isLong ? body.getLongInteger() : body.getInteger();
+    const ByteView body = record_.recordData.view().subspan((hasPadByte ? 1 : 0) + 2);
+    const auto longAt = [&](int64_t offset) -> int64_t {
+        return fromLongBigEndian(body.subspan(static_cast<size_t>(offset), 4));
     };
     const Date epoch = HFSReaderBlock::epoch();
     const auto writeDate = [&](int64_t offset, std::optional<std::string>& into) {
         if (!into) into.emplace();
-        ISO8601DateFormatter::write(Date{epoch.secondsSince1970 + integerAt(offset, true)}, *into);
+        ISO8601DateFormatter::write(Date{epoch.secondsSince1970 + longAt(offset)}, *into);
     };
     // A code's text as OSType::string() gives it.
     const auto writeCode = [&](int64_t offset, std::optional<std::string>& into) {
-        into = decodeMacOSRoman(body.data.slice(offset, 4).view());
+        into = decodeMacOSRoman(body.subspan(static_cast<size_t>(offset), 4));
+    };
+    const auto flagsAt = [&](int64_t offset) -> int64_t {
+        return fromBigEndian(body.subspan(static_cast<size_t>(offset), 2));
     };
 
     item.name = name();
@@ -94,23 +97,23 @@ void HFSCatalogItem::fillCodableAtLevel(int64_t level, CodableVolumeItem& item) 
     item.isFolder = !isFile;
     int64_t flagsWord = 0;
     if (isFile) {
-        item.sizeInBytes = integerAt(file::dataLength, true) + integerAt(file::resourceLength, true);
+        item.sizeInBytes = longAt(file::dataLength) + longAt(file::resourceLength);
         writeDate(file::created, item.creationDate);
         writeDate(file::modified, item.modificationDate);
         writeCode(file::type, item.type);
         writeCode(file::creator, item.creator);
-        flagsWord = integerAt(file::flags, false);
+        flagsWord = flagsAt(file::flags);
     } else {
         item.sizeInBytes = 0;
         writeDate(folder::created, item.creationDate);
         writeDate(folder::modified, item.modificationDate);
         item.type.reset();
         item.creator.reset();
-        flagsWord = integerAt(folder::flags, false);
+        flagsWord = flagsAt(folder::flags);
     }
     const auto invisible = static_cast<int64_t>(FinderFlag::kIsInvisible);
     item.isInvisible = (flagsWord & invisible) == invisible;
-    item.fileExtension = fileExtensionForTypeText(item.name, item.type);
+    writeFileExtensionForTypeText(item.name, item.type, item.fileExtension);
 }
 
 }  // namespace zorv

@@ -17,7 +17,7 @@ namespace zorv {
 // What the walk needs (name, kind, catalog node ID) is read from the bytes
 // directly; anything else from the whole leaf record, read when asked, so
 // that every answer is the one HFSCatalogLeafRecord gives.
-class HFSCatalogItem : public VolumeItemRepresentable {
+class HFSCatalogItem final : public VolumeItemRepresentable {
 public:
     // `record` is a leaf the catalog keeps (its key's fixed fields readable).
     explicit HFSCatalogItem(BTreeNodeRecord record)

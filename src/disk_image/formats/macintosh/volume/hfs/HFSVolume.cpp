@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
+#include <typeinfo>
 
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/volume/BootBlockHeader.hpp"
@@ -16,7 +17,11 @@ namespace {
     throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
 }
 
-const HFSCatalogItem* asCatalogItem(const VolumeItem& item) { return dynamic_cast<const HFSCatalogItem*>(item.get()); }
+// HFSCatalogItem is final: its exact type is all there is to check.
+const HFSCatalogItem* asCatalogItem(const VolumeItem& item) {
+    if (!item || typeid(*item) != typeid(HFSCatalogItem)) return nullptr;
+    return static_cast<const HFSCatalogItem*>(item.get());
+}
 
 constexpr int64_t dataForkType = 0x00;
 constexpr int64_t resourceForkType = 0xFF;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/SteadyTimeZone.hpp"
+
 namespace zorv {
 
 namespace {
@@ -27,6 +29,20 @@ std::optional<Date> localEpoch() {
 }  // namespace
 
 Date HFSReaderBlock::epoch() {
+    // Within a scope where the zone stays, once.
+    thread_local uint64_t steadyScope = 0;
+    thread_local Date steadyEpoch{};
+    const uint64_t scope = SteadyTimeZone::generation();
+    if (scope != 0 && scope == steadyScope) return steadyEpoch;
+    const Date found = zoneEpoch();
+    if (scope != 0) {
+        steadyScope = scope;
+        steadyEpoch = found;
+    }
+    return found;
+}
+
+Date HFSReaderBlock::zoneEpoch() {
     // Every date of a volume is read against it, so it is worked out once
     // per zone: while TZ names the same zone, the C library's answer cannot
     // change either (it reads the zone again only when TZ changes). With TZ

@@ -16,7 +16,8 @@ public:
         : BigEndianReader(std::move(data), offset, TextEncoding::macOSRoman) {}
 
     // 1904-01-01 00:00:00 in the host's current time zone, with the offset
-    // from UTC that the zone's rules give for that date; computed at each use.
+    // from UTC that the zone's rules give for that date; computed at each
+    // use, or once in a SteadyTimeZone scope.
     static Date epoch();
 
     // Epoch plus the stored seconds (a plain sum, no daylight-saving change).
@@ -28,6 +29,10 @@ public:
     // field's range (dates before 1904 store 0, after early 2040 store
     // 0xFFFFFFFF) so that no date can make a record unwritable.
     static int64_t macintoshIntegerValue(Date date);
+
+private:
+    // The epoch in the zone TZ names now.
+    static Date zoneEpoch();
 };
 
 }  // namespace zorv

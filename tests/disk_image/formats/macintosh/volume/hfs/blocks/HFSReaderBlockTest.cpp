@@ -2,6 +2,7 @@
 
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+#include "platform/SteadyTimeZone.hpp"
 #include "support/ScopedTimeZone.hpp"
 
 namespace zorv {
@@ -33,6 +34,21 @@ TEST(HFSReaderBlock, EpochFollowsTheHostTimeZone) {
     ScopedTimeZone plusOne("Etc/GMT-1");
     EXPECT_EQ(HFSReaderBlock::epoch().secondsSince1970, -kUnixEpochIn1904Seconds - 3600);
     EXPECT_EQ(dateOf({0x7C, 0x25, 0xB0, 0x80}), -3600);
+}
+
+TEST(HFSReaderBlock, EpochIsKeptWithinASteadyZoneScopeAndWorkedOutAgainInTheNext) {
+    ScopedTimeZone utc("UTC");
+    {
+        const SteadyTimeZone walk;
+        EXPECT_EQ(HFSReaderBlock::epoch().secondsSince1970, -kUnixEpochIn1904Seconds);
+        const SteadyTimeZone nested;
+        ScopedTimeZone plusOne("Etc/GMT-1");
+        EXPECT_EQ(HFSReaderBlock::epoch().secondsSince1970, -kUnixEpochIn1904Seconds)
+            << "a scope takes the zone as it was when it began";
+    }
+    ScopedTimeZone plusOne("Etc/GMT-1");
+    const SteadyTimeZone nextWalk;
+    EXPECT_EQ(HFSReaderBlock::epoch().secondsSince1970, -kUnixEpochIn1904Seconds - 3600);
 }
 
 TEST(HFSReaderBlock, WritingDatesClampsToTheField) {
