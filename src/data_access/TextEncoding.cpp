@@ -386,9 +386,7 @@ std::string printableText(std::string_view utf8) {
 }
 
 std::string canonicallyComposed(std::string_view utf8) {
-    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        return std::string(utf8);
-    }
+    if (isASCII(utf8)) return std::string(utf8);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* composer = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status) || composer == nullptr) return std::string(utf8);

@@ -48,6 +48,15 @@ std::string trimControlCharacters(std::string_view utf8);
 // included, is kept as it is.
 std::string printableText(std::string_view utf8);
 
+// Whether every byte of the text is ASCII (such text is its own composition,
+// and counts a character a byte).
+inline bool isASCII(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
 // The canonical composition (NFC) of UTF-8 text, so that canonically equivalent texts are equal
 // and, compared byte by byte, order by their Unicode scalar values. ASCII is its own; text ICU
 // cannot normalise is kept as it is.

@@ -63,7 +63,9 @@ void ISO8601DateFormatter::write(Date date, std::string& into) {
             "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
             "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
             "8081828384858687888990919293949596979899";
-        char text[20];
+        // Written in place: a string reused for each date keeps its room.
+        into.resize(20);
+        char* text = into.data();
         const auto twoDigits = [&](size_t at, int64_t value) {
             text[at] = pairs[2 * value];
             text[at + 1] = pairs[2 * value + 1];
@@ -81,7 +83,6 @@ void ISO8601DateFormatter::write(Date date, std::string& into) {
         text[16] = ':';
         twoDigits(17, secondsOfDay % 60);
         text[19] = 'Z';
-        into.assign(text, sizeof text);
         return;
     }
     char text[64];

@@ -25,9 +25,7 @@ std::optional<std::string_view> pathExtension(std::string_view name) {
 // extension written with a combining accent counts as many characters as it
 // shows. Falls back to code points if ICU cannot open a break iterator.
 int64_t userPerceivedLength(std::string_view text) {
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        return static_cast<int64_t>(text.size());
-    }
+    if (isASCII(text)) return static_cast<int64_t>(text.size());
     return static_cast<int64_t>(characterEnds(text).size());
 }
 

@@ -39,10 +39,7 @@ void JSONStreamWriter::put(std::string_view text) { std::memcpy(room(text.size()
 
 void JSONStreamWriter::newLineAndIndent(size_t depth) {
     if (used_ >= chunkSize) flush();
-    const size_t spaces = depth * static_cast<size_t>(indent_);
-    char* place = room(1 + spaces);
-    place[0] = '\n';
-    std::memset(place + 1, ' ', spaces);
+    newLineAndIndentAt(room(1 + depth * static_cast<size_t>(indent_)), depth);
 }
 
 void JSONStreamWriter::beforeValue() {
@@ -108,22 +105,18 @@ void JSONStreamWriter::end(char closing) {
     if (open_.empty()) flush();
 }
 
-void JSONStreamWriter::beginObject() { begin(true, '{'); }
-
-void JSONStreamWriter::endObject() { end('}'); }
-
 void JSONStreamWriter::beginArray() { begin(false, '['); }
 
 void JSONStreamWriter::endArray() { end(']'); }
 
-void JSONStreamWriter::value(int64_t number) {
+void JSONStreamWriter::writeNumber(int64_t number) {
     beforeValue();
     char digits[24];
     const auto written = std::to_chars(std::begin(digits), std::end(digits), number);
     put(std::string_view(digits, static_cast<size_t>(written.ptr - digits)));
 }
 
-void JSONStreamWriter::value(bool flag) {
+void JSONStreamWriter::writeFlag(bool flag) {
     beforeValue();
     put(flag ? "true" : "false");
 }

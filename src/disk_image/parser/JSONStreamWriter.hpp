@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <charconv>
 #include <cstring>
 #include <ostream>
 #include <string>
@@ -33,14 +34,44 @@ public:
         std::string text_;  // ",\n<indentation>\"name\": "
     };
 
-    JSONStreamWriter(std::ostream& out, int indent) : out_(out), indent_(indent) {}
+    JSONStreamWriter(std::ostream& out, int indent)
+        : out_(out),
+          indent_(indent),
+          maxInlineDepth_(indent > 0 ? maxInlineIndentation / static_cast<size_t>(indent) : SIZE_MAX) {}
 
     // A key for the members of objects opened `depthBelow` levels below the
     // container open now (1: the elements of an array open now).
     PreparedKey prepareKey(std::string_view name, size_t depthBelow) const;
 
-    void beginObject();
-    void endObject();
+    void beginObject() {
+        // The common case inline: an element of an array, with room.
+        if (afterKey_ || open_.empty() || open_.back().isObject || used_ >= chunkSize ||
+            open_.size() > maxInlineDepth_) {
+            begin(true, '{');
+            return;
+        }
+        Container& container = open_.back();
+        char* place = buffer_.data() + used_;
+        if (!container.isEmpty) *place++ = ',';
+        container.isEmpty = false;
+        place = newLineAndIndentAt(place, open_.size());
+        *place++ = '{';
+        used_ = static_cast<size_t>(place - buffer_.data());
+        open_.push_back({true, true});
+    }
+    void endObject() {
+        // The common case inline: a nested object, with room.
+        if (open_.size() < 2 || used_ >= chunkSize || open_.size() > maxInlineDepth_) {
+            end('}');
+            return;
+        }
+        const bool wasEmpty = open_.back().isEmpty;
+        open_.pop_back();
+        char* place = buffer_.data() + used_;
+        if (!wasEmpty) place = newLineAndIndentAt(place, open_.size());
+        *place++ = '}';
+        used_ = static_cast<size_t>(place - buffer_.data());
+    }
     void beginArray();
     void endArray();
     void key(std::string_view name);
@@ -75,8 +106,27 @@ public:
         used_ += text.size() + 2;
     }
     void value(const char* text) { value(std::string_view(text)); }
-    void value(int64_t number);
-    void value(bool flag);
+    void value(int64_t number) {
+        // The common case inline: a member's number, with room.
+        if (!afterKey_ || used_ >= chunkSize) {
+            writeNumber(number);
+            return;
+        }
+        afterKey_ = false;
+        char* place = buffer_.data() + used_;
+        used_ = static_cast<size_t>(std::to_chars(place, place + maxNumberLength, number).ptr - buffer_.data());
+    }
+    void value(bool flag) {
+        // The common case inline: a member's flag, with room.
+        if (!afterKey_ || used_ >= chunkSize) {
+            writeFlag(flag);
+            return;
+        }
+        afterKey_ = false;
+        const std::string_view text = flag ? "true" : "false";
+        std::memcpy(buffer_.data() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
 
 private:
     struct Container {
@@ -118,6 +168,16 @@ private:
     // What goes before a value: the separator and indentation inside an
     // array (inside an object, key() wrote them).
     void beforeValue();
+    // A line feed and the indentation of `depth` levels at `place`; returns
+    // where they end.
+    char* newLineAndIndentAt(char* place, size_t depth) const {
+        const size_t spaces = depth * static_cast<size_t>(indent_);
+        *place++ = '\n';
+        std::memset(place, ' ', spaces);
+        return place + spaces;
+    }
+    void writeNumber(int64_t number);
+    void writeFlag(bool flag);
     void newLineAndIndent(size_t depth);
     void begin(bool isObject, char opening);
     void end(char closing);
@@ -129,12 +189,17 @@ private:
     void put(std::string_view text);
 
     static constexpr size_t chunkSize = 1 << 16;
+    // The inline ways indent by at most this many spaces, so that what they
+    // write always fits the room left after a chunk.
+    static constexpr size_t maxInlineIndentation = 4096;
+    static constexpr size_t maxNumberLength = 20;  // "-9223372036854775808"
     std::ostream& out_;
     // Text gathered is the first `used_` bytes; a chunk and room for what
     // may follow before the next check.
     std::string buffer_ = std::string(2 * chunkSize, '\0');
     size_t used_ = 0;
     int indent_;
+    size_t maxInlineDepth_;
     std::vector<Container> open_;
     bool afterKey_ = false;
 };

@@ -69,6 +69,19 @@ ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
     return ImageBytes(std::move(joined));
 }
 
+ByteView BTree::recordView(const RecordSpan& span, ImageBytes& joined) const {
+    const auto offset = static_cast<int64_t>(span.offset);
+    const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
+    const auto index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
+    const int64_t inPiece = offset - pieceStarts_[index];
+    const ImageBytes& piece = pieces_[index];
+    if (inPiece + span.length <= static_cast<int64_t>(piece.size())) {
+        return piece.view().subspan(static_cast<size_t>(inPiece), span.length);
+    }
+    joined = recordBytes(span);
+    return joined.view();
+}
+
 std::vector<BTreeNodeRecord> BTree::leafNodeRecords() const {
     try {
         return checkedLeafNodeRecords();

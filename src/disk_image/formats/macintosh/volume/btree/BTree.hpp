@@ -65,6 +65,9 @@ public:
     ImageBytes recordBytes(const RecordSpan& span) const {
         return fileBytes(static_cast<int64_t>(span.offset), span.length);
     }
+    // The same bytes seen in place, valid while the tree lives; when they
+    // straddle two pieces of the file, a copy kept in `joined`.
+    ByteView recordView(const RecordSpan& span, ImageBytes& joined) const;
 
     // Whole nodes in the file.
     int64_t nodeCount() const;

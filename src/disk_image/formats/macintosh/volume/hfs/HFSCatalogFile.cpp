@@ -98,10 +98,10 @@ HFSCatalogFile::LeafBytes HFSCatalogFile::leafBytes(size_t position) const {
         return leaf;
     }
     // One-byte key lengths: the key lies in the record as stored.
-    leaf.bytes = tree_.recordBytes(span);
+    const ByteView bytes = tree_.recordView(span, leaf.bytes);
     const size_t keyEnd = 1 + size_t{span.keyLength};
-    leaf.key = leaf.bytes.view().first(keyEnd);
-    leaf.afterKey = leaf.bytes.view().subspan(keyEnd);
+    leaf.key = bytes.first(keyEnd);
+    leaf.afterKey = bytes.subspan(keyEnd);
     leaf.keyLength = span.keyLength;
     return leaf;
 }
@@ -138,7 +138,11 @@ std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPosition
 
 HFSCatalogFile::FolderIndex HFSCatalogFile::folderIndex() const {
     FolderIndex index;
-    std::unordered_map<int64_t, std::vector<std::pair<std::string, uint32_t>>> named;
+    using Named = std::vector<std::pair<std::string, uint32_t>>;
+    std::unordered_map<int64_t, Named> named;
+    // A sound catalog holds the children of a parent one after the other.
+    int64_t lastParentID = 0;
+    Named* lastParent = nullptr;
     for (size_t position = 0; position < spans_.size(); ++position) {
         // The record is read once for its kind, parent and name.
         const LeafBytes leaf = leafBytes(position);
@@ -147,8 +151,13 @@ HFSCatalogFile::FolderIndex HFSCatalogFile::folderIndex() const {
             index.folders.emplace(summary.identifier, static_cast<uint32_t>(position));
         }
         if (!isChild(summary.leafType)) continue;
-        named[summary.parentID].emplace_back(canonicallyComposed(HFSCatalogFileKey::nodeNameOf(leaf.key)),
-                                             static_cast<uint32_t>(position));
+        if (lastParent == nullptr || summary.parentID != lastParentID) {
+            lastParent = &named[summary.parentID];
+            lastParentID = summary.parentID;
+        }
+        std::string name = HFSCatalogFileKey::nodeNameOf(leaf.key);
+        if (!isASCII(name)) name = canonicallyComposed(name);
+        lastParent->emplace_back(std::move(name), static_cast<uint32_t>(position));
     }
     std::unordered_map<int64_t, std::vector<uint32_t>>& result = index.children;
     result.reserve(named.size());
