@@ -176,15 +176,20 @@ void appendUtf8(std::string& out, char32_t codePoint) {
     }
 }
 
-std::string decodeWithHighTable(ByteView bytes, const std::array<char16_t, 128>& high) {
+void decodeWithHighTable(ByteView bytes, const std::array<char16_t, 128>& high, std::string& text) {
     // Most names are ASCII, which both tables leave as it is.
     const auto firstHigh = std::find_if(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte >= 0x80; });
-    std::string text(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(firstHigh - bytes.begin()));
-    if (firstHigh == bytes.end()) return text;
+    text.assign(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(firstHigh - bytes.begin()));
+    if (firstHigh == bytes.end()) return;
     text.reserve(bytes.size() + 8);
     for (auto byte = firstHigh; byte != bytes.end(); ++byte) {
         appendUtf8(text, *byte < 0x80 ? char32_t{*byte} : char32_t{high[*byte - 0x80]});
     }
+}
+
+std::string decodeWithHighTable(ByteView bytes, const std::array<char16_t, 128>& high) {
+    std::string text;
+    decodeWithHighTable(bytes, high, text);
     return text;
 }
 
@@ -253,6 +258,8 @@ bool isControlOrFormat(char32_t codePoint) {
 }  // namespace
 
 std::string decodeMacOSRoman(ByteView bytes) { return decodeWithHighTable(bytes, kMacOSRomanHigh); }
+
+void decodeMacOSRoman(ByteView bytes, std::string& into) { decodeWithHighTable(bytes, kMacOSRomanHigh, into); }
 
 std::optional<std::string> decodeText(ByteView bytes, TextEncoding encoding) {
     switch (encoding) {

@@ -27,6 +27,8 @@ std::optional<std::string> decodeText(ByteView bytes, TextEncoding encoding);
 // The same for Mac OS Roman, in which every byte is a character: never fails. ASCII is copied as
 // it is.
 std::string decodeMacOSRoman(ByteView bytes);
+// The same into `into`, whose room is reused.
+void decodeMacOSRoman(ByteView bytes, std::string& into);
 
 // Encodes UTF-8 text; std::nullopt when the text is not valid UTF-8 or any character cannot be
 // represented in the target encoding (never lossy: no replacement characters, no partial output).

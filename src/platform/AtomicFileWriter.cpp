@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "data_access/CheckedMath.hpp"
+#include "platform/BackgroundAppender.hpp"
 #include "platform/BackgroundWriteBack.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/FileMap.hpp"
@@ -236,6 +237,7 @@ void AtomicFileWriter::create() {
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
+    appender_.reset();
     writeBack_.reset();
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty()) {
@@ -294,15 +296,34 @@ void AtomicFileWriter::begin(bool overwrite) {
 
 void AtomicFileWriter::append(ByteView bytes) {
     if (fd_ < 0) fail(EBADF);
-    if (const int error = writeSequentially(fd_, bytes)) fail(error);
     appended_ += static_cast<int64_t>(bytes.size());
-    if (!writesInPlace_ && !writeBack_ && appended_ >= backgroundWriteBackSize) startWriteBack();
+    if (!writesInPlace_ && !appender_ && appended_ >= backgroundWriteBackSize) {
+        // A large new file is written from a thread of its own from here on.
+        try {
+            appender_ = std::make_unique<BackgroundAppender>(fd_);
+        } catch (const std::system_error&) {
+            // no thread: written here
+        }
+    }
+    if (appender_) {
+        if (const int error = appender_->append(bytes)) fail(error);
+        return;
+    }
+    if (const int error = writeSequentially(fd_, bytes)) fail(error);
+}
+
+void AtomicFileWriter::finishAppending() {
+    if (!appender_) return;
+    const int error = appender_->finish();
+    appender_.reset();
+    if (error != 0) fail(error);
 }
 
 void AtomicFileWriter::startWriteBack() { writeBack_ = std::make_unique<BackgroundWriteBack>(fd_); }
 
 void AtomicFileWriter::finish() {
     if (fd_ < 0) fail(EBADF);
+    finishAppending();
     if (!writesInPlace_) {
         commit(overwrite_);
         return;

@@ -9,6 +9,7 @@
 
 namespace zorv {
 
+class BackgroundAppender;
 class BackgroundWriteBack;
 
 // Writes a new file without ever exposing a half-written one: the bytes go to
@@ -85,6 +86,8 @@ private:
     void writeInPlace(int64_t size, const std::vector<Piece>& pieces) const;
     // Starts handing a new file to the disk's write-back as it is written.
     void startWriteBack();
+    // Waits for the bytes appended in the background and stops the thread.
+    void finishAppending();
 
     std::string name_;
     std::string target_;
@@ -95,6 +98,8 @@ private:
     bool overwrite_ = true;  // of the file begun with begin()
     // Bytes appended to a file begun with begin().
     int64_t appended_ = 0;
+    // Writes a large new file's appended bytes while the next are produced.
+    std::unique_ptr<BackgroundAppender> appender_;
     // While a large new file is written; stopped before it is synced.
     std::unique_ptr<BackgroundWriteBack> writeBack_;
 };

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <sstream>
+#include <type_traits>
 #include <vector>
 
 #include "disk_image/parser/JSONStreamWriter.hpp"
@@ -18,8 +19,12 @@ using JSON = nlohmann::ordered_json;
 // objects of a list), then its value.
 template <typename Key, typename T>
 void writeMember(JSONStreamWriter& writer, const Key& key, const T& value) {
-    writer.key(key);
-    writer.value(value);
+    if constexpr (std::is_same_v<Key, JSONStreamWriter::PreparedKey>) {
+        writer.member(key, value);
+    } else {
+        writer.key(key);
+        writer.value(value);
+    }
 }
 
 template <typename Key, typename T>

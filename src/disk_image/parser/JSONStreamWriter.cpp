@@ -87,6 +87,9 @@ JSONStreamWriter::PreparedKey JSONStreamWriter::prepareKey(std::string_view name
     if (isPlainText(name)) {
         prepared.text_ = ",\n" + std::string(prepared.depth_ * static_cast<size_t>(indent_), ' ') + '"' +
                          prepared.name_ + "\": ";
+        if (prepared.text_.size() <= PreparedKey::blockSize) {
+            std::copy(prepared.text_.begin(), prepared.text_.end(), prepared.block_.begin());
+        }
     }
     return prepared;
 }

@@ -2,8 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <charconv>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -29,9 +33,12 @@ public:
     class PreparedKey {
     private:
         friend class JSONStreamWriter;
+        // Texts up to this long are also kept in `block_`, copied whole.
+        static constexpr size_t blockSize = 64;
         std::string name_;
         size_t depth_ = 0;
         std::string text_;  // ",\n<indentation>\"name\": "
+        std::array<char, blockSize> block_{};
     };
 
     JSONStreamWriter(std::ostream& out, int indent)
@@ -91,6 +98,42 @@ public:
         std::memcpy(buffer_.data() + used_, prepared.text_.data() + skip, prepared.text_.size() - skip);
         used_ += prepared.text_.size() - skip;
     }
+    // A member whose key was prepared, in one step: the text of key(prepared)
+    // then value(...).
+    void member(const PreparedKey& prepared, std::string_view text) {
+        if (!fitsInline(prepared, text.size() + 2) || !isPlainText(text)) {
+            key(prepared);
+            value(text);
+            return;
+        }
+        char* place = keyInline(prepared);
+        *place++ = '"';
+        std::memcpy(place, text.data(), text.size());
+        place += text.size();
+        *place++ = '"';
+        used_ = static_cast<size_t>(place - buffer_.data());
+    }
+    void member(const PreparedKey& prepared, int64_t number) {
+        if (!fitsInline(prepared, maxNumberLength)) {
+            key(prepared);
+            value(number);
+            return;
+        }
+        char* place = keyInline(prepared);
+        used_ = static_cast<size_t>(std::to_chars(place, place + maxNumberLength, number).ptr - buffer_.data());
+    }
+    void member(const PreparedKey& prepared, bool flag) {
+        if (!fitsInline(prepared, 5)) {
+            key(prepared);
+            value(flag);
+            return;
+        }
+        char* place = keyInline(prepared);
+        const std::string_view text = flag ? "true" : "false";
+        std::memcpy(place, text.data(), text.size());
+        used_ = static_cast<size_t>(place + text.size() - buffer_.data());
+    }
+
     void value(std::string_view text) {
         // The common case inline: a member's plain text, with room.
         if (!afterKey_ || used_ >= chunkSize || text.size() + 2 > chunkSize || !isPlainText(text)) {
@@ -135,9 +178,31 @@ private:
     };
 
     // Whether the text needs no escaping: printable ASCII but for the quote
-    // and the backslash. Eight bytes at a time, as most of a report is such
+    // and the backslash. Sixteen bytes at a time, as most of a report is such
     // text.
     static bool isPlainText(std::string_view text) {
+#if defined(__SSE2__)
+        const auto isPlainBlock = [](const char* bytes) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+            // Bytes of 0x80 and above are negative as signed bytes: below 0x20 too.
+            const __m128i bad = _mm_or_si128(_mm_cmplt_epi8(block, _mm_set1_epi8(0x20)),
+                                             _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
+                                                          _mm_cmpeq_epi8(block, _mm_set1_epi8('\\'))));
+            return _mm_movemask_epi8(bad) == 0;
+        };
+        if (text.size() < 16) {
+            // Padded with spaces (plain).
+            char block[16];
+            std::memset(block, ' ', sizeof block);
+            std::memcpy(block, text.data(), text.size());
+            return isPlainBlock(block);
+        }
+        for (size_t index = 0; index + 16 <= text.size(); index += 16) {
+            if (!isPlainBlock(text.data() + index)) return false;
+        }
+        // The last sixteen bytes, some of them checked already.
+        return isPlainBlock(text.data() + text.size() - 16);
+#else
         constexpr uint64_t ones = 0x0101010101010101ULL;
         constexpr uint64_t highs = 0x8080808080808080ULL;
         const auto hasByteBelow = [](uint64_t word, uint8_t limit) { return (word - ones * limit) & ~word & highs; };
@@ -163,8 +228,29 @@ private:
         }
         // The last eight bytes, some of them checked already.
         return isPlainWord(wordAt(text.size() - 8));
+#endif
     }
 
+    // Whether a member with that key and a value of up to `valueSize` bytes
+    // can be written inline: a key prepared for this depth, kept whole in
+    // its block, and room.
+    bool fitsInline(const PreparedKey& prepared, size_t valueSize) const {
+        return prepared.depth_ == open_.size() && !prepared.text_.empty() &&
+               prepared.text_.size() <= PreparedKey::blockSize && used_ < chunkSize &&
+               valueSize <= chunkSize - PreparedKey::blockSize;
+    }
+    // Writes the key as key(prepared) does, when fitsInline(); returns where
+    // its value goes. The key's whole block is copied (the buffer has room
+    // past it), only its text counts.
+    char* keyInline(const PreparedKey& prepared) {
+        Container& container = open_.back();
+        // The first member of an object has no separator before it.
+        const size_t skip = container.isEmpty ? 1 : 0;
+        container.isEmpty = false;
+        char* place = buffer_.data() + used_;
+        std::memcpy(place, prepared.block_.data() + skip, PreparedKey::blockSize - 1);
+        return place + prepared.text_.size() - skip;
+    }
     // What goes before a value: the separator and indentation inside an
     // array (inside an object, key() wrote them).
     void beforeValue();

@@ -22,12 +22,17 @@ HFSCatalogFileKey::HFSCatalogFileKey(const ImageBytes& data) {
 }
 
 std::string HFSCatalogFileKey::nodeNameOf(ByteView data) {
+    std::string name;
+    writeNodeNameOf(data, name);
+    return name;
+}
+
+void HFSCatalogFileKey::writeNodeNameOf(ByteView data, std::string& into) {
     // After the length byte, the reserved byte, the parent ID: the name's
     // length byte, then at most that many bytes inside the key.
     constexpr size_t nameStart = 7;
     const size_t available = data.size() - nameStart;
-    const ByteView name = data.subspan(nameStart, std::min<size_t>(data[nameStart - 1], available));
-    return decodeMacOSRoman(name);
+    decodeMacOSRoman(data.subspan(nameStart, std::min<size_t>(data[nameStart - 1], available)), into);
 }
 
 std::vector<Bytes> HFSCatalogFileKey::dataBlockArray() const {

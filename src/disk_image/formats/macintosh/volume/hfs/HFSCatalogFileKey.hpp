@@ -35,6 +35,8 @@ struct HFSCatalogFileKey : HFSBlockable<HFSCatalogFileKey> {
     // The name of the key `data` holds, read as the constructor reads it,
     // from a key whose fixed fields the bytes hold (7 bytes or more).
     static std::string nodeNameOf(ByteView data);
+    // The same into `into`, whose room is reused.
+    static void writeNodeNameOf(ByteView data, std::string& into);
 
     // Three chunks: key length and a zero byte; parent ID; the name in a
     // field of keyLength - 5 bytes (length byte, at most keyLength - 6

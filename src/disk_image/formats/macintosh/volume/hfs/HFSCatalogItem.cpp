@@ -86,13 +86,14 @@ void HFSCatalogItem::fillCodableAtLevel(int64_t level, CodableVolumeItem& item) 
     };
     // A code's text as OSType::string() gives it.
     const auto writeCode = [&](int64_t offset, std::optional<std::string>& into) {
-        into = decodeMacOSRoman(body.subspan(static_cast<size_t>(offset), 4));
+        if (!into) into.emplace();
+        decodeMacOSRoman(body.subspan(static_cast<size_t>(offset), 4), *into);
     };
     const auto flagsAt = [&](int64_t offset) -> int64_t {
         return fromBigEndian(body.subspan(static_cast<size_t>(offset), 2));
     };
 
-    item.name = name();
+    HFSCatalogFileKey::writeNodeNameOf(record_.recordKey, item.name);
     item.level = level;
     item.isFolder = !isFile;
     int64_t flagsWord = 0;
