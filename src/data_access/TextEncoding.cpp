@@ -368,28 +368,33 @@ std::string trimControlCharacters(std::string_view utf8) {
 }
 
 std::string printableText(std::string_view utf8) {
+    std::string shown;
+    appendPrintableText(shown, utf8);
+    return shown;
+}
+
+void appendPrintableText(std::string& into, std::string_view utf8) {
     // Most text has no control character, nor the lead byte of a C1 one.
     if (std::none_of(utf8.begin(), utf8.end(), [](char c) {
             const auto byte = static_cast<uint8_t>(c);
             return byte < 0x20 || byte == 0x7F || byte == 0xC2;
         })) {
-        return std::string(utf8);
+        into += utf8;
+        return;
     }
-    std::string shown;
-    shown.reserve(utf8.size());
+    into.reserve(into.size() + utf8.size());
     for (size_t index = 0; index < utf8.size(); ++index) {
         const auto byte = static_cast<uint8_t>(utf8[index]);
         // C1 controls are U+0080-U+009F: 0xC2 followed by 0x80-0x9F in UTF-8.
         const bool c1 = byte == 0xC2 && index + 1 < utf8.size() && static_cast<uint8_t>(utf8[index + 1]) >= 0x80 &&
                         static_cast<uint8_t>(utf8[index + 1]) <= 0x9F;
         if (byte < 0x20 || byte == 0x7F || c1) {
-            shown += '?';
+            into += '?';
             if (c1) ++index;
         } else {
-            shown += static_cast<char>(byte);
+            into += static_cast<char>(byte);
         }
     }
-    return shown;
 }
 
 std::string canonicallyComposed(std::string_view utf8) {

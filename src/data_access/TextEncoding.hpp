@@ -49,6 +49,8 @@ std::string trimControlCharacters(std::string_view utf8);
 // move the cursor, clear the screen nor break a line. Everything else, malformed UTF-8
 // included, is kept as it is.
 std::string printableText(std::string_view utf8);
+// The same, appended to `into`.
+void appendPrintableText(std::string& into, std::string_view utf8);
 
 // Whether every byte of the text is ASCII (such text is its own composition,
 // and counts a character a byte).

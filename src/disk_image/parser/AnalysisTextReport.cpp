@@ -94,10 +94,9 @@ void AnalysisTextReport::appendHierarchyLine(std::string& text, const FileHierar
         text += '|';
         text.append(static_cast<size_t>(element.level), '_');
     }
-    const std::string name = element.item ? printableText(element.item->name()) : std::string();
     const bool folder = element.item && element.item->isFolder();
     if (folder) text += '[';
-    text += name;
+    if (element.item) appendPrintableText(text, element.item->name());
     if (folder) text += ']';
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "data_access/ByteHelpers.hpp"
@@ -103,6 +104,7 @@ HFSCatalogFile::LeafBytes HFSCatalogFile::leafBytes(size_t position) const {
     leaf.key = bytes.first(keyEnd);
     leaf.afterKey = bytes.subspan(keyEnd);
     leaf.keyLength = span.keyLength;
+    leaf.inPlace = leaf.bytes.empty();
     return leaf;
 }
 
@@ -138,11 +140,16 @@ std::unordered_map<int64_t, std::vector<uint32_t>> HFSCatalogFile::childPosition
 
 HFSCatalogFile::FolderIndex HFSCatalogFile::folderIndex() const {
     FolderIndex index;
-    using Named = std::vector<std::pair<std::string, uint32_t>>;
-    std::unordered_map<int64_t, Named> named;
-    // A sound catalog holds the children of a parent one after the other.
+    auto& children = index.children;
+    // A sound catalog holds the children of a parent one after the other, in
+    // an order that is ours while their names are ASCII (its own canonical
+    // composition, ordered as its bytes): such a folder is in order once each
+    // name follows the one before it. Any other folder is sorted below.
+    std::unordered_set<int64_t> toSort;
     int64_t lastParentID = 0;
-    Named* lastParent = nullptr;
+    std::vector<uint32_t>* lastChildren = nullptr;
+    ByteView lastName;        // the previous child's, when comparable
+    bool lastNameKnown = false;
     for (size_t position = 0; position < spans_.size(); ++position) {
         // The record is read once for its kind, parent and name.
         const LeafBytes leaf = leafBytes(position);
@@ -151,26 +158,33 @@ HFSCatalogFile::FolderIndex HFSCatalogFile::folderIndex() const {
             index.folders.emplace(summary.identifier, static_cast<uint32_t>(position));
         }
         if (!isChild(summary.leafType)) continue;
-        if (lastParent == nullptr || summary.parentID != lastParentID) {
-            lastParent = &named[summary.parentID];
+        if (lastChildren == nullptr || summary.parentID != lastParentID) {
+            lastChildren = &children[summary.parentID];
             lastParentID = summary.parentID;
+            lastNameKnown = false;
         }
-        std::string name = HFSCatalogFileKey::nodeNameOf(leaf.key);
-        if (!isASCII(name)) name = canonicallyComposed(name);
-        lastParent->emplace_back(std::move(name), static_cast<uint32_t>(position));
+        const ByteView name = HFSCatalogFileKey::nodeNameBytesOf(leaf.key);
+        const std::string_view text(reinterpret_cast<const char*>(name.data()), name.size());
+        const bool nameKnown = leaf.inPlace && isASCII(text);
+        if (!lastChildren->empty()) {
+            const std::string_view lastText(reinterpret_cast<const char*>(lastName.data()), lastName.size());
+            if (!nameKnown || !lastNameKnown || text < lastText) toSort.insert(summary.parentID);
+        }
+        lastChildren->push_back(static_cast<uint32_t>(position));
+        lastName = name;
+        lastNameKnown = nameKnown;
     }
-    std::unordered_map<int64_t, std::vector<uint32_t>>& result = index.children;
-    result.reserve(named.size());
-    for (auto& [parentID, children] : named) {
-        // A folder whose names differ only where the catalog's own order and
-        // ours agree is in order already.
-        const auto byName = [](const auto& a, const auto& b) { return a.first < b.first; };
-        if (!std::is_sorted(children.begin(), children.end(), byName)) {
-            std::stable_sort(children.begin(), children.end(), byName);
+    for (const int64_t parentID : toSort) {
+        std::vector<uint32_t>& positions = children[parentID];
+        std::vector<std::pair<std::string, uint32_t>> named;
+        named.reserve(positions.size());
+        for (const uint32_t position : positions) {
+            std::string name = HFSCatalogFileKey::nodeNameOf(leafBytes(position).key);
+            if (!isASCII(name)) name = canonicallyComposed(name);
+            named.emplace_back(std::move(name), position);
         }
-        auto& positions = result[parentID];
-        positions.reserve(children.size());
-        for (const auto& child : children) positions.push_back(child.second);
+        std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t at = 0; at < named.size(); ++at) positions[at] = named[at].second;
     }
     return index;
 }

@@ -84,6 +84,9 @@ private:
         ByteView key;
         ByteView afterKey;
         int64_t keyLength = 0;
+        // Whether the views lie in the catalog's own bytes, valid as long as
+        // the catalog (not a copy kept here).
+        bool inPlace = false;
     };
     LeafBytes leafBytes(size_t position) const;
 

@@ -28,11 +28,15 @@ std::string HFSCatalogFileKey::nodeNameOf(ByteView data) {
 }
 
 void HFSCatalogFileKey::writeNodeNameOf(ByteView data, std::string& into) {
+    decodeMacOSRoman(nodeNameBytesOf(data), into);
+}
+
+ByteView HFSCatalogFileKey::nodeNameBytesOf(ByteView data) {
     // After the length byte, the reserved byte, the parent ID: the name's
     // length byte, then at most that many bytes inside the key.
     constexpr size_t nameStart = 7;
     const size_t available = data.size() - nameStart;
-    decodeMacOSRoman(data.subspan(nameStart, std::min<size_t>(data[nameStart - 1], available)), into);
+    return data.subspan(nameStart, std::min<size_t>(data[nameStart - 1], available));
 }
 
 std::vector<Bytes> HFSCatalogFileKey::dataBlockArray() const {

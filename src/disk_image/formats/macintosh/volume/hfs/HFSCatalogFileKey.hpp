@@ -37,6 +37,8 @@ struct HFSCatalogFileKey : HFSBlockable<HFSCatalogFileKey> {
     static std::string nodeNameOf(ByteView data);
     // The same into `into`, whose room is reused.
     static void writeNodeNameOf(ByteView data, std::string& into);
+    // The name's stored bytes (Mac OS Roman) in the same key.
+    static ByteView nodeNameBytesOf(ByteView data);
 
     // Three chunks: key length and a zero byte; parent ID; the name in a
     // field of keyLength - 5 bytes (length byte, at most keyLength - 6

@@ -81,6 +81,19 @@ TEST(HFSCatalogFile, ComparesNamesByScalarValue) {
     EXPECT_EQ(children[1].data.directoryRecord->dirDirID, 19);
 }
 
+TEST(HFSCatalogFile, AFolderWhoseChildrenLieApartIsSortedWhole) {
+    // A damaged catalog: each of the two runs of folder 100 is in order,
+    // the two together are not.
+    const HFSCatalogFile catalog = catalogOf({{
+        hfsCatalogRecord(100, "b", hfsFileData(21, "TEXT", "ttxt")),
+        hfsCatalogRecord(100, "c", hfsFileData(22, "TEXT", "ttxt")),
+        hfsCatalogRecord(101, "x", hfsFileData(23, "TEXT", "ttxt")),
+        hfsCatalogRecord(100, "a", hfsFileData(24, "TEXT", "ttxt")),
+    }});
+    EXPECT_EQ(namesOf(catalog.leavesInParent(100)), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(namesOf(catalog.leavesInParent(101)), (std::vector<std::string>{"x"}));
+}
+
 TEST(HFSCatalogFile, FindsTheFolderRecordOfAnID) {
     const HFSCatalogFile catalog = sampleCatalog();
     const auto root = catalog.directoryRecord(2);
