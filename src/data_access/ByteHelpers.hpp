@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "data_access/Bytes.hpp"
@@ -14,15 +16,24 @@ namespace zorv {
 namespace detail {
 [[noreturn]] void throwShortInteger(size_t width, size_t available);
 
+// The integer of T's width at `bytes`, in the given byte order.
+template <typename T>
+T loadInteger(const uint8_t* bytes, bool bigEndian) {
+    T value;
+    std::memcpy(&value, bytes, sizeof(T));
+    if (bigEndian == (std::endian::native == std::endian::little)) {
+        if constexpr (sizeof(T) == 2) value = static_cast<T>(__builtin_bswap16(value));
+        if constexpr (sizeof(T) == 4) value = static_cast<T>(__builtin_bswap32(value));
+        if constexpr (sizeof(T) == 8) value = static_cast<T>(__builtin_bswap64(value));
+    }
+    return value;
+}
+
 template <typename T, bool bigEndian>
 T readInteger(ByteView bytes) {
     if (bytes.empty()) return 0;
     if (bytes.size() < sizeof(T)) throwShortInteger(sizeof(T), bytes.size());
-    T value = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) {
-        value = static_cast<T>((value << 8) | bytes[bigEndian ? i : sizeof(T) - 1 - i]);
-    }
-    return value;
+    return loadInteger<T>(bytes.data(), bigEndian);
 }
 }  // namespace detail
 

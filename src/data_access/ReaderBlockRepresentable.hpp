@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/Bytes.hpp"
 #include "data_access/ImageBytes.hpp"
 #include "data_access/TextEncoding.hpp"
@@ -91,9 +92,16 @@ protected:
         if (offset < 0 || offset > size - width) throwReadPastEnd(width);
         const uint8_t* bytes = data.data() + offset;
         offset += width;
-        uint64_t value = 0;
-        for (int i = 0; i < width; ++i) value = (value << 8) | bytes[isBigEndian_ ? i : width - 1 - i];
-        return value;
+        if constexpr (width == 1) {
+            return bytes[0];
+        } else if constexpr (width == 2) {
+            return detail::loadInteger<uint16_t>(bytes, isBigEndian_);
+        } else if constexpr (width == 4) {
+            return detail::loadInteger<uint32_t>(bytes, isBigEndian_);
+        } else {
+            static_assert(width == 8);
+            return detail::loadInteger<uint64_t>(bytes, isBigEndian_);
+        }
     }
     [[noreturn]] void throwReadPastEnd(int64_t width) const;
     std::string decode(const ImageBytes& bytes) const;

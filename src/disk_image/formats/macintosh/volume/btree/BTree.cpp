@@ -148,7 +148,24 @@ std::vector<BTree::RecordSpan> BTree::checkedLeafRecordSpans() const {
 }
 
 BTreeNodeRecord BTree::recordAt(const RecordSpan& span) const {
-    return BTreeNodeRecord(fileBytes(static_cast<int64_t>(span.offset), span.length), hasLongKeys(), fixedKeyLength());
+    const std::optional<int64_t> keyLength = fixedKeyLength();
+    const bool hasLongKey = hasLongKeys();
+    // A record of one piece whose key is as stored is sliced from the piece
+    // directly: the walk that found the span checked its key lies inside it.
+    const auto offset = static_cast<int64_t>(span.offset);
+    const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
+    const auto index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
+    const int64_t inPiece = offset - pieceStarts_[index];
+    const ImageBytes& piece = pieces_[index];
+    if (!keyLength && span.keyLength != 0 && inPiece + span.length <= static_cast<int64_t>(piece.size())) {
+        const int64_t keyEnd = (hasLongKey ? 2 : 1) + int64_t{span.keyLength};
+        BTreeNodeRecord record;
+        record.keyLength = span.keyLength;
+        record.recordKey = piece.slice(inPiece, keyEnd);
+        record.recordData = piece.slice(inPiece + keyEnd, span.length - keyEnd);
+        return record;
+    }
+    return BTreeNodeRecord(fileBytes(offset, span.length), hasLongKey, keyLength);
 }
 
 }  // namespace zorv
