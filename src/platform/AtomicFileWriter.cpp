@@ -73,20 +73,6 @@ int writeFully(int fd, int64_t offset, ByteView bytes) {
     return 0;
 }
 
-// The same at the current position, for targets that cannot seek (a pipe).
-int writeSequentially(int fd, ByteView bytes) {
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        written += static_cast<size_t>(count);
-    }
-    return 0;
-}
-
 // A target that exists and is not a regular file, links followed.
 bool isExistingSpecialFile(const std::string& path) {
     struct stat info {};
@@ -309,7 +295,7 @@ void AtomicFileWriter::append(ByteView bytes) {
         if (const int error = appender_->append(bytes)) fail(error);
         return;
     }
-    if (const int error = writeSequentially(fd_, bytes)) fail(error);
+    if (const int error = fs::writeAll(fd_, bytes)) fail(error);
 }
 
 void AtomicFileWriter::finishAppending() {
@@ -395,7 +381,7 @@ void AtomicFileWriter::writeInPlace(int64_t size, const std::vector<Piece>& piec
             std::copy(piece.bytes.begin() + (from - piece.offset), piece.bytes.begin() + (to - piece.offset),
                       chunk.begin() + (from - start));
         }
-        if (const int error = writeSequentially(fd, chunk)) {
+        if (const int error = fs::writeAll(fd, chunk)) {
             ::close(fd);
             fail(error);
         }

@@ -3,27 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "platform/FileSystem.hpp"
 
 namespace zorv {
-
-namespace {
-
-// Returns 0, or the errno of the failed write.
-int writeAll(int fd, const Bytes& bytes) {
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        written += static_cast<size_t>(count);
-    }
-    return 0;
-}
-
-}  // namespace
 
 BackgroundAppender::BackgroundAppender(int fd) : fd_(fd) { thread_ = std::thread([this] { run(); }); }
 
@@ -70,7 +52,7 @@ void BackgroundAppender::run() {
         waiting_.pop_front();
         writing_ = true;
         lock.unlock();
-        const int error = writeAll(fd_, piece);
+        const int error = fs::writeAll(fd_, piece);
         written += static_cast<int64_t>(piece.size());
         if (error == 0 && written - writeBackStarted >= writeBackUnit) {
             // Only a hint: a failure shows at the sync.

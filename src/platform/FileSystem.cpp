@@ -77,6 +77,19 @@ bool isSameFile(const std::string& first, const std::string& second) {
            firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
 }
 
+int writeAll(int fd, ByteView bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        written += static_cast<size_t>(count);
+    }
+    return 0;
+}
+
 int64_t availableCapacity(const std::string& path) {
     struct statvfs info {};
     if (::statvfs(path.c_str(), &info) != 0) throwErrno();

@@ -30,6 +30,11 @@ bool isSameFile(const std::string& first, const std::string& second);
 // Bytes available to an unprivileged user on the volume holding `path`.
 int64_t availableCapacity(const std::string& path);
 
+// Writes every byte at the file's current position (a pipe's too), going on
+// after interruptions and short writes. Returns 0, or the errno of the
+// write that failed.
+int writeAll(int fd, ByteView bytes);
+
 // Sets the named extended attribute of a file, creating or replacing it.
 // Linux keeps such names in the "user." namespace, so "com.apple.X" is stored
 // as "user.com.apple.X". A failure throws std::system_error whose message is
