@@ -19,18 +19,27 @@ BackgroundAppender::~BackgroundAppender() {
 }
 
 int BackgroundAppender::append(ByteView bytes) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return error_ != 0 || waitingBytes_ < maximumWaiting; });
-    if (error_ != 0) return error_;
     Bytes piece;
-    if (!spare_.empty()) {
-        piece = std::move(spare_.back());
-        spare_.pop_back();
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return error_ != 0 || waitingBytes_ < maximumWaiting; });
+        if (error_ != 0) return error_;
+        if (!spare_.empty()) {
+            piece = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        waitingBytes_ += bytes.size();  // room taken before the copy
     }
+    // Copied while the thread writes what came before.
     piece.assign(bytes.begin(), bytes.end());
-    waitingBytes_ += piece.size();
-    waiting_.push_back(std::move(piece));
-    lock.unlock();
+    {
+        const std::lock_guard lock(mutex_);
+        if (error_ != 0) {
+            waitingBytes_ -= piece.size();
+            return error_;
+        }
+        waiting_.push_back(std::move(piece));
+    }
     changed_.notify_all();
     return 0;
 }
