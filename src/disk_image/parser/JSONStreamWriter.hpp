@@ -182,26 +182,44 @@ private:
     // text.
     static bool isPlainText(std::string_view text) {
 #if defined(__SSE2__)
-        const auto isPlainBlock = [](const char* bytes) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+        const auto isPlainBlock = [](__m128i block) {
             // Bytes of 0x80 and above are negative as signed bytes: below 0x20 too.
             const __m128i bad = _mm_or_si128(_mm_cmplt_epi8(block, _mm_set1_epi8(0x20)),
                                              _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')),
                                                           _mm_cmpeq_epi8(block, _mm_set1_epi8('\\'))));
             return _mm_movemask_epi8(bad) == 0;
         };
-        if (text.size() < 16) {
-            // Padded with spaces (plain).
-            char block[16];
-            std::memset(block, ' ', sizeof block);
-            std::memcpy(block, text.data(), text.size());
-            return isPlainBlock(block);
+        const auto blockAt = [&](size_t index) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + index));
+        };
+        const auto wordAt = [&](size_t index) {
+            int64_t word;
+            std::memcpy(&word, text.data() + index, 8);
+            return word;
+        };
+        // Shorter texts are read in two overlapping halves, or padded with
+        // spaces (plain), straight into a register.
+        constexpr int64_t spaces = 0x2020202020202020LL;
+        if (text.size() >= 16) {
+            for (size_t index = 0; index + 16 <= text.size(); index += 16) {
+                if (!isPlainBlock(blockAt(index))) return false;
+            }
+            // The last sixteen bytes, some of them checked already.
+            return isPlainBlock(blockAt(text.size() - 16));
         }
-        for (size_t index = 0; index + 16 <= text.size(); index += 16) {
-            if (!isPlainBlock(text.data() + index)) return false;
+        if (text.size() >= 8) return isPlainBlock(_mm_set_epi64x(wordAt(text.size() - 8), wordAt(0)));
+        if (text.size() >= 4) {
+            uint32_t first;
+            uint32_t last;
+            std::memcpy(&first, text.data(), 4);
+            std::memcpy(&last, text.data() + text.size() - 4, 4);
+            return isPlainBlock(_mm_set_epi64x(spaces, static_cast<int64_t>((uint64_t{last} << 32) | first)));
         }
-        // The last sixteen bytes, some of them checked already.
-        return isPlainBlock(text.data() + text.size() - 16);
+        int64_t word = spaces;
+        for (size_t index = 0; index < text.size(); ++index) {
+            word = static_cast<int64_t>((static_cast<uint64_t>(word) << 8) | static_cast<uint8_t>(text[index]));
+        }
+        return isPlainBlock(_mm_set_epi64x(spaces, word));
 #else
         constexpr uint64_t ones = 0x0101010101010101ULL;
         constexpr uint64_t highs = 0x8080808080808080ULL;
