@@ -2,7 +2,7 @@
 # A 1,000 MB HFS volume made with hfsutils (400 folders of 100 small text
 # files: 40,000 files), kept in $BENCH_CACHE (build/bench-cache by default)
 # since hcopy takes minutes (ZORV names another zorv binary to measure); then, in one run, the median wall time and the
-# median peak memory of 5 runs of:
+# median peak memory of 5 runs of (alternating, each after a sync):
 #   zorv analyze -f (text), zorv analyze -f into a JSON file,
 #   hmount + hls -R on a scratch copy (hfsutils writes to what it mounts),
 #   zorv convert to-device + sync, and cp + sync of the volume,
@@ -79,15 +79,21 @@ commands=(
   "cp '$volume' '$work/copy.hfs' && sync"
 )
 
+# The runs of the commands alternate, and each starts with nothing left to
+# write back to the disk (the scratch copy, an earlier conversion), so that
+# neither the machine's drift nor one command's writing falls on another.
 declare -A times peaks
-for index in "${!names[@]}"; do
-  : >"$work/samples"
-  for _ in $(seq "$runs"); do
+for index in "${!names[@]}"; do : >"$work/samples-$index"; done
+for _ in $(seq "$runs"); do
+  for index in "${!names[@]}"; do
     rm -f "$work/device.hda" "$work/copy.hfs"
-    measure "${commands[$index]}" >>"$work/samples"
+    sync
+    measure "${commands[$index]}" >>"$work/samples-$index"
   done
-  times[$index]=$(cut -d' ' -f1 "$work/samples" | median)
-  peaks[$index]=$(cut -d' ' -f2 "$work/samples" | median)
+done
+for index in "${!names[@]}"; do
+  times[$index]=$(cut -d' ' -f1 "$work/samples-$index" | median)
+  peaks[$index]=$(cut -d' ' -f2 "$work/samples-$index" | median)
 done
 
 zorvItems=$("$zorv" analyze -f "$volume" | sed -n '/^File Hierarchy of volume/,$p' | tail -n +2 | wc -l)
