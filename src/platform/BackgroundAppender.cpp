@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "platform/FileSystem.hpp"
 
 namespace zorv {
@@ -31,7 +33,8 @@ int BackgroundAppender::append(ByteView bytes) {
         waitingBytes_ += bytes.size();  // room taken before the copy
     }
     // Copied while the thread writes what came before.
-    piece.assign(bytes.begin(), bytes.end());
+    piece.resize(bytes.size());
+    if (!bytes.empty()) std::memcpy(piece.data(), bytes.data(), bytes.size());
     {
         const std::lock_guard lock(mutex_);
         if (error_ != 0) {
