@@ -58,13 +58,14 @@ INSTANTIATE_TEST_SUITE_P(Texts, JSONStreamWriterTest,
                                            "controls \t\n\r\b\f\x01\x1f and \x7f", "\xC3\xA9\xE2\x80\xA6 UTF-8",
                                            "broken \xC3 UTF-8 \xFF\xFE", std::string("nul \0 inside", 12)));
 
-// Texts are checked eight bytes at a time: a byte to escape at each place of
-// a longer text, in the first word, the second, and the tail, and of a text
-// shorter than a word.
+// Texts are checked sixteen bytes at a time, shorter ones in two overlapping
+// halves: a byte to escape at each place of a text of each kind (under 4
+// bytes, under 8, under 16, one block and a tail, two blocks and a tail).
 std::vector<std::string> escapesAtEachPlace() {
     std::vector<std::string> texts;
     for (const char special : {'"', '\\', '\x1f', '\0', '\x80'}) {
-        for (const std::string plain : {"a long plain name!!", "seven!!"}) {
+        for (const std::string plain :
+             {"a long plain name!!", "seven!!", "abc", "twelve chars", "a name of thirty-five characters!!!"}) {
             for (size_t place = 0; place < plain.size(); ++place) {
                 std::string text = plain;
                 text[place] = special;
@@ -79,36 +80,50 @@ INSTANTIATE_TEST_SUITE_P(EscapesAtEachPlace, JSONStreamWriterTest, ::testing::Va
 
 // Keys prepared once for the objects of a list: the first member has no
 // separator; a key needing escapes, or used at another depth, still comes out
-// as nlohmann-json writes it.
+// as nlohmann-json writes it, whether the key and its value are written one
+// after the other or as one member.
 TEST(JSONStreamWriterPreparedKeyTest, WritesWhatNlohmannJsonPrints) {
-    JSON element = JSON::object({{"name", "a"}, {"quote\"", 1}, {"inner", JSON::object({{"name", "b"}})}});
+    JSON element = JSON::object(
+        {{"name", "a"}, {"quote\"", 1}, {"flag", true}, {"text", "tab\t"}, {"inner", JSON::object({{"name", "b"}})}});
     const JSON document = JSON::object({{"list", JSON::array({element, element, JSON::object()})}});
-    std::ostringstream streamed;
-    JSONStreamWriter writer(streamed, 2);
-    writer.beginObject();
-    writer.key("list");
-    writer.beginArray();
-    const auto name = writer.prepareKey("name", 1);
-    const auto quote = writer.prepareKey("quote\"", 1);
-    const auto inner = writer.prepareKey("inner", 1);
-    for (int index = 0; index < 2; ++index) {
+    for (const bool asMembers : {false, true}) {
+        std::ostringstream streamed;
+        JSONStreamWriter writer(streamed, 2);
         writer.beginObject();
-        writer.key(name);
-        writer.value("a");
-        writer.key(quote);
-        writer.value(int64_t{1});
-        writer.key(inner);
+        writer.key("list");
+        writer.beginArray();
+        const auto name = writer.prepareKey("name", 1);
+        const auto quote = writer.prepareKey("quote\"", 1);
+        const auto flag = writer.prepareKey("flag", 1);
+        const auto text = writer.prepareKey("text", 1);
+        const auto inner = writer.prepareKey("inner", 1);
+        const auto member = [&](const JSONStreamWriter::PreparedKey& key, auto value) {
+            if (asMembers) {
+                writer.member(key, value);
+            } else {
+                writer.key(key);
+                writer.value(value);
+            }
+        };
+        for (int index = 0; index < 2; ++index) {
+            writer.beginObject();
+            member(name, std::string_view("a"));
+            member(quote, int64_t{1});
+            member(flag, true);
+            member(text, std::string_view("tab\t"));
+            writer.key(inner);
+            writer.beginObject();
+            member(name, std::string_view("b"));
+            writer.endObject();
+            writer.endObject();
+        }
         writer.beginObject();
-        writer.key(name);
-        writer.value("b");
         writer.endObject();
+        writer.endArray();
         writer.endObject();
+        EXPECT_EQ(streamed.str(), document.dump(2, ' ', false, JSON::error_handler_t::replace))
+            << (asMembers ? "as members" : "key, then value");
     }
-    writer.beginObject();
-    writer.endObject();
-    writer.endArray();
-    writer.endObject();
-    EXPECT_EQ(streamed.str(), document.dump(2, ' ', false, JSON::error_handler_t::replace));
 }
 
 }  // namespace

@@ -27,5 +27,15 @@ TEST(TypeTables, SizesAndLookups) {
     EXPECT_EQ(CreatorList::shared().list.at("????"), "Any creator");
 }
 
+TEST(TypeTables, EveryExtensionIsFoundByItsCodeWhateverItsLength) {
+    // Four-byte codes go through a table of numbers, others through the texts.
+    for (const auto& [code, extension] : TypeExtensionList::shared().list) {
+        EXPECT_EQ(TypeList::extensionOf(code), &extension) << code;
+    }
+    EXPECT_EQ(TypeList::extensionOf("TEXU"), nullptr);
+    EXPECT_EQ(TypeList::extensionOf("TEXTS"), nullptr);
+    EXPECT_EQ(TypeList::extensionOf(""), nullptr);
+}
+
 }  // namespace
 }  // namespace zorv

@@ -260,6 +260,39 @@ TEST(BTree, KeyOptionsComeFromTheHeaderAttributes) {
     }
 }
 
+// A record read again from its span is the record the walk read: sliced in
+// place, with a key rebuilt to its fixed length, or copied where the file's
+// pieces split it.
+TEST(BTree, ARecordReadFromItsSpanIsTheOneTheWalkRead) {
+    for (const uint32_t attributes : {0x0u, 0x2u | 0x4u, 0x2u}) {
+        const bool longKey = (attributes & 0x2) != 0;
+        BTreeFileBuilder builder;
+        builder.attributes = attributes;
+        builder.maxKeyLength = 10;
+        builder.addLeafChain({{BTreeFileBuilder::keyedRecord(text("one"), text("first data"), longKey),
+                               BTreeFileBuilder::keyedRecord(text("two!"), text("second"), longKey)}});
+        const Bytes file = builder.build();
+        // Whole, and in two pieces split inside the leaf's first record.
+        const size_t split = 512 + 14 + 3;
+        const ImageBytes head(Bytes(file.begin(), file.begin() + split));
+        const ImageBytes tail(Bytes(file.begin() + split, file.end()));
+        const std::vector<std::vector<ImageBytes>> layouts{{ImageBytes(file)}, {head, tail}};
+        for (const auto& pieces : layouts) {
+            SCOPED_TRACE(std::to_string(attributes) + ", " + std::to_string(pieces.size()) + " pieces");
+            const BTree tree(pieces, 512);
+            const auto records = tree.checkedLeafNodeRecords();
+            const auto spans = tree.checkedLeafRecordSpans();
+            ASSERT_EQ(spans.size(), records.size());
+            for (size_t index = 0; index < spans.size(); ++index) {
+                const BTreeNodeRecord again = tree.recordAt(spans[index]);
+                EXPECT_EQ(again.keyLength, records[index].keyLength);
+                EXPECT_EQ(again.recordKey.toBytes(), records[index].recordKey.toBytes());
+                EXPECT_EQ(again.recordData.toBytes(), records[index].recordData.toBytes());
+            }
+        }
+    }
+}
+
 // A damaged tree must end its walk inside its bytes; the whole result is then
 // empty, records of the nodes read before the damage included.
 TEST(BTree, DamagedChainsGiveNoRecords) {
