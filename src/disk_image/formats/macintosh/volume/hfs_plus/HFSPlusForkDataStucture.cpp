@@ -21,16 +21,22 @@ HFSPlusForkDataStucture::HFSPlusForkDataStucture(int64_t blockSize)
       extents(extentCount, HFSPlusExtentDescriptor(0, 0, blockSize)) {}
 
 HFSPlusForkDataStucture::HFSPlusForkDataStucture(const ImageBytes& block, int64_t blockSize)
-    : HFSPlusForkDataStucture(blockSize) {
-    if (block.empty()) return;
+    : BlockStructureDefinable(blockSize, ImageBytes()) {
+    if (block.empty()) {
+        extents.assign(extentCount, HFSPlusExtentDescriptor(0, 0, blockSize));
+        return;
+    }
     structureData = block.slice(0, size);
     HFSPlusReaderBlock reader(structureData);
     logicalSize = reader.getLongLongInteger();
     clumpSize = reader.getLongInteger();
     totalBlocks = reader.getLongInteger();
-    extents.clear();
+    // The extents follow, read where they lie.
+    extents.reserve(extentCount);
     for (int64_t index = 0; index < extentCount; ++index) {
-        extents.emplace_back(reader.getDataBlock(HFSPlusExtentDescriptor::size), blockSize);
+        extents.emplace_back(structureData.slice(reader.offset + index * HFSPlusExtentDescriptor::size,
+                                                 HFSPlusExtentDescriptor::size),
+                             blockSize);
     }
 }
 
