@@ -100,13 +100,9 @@ int64_t zeroBlockSizeOf(int fd) {
     return size;
 }
 
+// A first byte of zero, and every byte equal to the one before it.
 bool isZeroBlock(const uint8_t* bytes, int64_t size) {
-    static constexpr uint8_t zeros[4096] = {};
-    for (int64_t at = 0; at < size; at += static_cast<int64_t>(sizeof zeros)) {
-        const auto length = static_cast<size_t>(std::min<int64_t>(size - at, sizeof zeros));
-        if (std::memcmp(bytes + at, zeros, length) != 0) return false;
-    }
-    return true;
+    return bytes[0] == 0 && std::memcmp(bytes, bytes + 1, static_cast<size_t>(size - 1)) == 0;
 }
 
 // The byte ranges [start, end) of the new file that pieces have been written
@@ -259,7 +255,7 @@ void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, boo
     if (::ftruncate(fd_, static_cast<off_t>(fileSize)) != 0) fail(errno);
     int64_t pieceBytes = 0;
     for (const Piece& piece : pieces) pieceBytes += static_cast<int64_t>(piece.bytes.size());
-    if (pieceBytes >= backgroundWriteBackSize) startWriteBack();
+    if (pieceBytes >= backgroundWriteBackSize) writeBack_ = std::make_unique<BackgroundWriteBack>(fd_);
     WrittenRanges written;
     const int64_t blockSize = zeroBlockSizeOf(fd_);
     for (const Piece& piece : pieces) {
@@ -304,8 +300,6 @@ void AtomicFileWriter::finishAppending() {
     appender_.reset();
     if (error != 0) fail(error);
 }
-
-void AtomicFileWriter::startWriteBack() { writeBack_ = std::make_unique<BackgroundWriteBack>(fd_); }
 
 void AtomicFileWriter::finish() {
     if (fd_ < 0) fail(EBADF);

@@ -84,8 +84,6 @@ private:
     void create();
     void commit(bool overwrite);
     void writeInPlace(int64_t size, const std::vector<Piece>& pieces) const;
-    // Starts handing a new file to the disk's write-back as it is written.
-    void startWriteBack();
     // Waits for the bytes appended in the background and stops the thread.
     void finishAppending();
 

@@ -1,7 +1,6 @@
 #include "platform/BackgroundAppender.hpp"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cstring>
 
@@ -49,7 +48,8 @@ int BackgroundAppender::append(ByteView bytes) {
 
 int BackgroundAppender::finish() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return error_ != 0 || (waiting_.empty() && !writing_); });
+    // Nothing waits once the thread has written the last piece.
+    changed_.wait(lock, [&] { return error_ != 0 || waitingBytes_ == 0; });
     return error_;
 }
 
@@ -62,7 +62,6 @@ void BackgroundAppender::run() {
         if (stopping_) return;
         Bytes piece = std::move(waiting_.front());
         waiting_.pop_front();
-        writing_ = true;
         lock.unlock();
         const int error = fs::writeAll(fd_, piece);
         written += static_cast<int64_t>(piece.size());
@@ -72,7 +71,6 @@ void BackgroundAppender::run() {
             writeBackStarted = written;
         }
         lock.lock();
-        writing_ = false;
         waitingBytes_ -= piece.size();
         if (error != 0 && error_ == 0) error_ = error;
         if (error_ != 0) {

@@ -46,8 +46,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Bytes> waiting_;
+    // Of the pieces waiting, being copied in or being written.
     size_t waitingBytes_ = 0;
-    bool writing_ = false;  // the thread holds a piece taken from waiting_
     bool stopping_ = false;
     int error_ = 0;
     // Buffers written, kept for the next pieces: fresh memory costs a fault

@@ -132,10 +132,7 @@ void JSONStreamWriter::string(std::string_view text) {
         put(escaped(text));
         return;
     }
-    char* place = room(text.size() + 2);
-    place[0] = '"';
-    std::memcpy(place + 1, text.data(), text.size());
-    place[text.size() + 1] = '"';
+    quotedAt(room(text.size() + 2), text);
 }
 
 }  // namespace zorv

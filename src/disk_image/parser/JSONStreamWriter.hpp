@@ -1,9 +1,9 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <array>
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -85,18 +85,12 @@ public:
     void key(const PreparedKey& prepared) {
         // The common case inline: a key made for this depth, with room.
         // Otherwise (another depth, a name to escape) the general way.
-        if (prepared.depth_ != open_.size() || prepared.text_.empty() || used_ >= chunkSize ||
-            prepared.text_.size() > chunkSize) {
+        if (!fitsInline(prepared, 0)) {
             key(prepared.name_);
             return;
         }
-        Container& container = open_.back();
-        // The first member of an object has no separator before it.
-        const size_t skip = container.isEmpty ? 1 : 0;
-        container.isEmpty = false;
+        used_ = static_cast<size_t>(keyInline(prepared) - buffer_.data());
         afterKey_ = true;
-        std::memcpy(buffer_.data() + used_, prepared.text_.data() + skip, prepared.text_.size() - skip);
-        used_ += prepared.text_.size() - skip;
     }
     // A member whose key was prepared, in one step: the text of key(prepared)
     // then value(...).
@@ -106,12 +100,7 @@ public:
             value(text);
             return;
         }
-        char* place = keyInline(prepared);
-        *place++ = '"';
-        std::memcpy(place, text.data(), text.size());
-        place += text.size();
-        *place++ = '"';
-        used_ = static_cast<size_t>(place - buffer_.data());
+        used_ = static_cast<size_t>(quotedAt(keyInline(prepared), text) - buffer_.data());
     }
     void member(const PreparedKey& prepared, int64_t number) {
         if (!fitsInline(prepared, maxNumberLength)) {
@@ -119,8 +108,7 @@ public:
             value(number);
             return;
         }
-        char* place = keyInline(prepared);
-        used_ = static_cast<size_t>(std::to_chars(place, place + maxNumberLength, number).ptr - buffer_.data());
+        used_ = static_cast<size_t>(numberAt(keyInline(prepared), number) - buffer_.data());
     }
     void member(const PreparedKey& prepared, bool flag) {
         if (!fitsInline(prepared, 5)) {
@@ -128,10 +116,7 @@ public:
             value(flag);
             return;
         }
-        char* place = keyInline(prepared);
-        const std::string_view text = flag ? "true" : "false";
-        std::memcpy(place, text.data(), text.size());
-        used_ = static_cast<size_t>(place + text.size() - buffer_.data());
+        used_ = static_cast<size_t>(flagAt(keyInline(prepared), flag) - buffer_.data());
     }
 
     void value(std::string_view text) {
@@ -142,11 +127,7 @@ public:
             return;
         }
         afterKey_ = false;
-        char* place = buffer_.data() + used_;
-        place[0] = '"';
-        std::memcpy(place + 1, text.data(), text.size());
-        place[text.size() + 1] = '"';
-        used_ += text.size() + 2;
+        used_ = static_cast<size_t>(quotedAt(buffer_.data() + used_, text) - buffer_.data());
     }
     void value(const char* text) { value(std::string_view(text)); }
     void value(int64_t number) {
@@ -156,8 +137,7 @@ public:
             return;
         }
         afterKey_ = false;
-        char* place = buffer_.data() + used_;
-        used_ = static_cast<size_t>(std::to_chars(place, place + maxNumberLength, number).ptr - buffer_.data());
+        used_ = static_cast<size_t>(numberAt(buffer_.data() + used_, number) - buffer_.data());
     }
     void value(bool flag) {
         // The common case inline: a member's flag, with room.
@@ -166,9 +146,7 @@ public:
             return;
         }
         afterKey_ = false;
-        const std::string_view text = flag ? "true" : "false";
-        std::memcpy(buffer_.data() + used_, text.data(), text.size());
-        used_ += text.size();
+        used_ = static_cast<size_t>(flagAt(buffer_.data() + used_, flag) - buffer_.data());
     }
 
 private:
@@ -268,6 +246,23 @@ private:
         char* place = buffer_.data() + used_;
         std::memcpy(place, prepared.block_.data() + skip, PreparedKey::blockSize - 1);
         return place + prepared.text_.size() - skip;
+    }
+    // A value's text at `place`, where there is room; each returns where it
+    // ends.
+    static char* quotedAt(char* place, std::string_view text) {
+        *place++ = '"';
+        std::memcpy(place, text.data(), text.size());
+        place += text.size();
+        *place++ = '"';
+        return place;
+    }
+    static char* numberAt(char* place, int64_t number) {
+        return std::to_chars(place, place + maxNumberLength, number).ptr;
+    }
+    static char* flagAt(char* place, bool flag) {
+        const std::string_view text = flag ? "true" : "false";
+        std::memcpy(place, text.data(), text.size());
+        return place + text.size();
     }
     // What goes before a value: the separator and indentation inside an
     // array (inside an object, key() wrote them).

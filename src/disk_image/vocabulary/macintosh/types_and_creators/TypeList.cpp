@@ -1,7 +1,6 @@
 #include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 
 #include <array>
-#include <cstdint>
 #include <utility>
 
 #include "disk_image/vocabulary/macintosh/types_and_creators/TypeExtensionList.hpp"
@@ -148,24 +147,6 @@ std::optional<std::string> TypeList::extensionForType(const std::optional<std::s
 }
 
 const std::string* TypeList::extensionOf(std::string_view type) {
-    // Almost every code is four bytes of text: those are looked up as one
-    // number, each four-byte key of the table being one.
-    const auto number = [](std::string_view text) {
-        uint32_t value = 0;
-        for (const char c : text) value = (value << 8) | static_cast<uint8_t>(c);
-        return value;
-    };
-    static const auto byNumber = [&] {
-        std::unordered_map<uint32_t, const std::string*> table;
-        for (const auto& [code, extension] : TypeExtensionList::shared().list) {
-            if (code.size() == 4) table.emplace(number(code), &extension);
-        }
-        return table;
-    }();
-    if (type.size() == 4) {
-        const auto found = byNumber.find(number(type));
-        return found == byNumber.end() ? nullptr : found->second;
-    }
     const auto& extensions = TypeExtensionList::shared().list;
     const auto found = extensions.find(std::string(type));
     return found == extensions.end() ? nullptr : &found->second;

@@ -28,7 +28,6 @@ TEST(TypeTables, SizesAndLookups) {
 }
 
 TEST(TypeTables, EveryExtensionIsFoundByItsCodeWhateverItsLength) {
-    // Four-byte codes go through a table of numbers, others through the texts.
     for (const auto& [code, extension] : TypeExtensionList::shared().list) {
         EXPECT_EQ(TypeList::extensionOf(code), &extension) << code;
     }

@@ -49,15 +49,22 @@ void BTree::releaseResidentPages() const {
 
 int64_t BTree::nodeCount() const { return blockSize > 0 ? fileSize_ / blockSize : 0; }
 
-ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
+BTree::PiecePlace BTree::placeOf(int64_t offset, int64_t length) const {
     // The last piece starting at or before the offset holds its first byte.
     const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
-    size_t index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
+    const auto index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
     const int64_t inPiece = offset - pieceStarts_[index];
-    if (inPiece + length <= static_cast<int64_t>(pieces_[index].size())) return pieces_[index].slice(inPiece, length);
+    const bool whole = inPiece + length <= static_cast<int64_t>(pieces_[index].size());
+    return {index, inPiece, whole};
+}
+
+ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
+    const PiecePlace place = placeOf(offset, length);
+    if (place.whole) return pieces_[place.index].slice(place.inPiece, length);
+    size_t index = place.index;
     Bytes joined;
     joined.reserve(static_cast<size_t>(length));
-    int64_t position = inPiece;
+    int64_t position = place.inPiece;
     while (static_cast<int64_t>(joined.size()) < length && index < pieces_.size()) {
         const ImageBytes& piece = pieces_[index];
         const int64_t take =
@@ -70,14 +77,8 @@ ImageBytes BTree::fileBytes(int64_t offset, int64_t length) const {
 }
 
 ByteView BTree::recordView(const RecordSpan& span, ImageBytes& joined) const {
-    const auto offset = static_cast<int64_t>(span.offset);
-    const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
-    const auto index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
-    const int64_t inPiece = offset - pieceStarts_[index];
-    const ImageBytes& piece = pieces_[index];
-    if (inPiece + span.length <= static_cast<int64_t>(piece.size())) {
-        return piece.view().subspan(static_cast<size_t>(inPiece), span.length);
-    }
+    const PiecePlace place = placeOf(static_cast<int64_t>(span.offset), span.length);
+    if (place.whole) return pieces_[place.index].view().subspan(static_cast<size_t>(place.inPiece), span.length);
     joined = recordBytes(span);
     return joined.view();
 }
@@ -153,16 +154,14 @@ BTreeNodeRecord BTree::recordAt(const RecordSpan& span) const {
     // A record of one piece whose key is as stored is sliced from the piece
     // directly: the walk that found the span checked its key lies inside it.
     const auto offset = static_cast<int64_t>(span.offset);
-    const auto after = std::upper_bound(pieceStarts_.begin(), pieceStarts_.end(), offset);
-    const auto index = static_cast<size_t>(after - pieceStarts_.begin()) - 1;
-    const int64_t inPiece = offset - pieceStarts_[index];
-    const ImageBytes& piece = pieces_[index];
-    if (!keyLength && span.keyLength != 0 && inPiece + span.length <= static_cast<int64_t>(piece.size())) {
+    const PiecePlace place = placeOf(offset, span.length);
+    if (!keyLength && span.keyLength != 0 && place.whole) {
+        const ImageBytes& piece = pieces_[place.index];
         const int64_t keyEnd = (hasLongKey ? 2 : 1) + int64_t{span.keyLength};
         BTreeNodeRecord record;
         record.keyLength = span.keyLength;
-        record.recordKey = piece.slice(inPiece, keyEnd);
-        record.recordData = piece.slice(inPiece + keyEnd, span.length - keyEnd);
+        record.recordKey = piece.slice(place.inPiece, keyEnd);
+        record.recordData = piece.slice(place.inPiece + keyEnd, span.length - keyEnd);
         return record;
     }
     return BTreeNodeRecord(fileBytes(offset, span.length), hasLongKey, keyLength);

@@ -81,6 +81,14 @@ private:
     // Bytes [offset, offset + length) of the file: a slice of one piece, or
     // a copy when the range straddles pieces. The range lies in the file.
     ImageBytes fileBytes(int64_t offset, int64_t length) const;
+    // Where the bytes [offset, offset + length) of the file start: the piece
+    // holding the first, the offset in it, and whether it holds them all.
+    struct PiecePlace {
+        size_t index;
+        int64_t inPiece;
+        bool whole;
+    };
+    PiecePlace placeOf(int64_t offset, int64_t length) const;
     void readHeader();
 
     std::vector<ImageBytes> pieces_;

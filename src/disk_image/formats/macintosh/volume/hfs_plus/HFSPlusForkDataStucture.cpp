@@ -23,7 +23,7 @@ HFSPlusForkDataStucture::HFSPlusForkDataStucture(int64_t blockSize)
 HFSPlusForkDataStucture::HFSPlusForkDataStucture(const ImageBytes& block, int64_t blockSize)
     : BlockStructureDefinable(blockSize, ImageBytes()) {
     if (block.empty()) {
-        extents.assign(extentCount, HFSPlusExtentDescriptor(0, 0, blockSize));
+        *this = HFSPlusForkDataStucture(blockSize);
         return;
     }
     structureData = block.slice(0, size);
