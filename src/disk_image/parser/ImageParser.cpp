@@ -34,7 +34,14 @@ ImageParser::ImageParser(const ImageBytes& imageData, const URL& fileURL, int co
 void ImageParser::detect(const ImageBytes& image, int containerDepth) {
     using Probes = FormatProbes;
     imageSizeInBytes_ = static_cast<int64_t>(image.size());
-    if (imageSizeInBytes_ < minimumImageSize) throw ImageParserError(ImageParserError::Case::nonParseableImage);
+    if (imageSizeInBytes_ < minimumImageSize) {
+        // hmsa packs a blank floppy into 529 bytes (one side) or 1,009 (two):
+        // the floppy inside is what has to be long enough.
+        if (auto unwrapped = Probes::unwrapMSA(image)) {
+            return takeContents(image, unwrapped->contents, unwrapped->wrapper, false, containerDepth);
+        }
+        throw ImageParserError(ImageParserError::Case::nonParseableImage);
+    }
 
     if (auto device = Probes::probeMacintoshDevice(image)) return recordDevice(ImageFormat::macintoshDevice, device);
     if (auto device = Probes::probeAmigaHardDisk(image)) return recordDevice(ImageFormat::amigaHardDisk, device);

@@ -27,7 +27,8 @@ namespace zorv {
 //
 // Detection tries the formats in one fixed order and keeps the first that
 // accepts the bytes:
-//   1. fewer than 1,024 bytes: nonParseableImage;
+//   1. fewer than 1,024 bytes: nonParseableImage, unless an MSA file (an
+//      MSA file of a blank floppy is smaller), which goes straight to 13;
 //   2. Macintosh device;  3. Amiga hard disk;
 //   4. 2IMG container;  5. Disk Copy 4.2 image (bytes 82-83 are 01 00);
 //   6. NDIF image (by the host file's codes): noParsingForType;
@@ -52,7 +53,8 @@ public:
     using ImageCandidate =
         std::variant<std::shared_ptr<const DeviceRepresentable>, std::shared_ptr<const VolumeRepresentable>>;
 
-    // Images shorter than this are refused outright.
+    // Images shorter than this are refused outright, but for MSA files,
+    // whose contents must then be as long.
     static constexpr int64_t minimumImageSize = 1024;
     // How many containers detection opens one inside the other.
     static constexpr int maxContainerNesting = 4;

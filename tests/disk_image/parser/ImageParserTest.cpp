@@ -87,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"LargerWithOneByteSet", [] { return withLastByte(4096, 0x80); }, ErrorCase::unknownVolumeType},
         RefusalCase{"MacPlusROM", [] { return romImage(0x4D1EEEE1); }, ErrorCase::macROMDetected},
         RefusalCase{"ShortROMFile", [] { return romImage(0x28BA61CE, 1023); }, ErrorCase::nonParseableImage},
+        // A short MSA file is unpacked; what it holds must still be long enough.
+        RefusalCase{"MSAOfTooFewBytes",
+                    [] { return Bytes{0x0E, 0x0F, 0, 1, 0, 0, 0, 0, 0, 0, 0, 5, 0x42, 0xE5, 0, 0x01, 0xFF}; },
+                    ErrorCase::nonParseableImage},
         // Unwrapped contents are detected again: too short.
         RefusalCase{"DiskCopyOfTooFewBytes", [] { return diskCopyImage(zeros(1023)); }, ErrorCase::nonParseableImage},
         RefusalCase{"DiskCopyOfUnknownBytes", [] { return diskCopyImage(withLastByte(2048, 7)); },

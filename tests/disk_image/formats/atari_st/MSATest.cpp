@@ -63,8 +63,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"Signature", ByteBuilder().u8(0x0F).u8(0x0E).zeros(8), MSAError::Case::invalidSignature},
         RefusalCase{"ThreeSides", header(9, 2, 0, 79), MSAError::Case::invalidGeometry},
         RefusalCase{"HugeHeader", header(0xFFFF, 0xFFFF, 0, 0xFFFF), MSAError::Case::invalidGeometry},
-        RefusalCase{"Sectors256", header(256, 0, 0, 0), MSAError::Case::invalidGeometry},
-        RefusalCase{"LastTrack255", header(9, 0, 0, 255), MSAError::Case::invalidGeometry},
+        // Hatari's own limits: 56 sectors a track, tracks up to 86.
+        RefusalCase{"Sectors57", header(57, 0, 0, 0), MSAError::Case::invalidGeometry},
+        RefusalCase{"LastTrack87", header(9, 0, 0, 87), MSAError::Case::invalidGeometry},
+        RefusalCase{"LargestHeaderWantsItsTracks", header(56, 1, 0, 86), MSAError::Case::truncatedImage},
         // One 4-byte run asks for 65,535 bytes of a 512-byte track.
         RefusalCase{"Bomb", header(1, 0, 0, 0).u16(4).u8(0xE5).u8(0).u16(0xFFFF), MSAError::Case::oversizedTrack},
         RefusalCase{"LiteralsBeyondTheTrack", header(1, 0, 0, 0).u16(513).zeros(513), MSAError::Case::oversizedTrack},

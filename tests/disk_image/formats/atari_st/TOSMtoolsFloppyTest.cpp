@@ -126,5 +126,24 @@ INSTANTIATE_TEST_SUITE_P(Media, TOSMtoolsFloppies,
                                            MediumCase{"DSHD", 2, 18}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// hmsa's blank floppies pack into fewer than 1,024 bytes; they open all the
+// same, as the floppies hmsa unpacks them to.
+TEST(TOSHmsaBlankFloppies, OpenThoughSmallerThanAnyImage) {
+    if (!MtoolsFloppy::isAvailable() || !MtoolsFloppy::isHmsaAvailable()) GTEST_SKIP() << "mtools or hmsa is missing";
+    const testing::TemporaryDirectory folder;
+    for (const int sides : {1, 2}) {
+        SCOPED_TRACE(sides);
+        const std::string msa = folder.file("blank" + std::to_string(sides) + ".msa");
+        MtoolsFloppy::writeBlankMSA(msa, sides);
+        const ImageBytes packed = fs::readWholeFile(msa);
+        EXPECT_LT(packed.size(), 1024u);
+        const ImageParser parser(packed);
+        ASSERT_EQ(parser.imageFormat(), ImageFormat::tosVolume);
+        EXPECT_EQ(parser.imageSizeInBytes(), sides * 80 * 9 * 512);
+        EXPECT_EQ(parser.volume()->wrapper()->descriptiveName(), "MSA");
+        EXPECT_EQ(parser.volume()->freeCapacityInBytes(), MtoolsFloppy::unpackedMSA(msa).listing().freeBytes);
+    }
+}
+
 }  // namespace
 }  // namespace zorv

@@ -24,11 +24,12 @@ namespace zorv {
 class MSA final : public ImageWrapperRepresentable, public TOSBlockable<MSA> {
 public:
     static constexpr std::array<uint8_t, 2> MSASignature{0x0E, 0x0F};
-    // The largest floppy an MSA header may describe; beyond these it is
-    // refused, which bounds what a file can expand to (about 64 MiB).
+    // The largest floppy an MSA header may describe, as Hatari allows it;
+    // beyond these it is refused, which bounds what a file can expand to
+    // (87 tracks of 2 sides of 56 sectors: 4,988,928 bytes).
     static constexpr int64_t maximumSides = 2;
-    static constexpr int64_t maximumSectorsPerTrack = 255;
-    static constexpr int64_t maximumLastTrack = 254;
+    static constexpr int64_t maximumSectorsPerTrack = 56;
+    static constexpr int64_t maximumLastTrack = 86;
 
     // The floppy's bytes; empty in the wrapper of a volume.
     ImageBytes decompressedData;

@@ -9,7 +9,7 @@ class MSAError : public EnumeratedError {
 public:
     enum class Case {
         invalidSignature,  // the file does not begin 0x0E 0x0F
-        invalidGeometry,   // more than 2 sides, more than 255 sectors a track, or a last track above 254
+        invalidGeometry,   // more than 2 sides, more than 56 sectors a track, or a last track above 86
         oversizedTrack,    // a track record expands to more than a track holds
         truncatedImage,    // the file ends inside a track record
     };
