@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "disk_image/formats/atari_st/tos/TOSDisk.hpp"
 #include "disk_image/formats/atari_st/tos/TOSDiskError.hpp"
+#include "disk_image/parser/AnalysisJSONEncoder.hpp"
+#include "disk_image/parser/ImageParser.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/ErrorExpectations.hpp"
 #include "support/MtoolsFloppy.hpp"
@@ -132,27 +135,51 @@ TEST_F(TOSDamagedFloppy, AStartOutsideTheDataGivesNoBytes) {
 }
 
 // AUTO holds ".", "..", START.PRG; after them come a folder that is AUTO
-// itself, one that is the root, and ODD, whose own directory holds a folder
-// that is ODD again.
-TEST_F(TOSDamagedFloppy, FoldersThatContainThemselvesAreNotOpenedAgain) {
+// itself, one that is the root, one that starts outside the data area, and
+// ODD, whose own directory holds a folder that is ODD again. Each folder
+// that cannot be walked is listed, empty.
+TEST_F(TOSDamagedFloppy, FoldersThatCannotBeWalkedAreListedEmpty) {
     const size_t autoDirectory = clusterOffset(autoCluster);
     const int64_t spare = opened().fat().clusterCount + 1;
     putEntry(autoDirectory + 3 * 32, "SELF       ", 0x10, autoCluster);
     putEntry(autoDirectory + 4 * 32, "ROOT       ", 0x10, 0);
-    putEntry(autoDirectory + 5 * 32, "ODD        ", 0x10, spare);
+    putEntry(autoDirectory + 5 * 32, "OUTSIDE    ", 0x10, 0xFFF);
+    putEntry(autoDirectory + 6 * 32, "ODD        ", 0x10, spare);
     setFATEntry(spare, 0xFFF);
     putEntry(clusterOffset(spare), ".          ", 0x10, spare);
     putEntry(clusterOffset(spare) + 32, "ODD        ", 0x10, spare);
     const TOSDisk disk = opened();
 
-    std::vector<std::string> listed;
+    std::vector<std::tuple<std::string, bool, int64_t>> listed;  // path, folder, children
     for (const FileHierarchyElement& element : disk.fileHierarchy()) {
-        listed.push_back(std::string(static_cast<size_t>(element.level), '/') + element.item->name());
-        if (element.item->name() == "ODD") {
-            EXPECT_EQ(disk.numberOfChildrenOfItem(element.item), 0) << element.item->name();
-        }
+        listed.emplace_back(std::string(static_cast<size_t>(element.level), '/') + element.item->name(),
+                            element.item->isFolder(), disk.numberOfChildrenOfItem(element.item));
     }
-    EXPECT_EQ(listed, (std::vector<std::string>{"AUTO", "/START.PRG", "/ODD", "TEXT"}));
+    using Listed = std::tuple<std::string, bool, int64_t>;
+    EXPECT_EQ(listed, (std::vector<Listed>{{"AUTO", true, 5}, {"/START.PRG", false, 0}, {"/SELF", true, 0},
+                                           {"/ROOT", true, 0}, {"/OUTSIDE", true, 0}, {"/ODD", true, 1},
+                                           {"//ODD", true, 0}, {"TEXT", false, 0}}));
+}
+
+// A date word of 0 names no date: the entry, and the volume whose label it
+// is, have none, and the report leaves them out.
+TEST_F(TOSDamagedFloppy, AZeroDateWordIsNoDate) {
+    putEntry(rootOffset() + 2 * 32, "GAMES      ", 0x08, 0);
+    setWord(rootOffset() + 2 * 32 + 24, 0);
+    setWord(rootOffset() + 32 + 22, 0x1234);  // TEXT: a time, but no date
+    setWord(rootOffset() + 32 + 24, 0);
+    const TOSDisk disk = opened();
+    EXPECT_EQ(disk.creationDate(), std::nullopt);
+    EXPECT_EQ(entryNamed(disk, "TEXT").creationDate(), std::nullopt);
+    EXPECT_EQ(entryNamed(disk, "TEXT").modificationDate(), std::nullopt);
+    EXPECT_TRUE(entryNamed(disk, "AUTO").creationDate().has_value());
+
+    const ImageParser parser{ImageBytes(image)};
+    const auto report = nlohmann::json::parse(AnalysisJSONEncoder::encode(parser.codableResult(true)));
+    EXPECT_FALSE(report["volume"].contains("creationDate"));
+    for (const auto& item : report["volume"]["fileHierarchy"]) {
+        EXPECT_EQ(item.contains("creationDate"), item["name"] != "TEXT" && item["name"] != "GAMES") << item["name"];
+    }
 }
 
 // After AUTO: a never-used slot where TEXT was (later slots are still

@@ -43,7 +43,9 @@ TOSDirectoryEntry::TOSDirectoryEntry(const ImageBytes& data, int64_t parentClust
     reader.offset += 10;  // reserved
     const int64_t time = reader.getInteger();
     const int64_t date = reader.getInteger();
-    fileDateTime = TOSDateComponents::fromWords(time, date).localDate().value_or(Date::now());
+    // Tools leave the word 0 when they stamp no date; read as it stands it
+    // would be 30 November 1979.
+    if (date != 0) fileDateTime = TOSDateComponents::fromWords(time, date).localDate();
     startingCluster = reader.getInteger();
     fileSize = reader.getLongInteger();
 }

@@ -44,9 +44,9 @@ struct TOSDirectoryEntry : VolumeItemRepresentable {
     // ("C  " for an extension of one letter).
     std::string extension;
     EntryOption attributes;
-    // The packed time and date in local time; the moment of reading when
-    // they name none.
-    Date fileDateTime;
+    // The packed time and date in local time; none when the date word is 0
+    // or the words name no moment.
+    std::optional<Date> fileDateTime;
     int64_t startingCluster = 0;
     int64_t fileSize = 0;
     bool neverUsed = false;

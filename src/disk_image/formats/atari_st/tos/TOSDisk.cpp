@@ -62,6 +62,7 @@ void TOSDisk::walkDirectories(const ImageBytes& rootDirectory) {
     // Clusters of every directory walked so far; each is walked once, so
     // the walk reads no more than the data area.
     std::vector<bool> walked(static_cast<size_t>(fat_.clusterCount + 2), false);
+    std::unordered_set<const TOSDirectoryEntry*> walkedFolders;
     std::vector<OpenDirectory> open{{rootDirectory, 0, 0}};
 
     while (!open.empty()) {
@@ -94,15 +95,17 @@ void TOSDisk::walkDirectories(const ImageBytes& rootDirectory) {
                 break;
             }
         }
+        entries_.push_back(entry);
         // No cluster of its own: the root (cluster 0), a cluster outside
         // the data area, or a directory walked already (itself, an
-        // ancestor). Listing it would show a folder inside itself.
+        // ancestor). It is listed as `mdir` lists it, but nothing below it
+        // is: that would show a folder inside itself.
         if (chain.empty()) continue;
         for (const int64_t cluster : chain) walked[static_cast<size_t>(cluster)] = true;
-        entries_.push_back(entry);
+        walkedFolders.insert(entry.get());
         open.push_back({clusterBytes(chain), 0, 0});  // `directory` is not used after this
     }
-    buildNavigation();
+    buildNavigation(walkedFolders);
 }
 
 ImageBytes TOSDisk::contentsOf(const TOSDirectoryEntry& entry) const {
@@ -127,7 +130,7 @@ std::optional<std::string> TOSDisk::diskName() const {
 
 std::optional<Date> TOSDisk::diskCreationDate() const {
     const TOSDirectoryEntry* label = volumeLabel();
-    return label ? std::optional(label->fileDateTime) : std::nullopt;
+    return label ? label->fileDateTime : std::nullopt;
 }
 
 }  // namespace zorv

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "data_access/ImageBytes.hpp"
@@ -33,14 +34,14 @@ namespace zorv {
 // "." entry makes its cluster the parent of the entries after it. No
 // cluster is walked twice: a subdirectory whose chain starts at a cluster
 // already walked or outside the data area (the root's "cluster" 0, itself,
-// an ancestor, another directory) is left out, and a chain that runs into
-// a walked cluster is cut there.
+// an ancestor, another directory) is kept as an empty folder, nothing below
+// it walked, and a chain that runs into a walked cluster is cut there.
 //
 // Items are the entries. The children of the root are the entries whose
-// parent cluster is 0, those of a subdirectory the entries whose parent
-// cluster is its starting cluster, in walk order. Only folders reached from
-// the root that way have children, so no folder lists itself or one of its
-// ancestors (a "." entry can name any cluster).
+// parent cluster is 0, those of a walked subdirectory the entries whose
+// parent cluster is its starting cluster, in walk order. Only folders
+// reached from the root that way have children, so no folder lists itself
+// or one of its ancestors (a "." entry can name any cluster).
 class TOSDisk : public BlockStructureDefinable, public VolumeRepresentable, public PhysicalDiskRepresentable {
 public:
     // The probe of format detection: the floppy, or nothing when opening
@@ -61,7 +62,8 @@ public:
     // Every entry the walk kept, in walk order.
     const std::vector<std::shared_ptr<const TOSDirectoryEntry>>& entries() const { return entries_; }
 
-    // The name part of the first volume label entry, and its date.
+    // The name part of the first volume label entry, and its date (none
+    // when the label has none).
     std::optional<std::string> diskName() const;
     std::optional<Date> diskCreationDate() const;
 
@@ -123,7 +125,8 @@ private:
     // The bytes of the clusters, joined in order.
     ImageBytes clusterBytes(const std::vector<int64_t>& clusters) const;
     void walkDirectories(const ImageBytes& rootDirectory);
-    void buildNavigation();
+    // Children come from the folders the walk opened, `walkedFolders`.
+    void buildNavigation(const std::unordered_set<const TOSDirectoryEntry*>& walkedFolders);
     const std::vector<VolumeItem>& childrenOf(const VolumeItem& item) const;
 
     std::shared_ptr<const ImageWrapperRepresentable> imageWrapper_;

@@ -22,12 +22,12 @@ struct TOSDisk::Navigation {
     std::unordered_map<int64_t, VolumeItem> folderByCluster;
 };
 
-void TOSDisk::buildNavigation() {
+void TOSDisk::buildNavigation(const std::unordered_set<const TOSDirectoryEntry*>& walkedFolders) {
     auto navigation = std::make_shared<Navigation>();
     std::unordered_map<int64_t, std::vector<VolumeItem>> byParentCluster;
     for (const auto& entry : entries_) {
         byParentCluster[entry->parentCluster].push_back(entry);
-        if (entry->isSubdirectory()) navigation->folderByCluster.try_emplace(entry->startingCluster, entry);
+        if (walkedFolders.contains(entry.get())) navigation->folderByCluster.try_emplace(entry->startingCluster, entry);
     }
     // From the root down, each folder once: a "." entry that names the
     // folder itself or an ancestor cannot make a folder its own child.
