@@ -9,6 +9,7 @@ namespace {
 
 constexpr int64_t secondsPerMinute = 60;
 constexpr int64_t ticksPerSecond = 50;
+constexpr int64_t lastYear = 9999;
 
 // Local midnight `days` calendar days after 1978-01-01; nothing when the C
 // library cannot form it.
@@ -39,12 +40,18 @@ int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
 
 }  // namespace
 
-Date AmigaDateComponents::date() const {
+std::optional<Date> AmigaDateComponents::date() const {
     const auto midnight = localMidnight(days);
     // Values come from disks: minutes and ticks are at most 2^32 - 1, whose
     // sum in seconds fits easily.
-    if (!midnight || minutes < 0 || ticks < 0) return Date::now();
-    return Date{*midnight + minutes * secondsPerMinute + ticks / ticksPerSecond};
+    if (!midnight || minutes < 0 || ticks < 0) return std::nullopt;
+    const int64_t seconds = *midnight + minutes * secondsPerMinute + ticks / ticksPerSecond;
+    // Dates are written with four-digit years; a damaged count reaches far
+    // beyond them.
+    const auto asTime = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (::localtime_r(&asTime, &local) == nullptr || local.tm_year + 1900 > lastYear) return std::nullopt;
+    return Date{seconds};
 }
 
 AmigaDateComponents AmigaDateComponents::fromDate(Date date) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "data_access/Date.hpp"
 
@@ -19,8 +20,9 @@ struct AmigaDateComponents {
     // calendar days (a daylight-saving change in between does not shift the
     // time of day), then `minutes` minutes and `ticks` ticks, without
     // clamping (1,440 minutes carry into the next day). Ticks below a second
-    // are dropped. The current moment when the calendar gives none.
-    Date date() const;
+    // are dropped. None when the calendar gives no moment, or one past the
+    // year 9999 (a day count of 0x7FFFFFFF, say).
+    std::optional<Date> date() const;
 
     // The fields of a moment on or after the epoch: whole days, then whole
     // minutes of that day, then whole ticks of that minute.

@@ -38,9 +38,12 @@ std::optional<Date> ProDOSDateComponents::localDate() const {
     return Date{static_cast<int64_t>(seconds)};
 }
 
-Date AppleIIReaderBlock::getDateFromProDOSIntegerValue() {
+std::optional<Date> AppleIIReaderBlock::getDateFromProDOSIntegerValue() {
     const ImageBytes bytes = getDataBlock(4);
-    return ProDOSDateComponents::fromProDOSBytes(bytes.view()).localDate().value_or(Date::now());
+    // ProDOS leaves the field zero when no clock stamped it (every new
+    // volume's header among them).
+    if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte == 0; })) return std::nullopt;
+    return ProDOSDateComponents::fromProDOSBytes(bytes.view()).localDate();
 }
 
 std::string AppleIIReaderBlock::getStringFromAppleIICharset(int64_t length) {

@@ -45,10 +45,10 @@ public:
     explicit AppleIIReaderBlock(ImageBytes data, int64_t offset = 0)
         : LittleEndianReader(std::move(data), offset, TextEncoding::ascii) {}
 
-    // Four bytes of ProDOS date and time, in local time; the current moment
-    // when they name none. Four zero bytes are no exception: they give
-    // 2000, month 0, day 0, that is 30 November 1999 at midnight.
-    Date getDateFromProDOSIntegerValue();
+    // Four bytes of ProDOS date and time, in local time; none when all four
+    // are zero (read as they stand they would be 2000, month 0, day 0: 30
+    // November 1999 at midnight) or when they name no moment.
+    std::optional<Date> getDateFromProDOSIntegerValue();
 
     // `length` bytes in the Apple II character set: bit 7 of each byte is
     // inverted, the result decoded as ASCII and every carriage return turned

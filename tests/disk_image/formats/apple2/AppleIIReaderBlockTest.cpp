@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ int64_t utcSeconds(int year, int month, int day, int hour, int minute) {
 struct DateCase {
     std::vector<uint8_t> bytes;
     ProDOSDateComponents components;  // year, month, day, hour, minute
-    int64_t utcSeconds;               // the moment in UTC
+    std::optional<int64_t> utcSeconds;  // the moment in UTC; none for no date
 };
 
 class ProDOSDateTest : public ::testing::TestWithParam<DateCase> {};
@@ -41,7 +42,8 @@ TEST_P(ProDOSDateTest, ReadsComponentsAndTheMomentTheyName) {
     EXPECT_EQ(ProDOSDateComponents::fromProDOSBytes(c.bytes), c.components);
 
     AppleIIReaderBlock reader(ImageBytes(Bytes(c.bytes)));
-    EXPECT_EQ(reader.getDateFromProDOSIntegerValue().secondsSince1970, c.utcSeconds);
+    const std::optional<Date> read = reader.getDateFromProDOSIntegerValue();
+    EXPECT_EQ(read ? std::optional(read->secondsSince1970) : std::nullopt, c.utcSeconds);
     EXPECT_EQ(reader.offset, 4);
 }
 
@@ -61,18 +63,19 @@ INSTANTIATE_TEST_SUITE_P(
                 DateCase{{0x21, 200, 0, 0}, {2000, 1, 1, 0, 0}, utcSeconds(2000, 1, 1, 0, 0)},
                 // Only the low six bits of the minute and five of the hour count.
                 DateCase{{0x21, 0x2E, 0xFF, 0xE3}, {2023, 1, 1, 3, 63}, utcSeconds(2023, 1, 1, 4, 3)},
-                // Four zero bytes are a date like any other: month 0 and day 0
-                // carry back into 30 November 1999.
-                DateCase{{0, 0, 0, 0}, {2000, 0, 0, 0, 0}, utcSeconds(1999, 11, 30, 0, 0)},
+                // Four zero bytes are no date at all.
+                DateCase{{0, 0, 0, 0}, {2000, 0, 0, 0, 0}, std::nullopt},
+                // Month 0 and day 0 otherwise carry back into 30 November 1999.
+                DateCase{{0, 0, 0, 1}, {2000, 0, 0, 1, 0}, utcSeconds(1999, 11, 30, 1, 0)},
                 // Month 13, hour 24: carried forward.
                 DateCase{{0xA1, 0x2F, 0, 24}, {2023, 13, 1, 24, 0}, utcSeconds(2024, 1, 2, 0, 0)}));
 
 TEST(AppleIIReaderBlockTest, DatesAreLocalTime) {
     const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
     AppleIIReaderBlock summer(ImageBytes(Bytes{0xCF, 0x2E, 0x1E, 0x0E}));
-    EXPECT_EQ(summer.getDateFromProDOSIntegerValue().secondsSince1970, utcSeconds(2023, 6, 15, 12, 30));
+    EXPECT_EQ(summer.getDateFromProDOSIntegerValue()->secondsSince1970, utcSeconds(2023, 6, 15, 12, 30));
     AppleIIReaderBlock winter(ImageBytes(Bytes{0x99, 0xB3, 0x05, 0x09}));
-    EXPECT_EQ(winter.getDateFromProDOSIntegerValue().secondsSince1970, utcSeconds(1989, 12, 25, 8, 5));
+    EXPECT_EQ(winter.getDateFromProDOSIntegerValue()->secondsSince1970, utcSeconds(1989, 12, 25, 8, 5));
 }
 
 TEST(AppleIIReaderBlockTest, DateNeedsFourBytes) {

@@ -21,12 +21,13 @@ struct ADFDiskEntry : VolumeItemRepresentable {
     std::string entryName;  // empty for the root entry
     int64_t sizeInBytes = 0;  // byteSize of a file; 0 for directories
     // Last change of a file or directory; of the volume for the root entry.
-    Date lastDate;
+    std::optional<Date> lastDate;
     bool folder = false;  // a directory or the root entry
     int64_t parent = 0;   // parentDir of its header block
 
     ADFDiskEntry() = default;
-    ADFDiskEntry(int64_t key, std::string entryName, int64_t sizeInBytes, Date lastDate, bool folder, int64_t parent)
+    ADFDiskEntry(int64_t key, std::string entryName, int64_t sizeInBytes, std::optional<Date> lastDate, bool folder,
+                 int64_t parent)
         : key(key), entryName(std::move(entryName)), sizeInBytes(sizeInBytes), lastDate(lastDate), folder(folder),
           parent(parent) {}
 

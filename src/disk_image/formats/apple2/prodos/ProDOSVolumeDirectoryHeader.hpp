@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct ProDOSVolumeDirectoryHeader : AppleIIBlockable<ProDOSVolumeDirectoryHeade
     ProDOSStorageType storageType = ProDOSStorageType::volumeDirectoryHeader;
     int64_t nameLength = 8;
     std::string name = "UNTITLED";  // cut at nameLength (ProDOSName.hpp)
-    Date creationDate = Date::now();
+    std::optional<Date> creationDate = Date::now();  // none on disk when its bytes are zero
     int64_t version = 0;
     int64_t minVersion = 0;
     int64_t access = 0x63;

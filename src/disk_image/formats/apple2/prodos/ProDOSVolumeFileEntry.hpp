@@ -61,12 +61,12 @@ struct ProDOSVolumeFileEntry : AppleIIBlockable<ProDOSVolumeFileEntry>, VolumeIt
     int64_t keyPointer = 0;
     int64_t blocksUsed = 0;
     int64_t eof = 0;  // bytes of the file; of the fork-entry block for an extended file
-    Date creaDate;
+    std::optional<Date> creaDate;  // none when its bytes are zero, as lastMod
     int64_t version = 0;
     int64_t minVersion = 0;
     int64_t access = 0;
     int64_t auxType = 0;
-    Date lastMod;
+    std::optional<Date> lastMod;
     int64_t headerPointer = 0;  // key block of the directory holding the entry (2: the volume directory)
     // The forks of an extended file. Both are absent for other entries, and
     // for an extended file whose key block lies beyond the image.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct ProDOSVolumeSubdirectoryHeader : AppleIIBlockable<ProDOSVolumeSubdirector
     ProDOSStorageType storageType = ProDOSStorageType::subdirectoryHeader;  // a nibble naming none reads as deleted
     int64_t nameLength = 0;
     std::string subdirName;  // cut at nameLength (ProDOSName.hpp)
-    Date creationDate;
+    std::optional<Date> creationDate;  // none when its bytes are zero
     int64_t version = 0;
     int64_t minVersion = 0;
     int64_t access = 0;

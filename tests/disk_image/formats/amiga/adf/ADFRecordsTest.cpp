@@ -20,10 +20,27 @@ using testing::longAt;
 
 TEST(AmigaDates, LocalEpochAndRoundTrip) {
     const testing::ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
-    EXPECT_EQ(AmigaDateComponents{}.date().secondsSince1970, 252460800 - 3600);
+    EXPECT_EQ(AmigaDateComponents{}.date()->secondsSince1970, 252460800 - 3600);
     // A summer date: calendar days, then minutes of the local day.
     const AmigaDateComponents summer{7554, 935, 1600};
-    EXPECT_EQ(AmigaDateComponents::fromDate(summer.date()), summer);
+    EXPECT_EQ(AmigaDateComponents::fromDate(*summer.date()), summer);
+}
+
+// A day count or a minute count that no calendar date up to the year 9999
+// takes is no date, not the time of reading.
+TEST(AmigaDates, PastTheYear9999IsNoDate) {
+    const testing::ScopedTimeZone zone("UTC");
+    constexpr int64_t lastDay = 2929974;  // 9999-12-31
+    const std::optional<Date> last = AmigaDateComponents{lastDay, 1439, 2999}.date();
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->secondsSince1970, 253402300799);
+    for (const AmigaDateComponents& components :
+         {AmigaDateComponents{lastDay + 1, 0, 0}, AmigaDateComponents{lastDay, 1440, 0},
+          AmigaDateComponents{0x7FFFFFFF, 0, 0}, AmigaDateComponents{0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF},
+          AmigaDateComponents{0, 0xFFFFFFFF, 0}}) {
+        const std::optional<Date> date = components.date();
+        EXPECT_FALSE(date.has_value()) << components.days << " " << components.minutes;
+    }
 }
 
 TEST(AmigaChecksum, OfARealBootBlock) {

@@ -74,7 +74,7 @@ TEST(ProDOSVolumeDirectoryHeaderTest, ReadsAHeader) {
     EXPECT_EQ(header.storageType, ProDOSStorageType::volumeDirectoryHeader);
     EXPECT_EQ(header.nameLength, 8);
     EXPECT_EQ(header.name, "UNTITLED");
-    EXPECT_EQ(header.creationDate.secondsSince1970, 1686839400);  // 2023-06-15 14:30 UTC
+    EXPECT_EQ(header.creationDate->secondsSince1970, 1686839400);  // 2023-06-15 14:30 UTC
     EXPECT_EQ(header.version, 1);
     EXPECT_EQ(header.minVersion, 2);
     EXPECT_EQ(header.access, 0xC3);
@@ -196,8 +196,8 @@ TEST(ProDOSVolumeFileEntryTest, ReadsEveryField) {
     EXPECT_EQ(entry.keyPointer, 46);
     EXPECT_EQ(entry.blocksUsed, 21);
     EXPECT_EQ(entry.eof, 70196);  // 4,660 + 65,536
-    EXPECT_EQ(entry.creaDate.secondsSince1970, 1686839400);
-    EXPECT_EQ(entry.lastMod.secondsSince1970, 630579900);  // 1989-12-25 09:05 UTC
+    EXPECT_EQ(entry.creaDate->secondsSince1970, 1686839400);
+    EXPECT_EQ(entry.lastMod->secondsSince1970, 630579900);  // 1989-12-25 09:05 UTC
     EXPECT_EQ(entry.version, 0x24);
     EXPECT_EQ(entry.minVersion, 0x01);
     EXPECT_EQ(entry.access, 0x21);

@@ -56,7 +56,7 @@ TEST(ProDOSVolumeReportedTest, BlankVolume) {
     EXPECT_EQ(volume.numberOfChildrenOfItem(nullptr), 0);
     EXPECT_EQ(volume.totalCountOfFiles(), 0);
     EXPECT_EQ(volume.totalCountOfFolders(), 0);
-    EXPECT_TRUE(volume.creationDate());
+    EXPECT_FALSE(volume.creationDate()) << "a new volume's date bytes are zero";
     EXPECT_FALSE(volume.modificationDate());
     EXPECT_TRUE(volume.isFormatted());
     EXPECT_TRUE(volume.isBootable());
