@@ -249,7 +249,7 @@ TEST_F(CliAnalyzeEndToEndTest, ADOS33DiskOfTheCorpus) {
               "DOS 3.3 (Apple II)\n"
               "Block size: 512\n"
               "Size in blocks: 280 (143360 bytes)\n"
-              "Volume: \"Volume 254\" (bootable), 88832 bytes free out of 143360\n"
+              "Volume: \"Volume 254\" (bootable), 83712 bytes free out of 143360\n"
               "Geometry: 35 tracks, 1 side, 16 sectors\n"
               "File Hierarchy of volume \"Volume 254\":\n"
               "HELLO\nBAS BIG\nBAS OVERSIZED\nBAS SMALL\nMK-SPARSE-TEXT\nSPARSE-TEXT\nMK-BIG BIN\nBIG BIN\n"
@@ -267,7 +267,7 @@ TEST_F(CliAnalyzeEndToEndTest, ADOS33DiskOfTheCorpus) {
               "    \"name\": \"Volume 254\",\n"
               "    \"bootable\": true,\n"
               "    \"totalCapacityInBytes\": 143360,\n"
-              "    \"freeCapacityInBytes\": 88832,\n"
+              "    \"freeCapacityInBytes\": 83712,\n"
               "    \"fileHierarchy\": [");
     EXPECT_NE(json.find("        \"name\": \"BAS BIG\",\n"
                         "        \"sizeInBytes\": 6144,\n"

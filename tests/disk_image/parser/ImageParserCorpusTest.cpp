@@ -421,28 +421,32 @@ TEST(CorpusMFSVolumes, FileListsOfTheManifest) {
 }
 
 // --- DOS 3.3 catalogs: the file names MANIFEST.md lists (CiderPress2's
-// expectations), each with its length in sectors as the catalog gives it ---
+// expectations), each with its length in sectors as the catalog gives it,
+// and the free bytes the VTOC's bitmaps mark ---
 
 TEST(CorpusDOS33Volumes, CatalogsOfTheManifest) {
     using Catalog = std::vector<std::pair<std::string, int64_t>>;
     struct DOS33Case {
         const char* file;
         bool proDOSOrder;
+        int64_t freeBytes;
         Catalog files;
     };
     const std::vector<DOS33Case> cases{
-        {"dos33/cp2-blank-nodos.do", false, {}},
-        {"dos33/cp2-new-init.do", false, {{"HELLO", 2}}},
-        {"dos33/cp2-minimal.img", false, {{"HELLO", 2}}},
-        {"2img/cp2-dos33-disk.2mg", false, {{"HELLO", 2}}},
+        {"dos33/cp2-blank-nodos.do", false, 135168, {}},
+        {"dos33/cp2-new-init.do", false, 126464, {{"HELLO", 2}}},
+        {"dos33/cp2-minimal.img", false, 134656, {{"HELLO", 2}}},
+        {"2img/cp2-dos33-disk.2mg", false, 126464, {{"HELLO", 2}}},
         {"dos33/cp2-simple-sparse.do",
          false,
+         83712,
          {{"HELLO", 2}, {"BAS BIG", 24}, {"BAS OVERSIZED", 24}, {"BAS SMALL", 2}, {"MK-SPARSE-TEXT", 3},
           {"SPARSE-TEXT", 9}, {"MK-BIG BIN", 3}, {"BIG BIN", 33}, {"OVERSIZED BIN", 33}, {"SMALL BIN", 2},
           {"MK-TXT", 4}, {"TXT SMALL", 2}, {"TXT BIG", 12}, {"TXT NOTRIM", 12}, {"CASE TEST", 2},
           {"case test", 2}}},
         {"dos33/cp2-dos-files.do",
          false,
+         62720,
          {{"ANIMALSFILE", 5}, {"ALL.TOKENS", 5}, {"INT TEST", 5}, {"INT LISTING", 7}, {"HELLO!.MW", 7},
           {"PRINTER DIAGRAM.MW", 23}, {"COLOSSAL.SET", 5}, {"PROGRAM SCRAMBLER.F", 7}, {"S.F3D8", 19},
           {"RANDYS HIRES ROUTINES", 50}, {"READ.SRC.TWEAKED", 4}, {"RANDYS HIRES LISTING", 72},
@@ -450,6 +454,7 @@ TEST(CorpusDOS33Volumes, CatalogsOfTheManifest) {
         // Stored in ProDOS block order: read in DOS order, only 7 files come out.
         {"dos33/cp2-system-master-1983.po",
          true,
+         72448,
          {{"HELLO", 3}, {"APPLESOFT", 3}, {"LOADER.OBJ0", 6}, {"FPBASIC", 42}, {"INTBASIC", 42}, {"MASTER", 3},
           {"MASTER CREATE", 9}, {"COPY", 9}, {"COPY.OBJ0", 3}, {"COPYA", 9}, {"CHAIN", 3}, {"RENUMBER", 14},
           {"FILEM", 3}, {"FID", 20}, {"CONVERT13", 3}, {"MUFFIN", 27}, {"START13", 3}, {"BOOT13", 7},
@@ -463,6 +468,7 @@ TEST(CorpusDOS33Volumes, CatalogsOfTheManifest) {
         const auto* disk = dynamic_cast<const DOS33Disk*>(parser.volume().get());
         ASSERT_NE(disk, nullptr);
         EXPECT_EQ(disk->proDOSOrder(), c.proDOSOrder);
+        EXPECT_EQ(disk->freeCapacityInBytes(), c.freeBytes);
         // The verbose report lists the catalog's files, flat, at 256 bytes a
         // sector.
         const CodableResult result = parser.codableResult(true);

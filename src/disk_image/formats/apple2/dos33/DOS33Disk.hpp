@@ -101,9 +101,9 @@ public:
     std::optional<Date> modificationDate() const override { return std::nullopt; }
     // Tracks times sectors times bytes per sector, as the VTOC gives them.
     int64_t totalCapacityInBytes() const override;
-    // The total less 256 bytes for every entry of the sector map (a sector
-    // named twice counts twice), never below 0. The VTOC's bitmaps are not
-    // read.
+    // 256 bytes for every sector the VTOC's bitmaps mark free, on each of
+    // its tracks (at most 50) up to its sectors per track (at most 16); 0
+    // without a VTOC.
     int64_t freeCapacityInBytes() const override;
     bool isFormatted() const override { return true; }
     bool isBootable() const override { return true; }

@@ -28,8 +28,18 @@ int64_t DOS33Disk::totalCapacityInBytes() const {
 }
 
 int64_t DOS33Disk::freeCapacityInBytes() const {
-    const int64_t used = static_cast<int64_t>(tsList_.size()) * sectorSize;
-    return std::max<int64_t>(0, totalCapacityInBytes() - used);
+    if (!vtoc_) return 0;
+    // A track's bitmap holds sectors 15 to 8 in its first byte and 7 to 0
+    // in its second, from the high bit down; a set bit is a free sector.
+    // DOS marks every sector it uses, list sectors and its own tracks
+    // included, so the bitmaps say what the file lists cannot.
+    const int64_t sectors = std::min(vtoc_->numSectorsPerTrack, sectorsPerTrack);
+    int64_t free = 0;
+    for (const ImageBytes& bitmap : vtoc_->bitmaps) {
+        const int64_t marks = (bitmap[0] << 8) | bitmap[1];
+        for (int64_t sector = 0; sector < sectors; ++sector) free += (marks >> sector) & 1;
+    }
+    return free * sectorSize;
 }
 
 int64_t DOS33Disk::numberOfChildrenOfItem(const VolumeItem& /*item*/) const {

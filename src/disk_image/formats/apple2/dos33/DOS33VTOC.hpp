@@ -19,8 +19,9 @@ namespace zorv {
 // last track DOS allocated in and 0x31 the direction it moves in (a signed
 // byte), 0x34 the tracks per disk, 0x35 the sectors per track, 0x36 the
 // bytes per sector (little-endian 16-bit), then from 0x38 four bytes of
-// bitmap per track. Nothing here interprets the bitmaps, the pair count or
-// the allocation fields: they are kept as read.
+// bitmap per track. Nothing here interprets the bitmaps (the disk counts
+// its free sectors from them), the pair count or the allocation fields:
+// they are kept as read.
 //
 // Read only: its encoding is 256 zero bytes.
 struct DOS33VTOC : AppleIIBlockable<DOS33VTOC> {
