@@ -141,6 +141,14 @@ TEST_P(ADFCorpus, ItemsSizesDatesAndBytesMatchUnadf) {
     }
 }
 
+// Free space is what the bitmap marks free, as adfinfo counts it.
+TEST(ADFCorpusFreeSpace, TheBitmapsFreeBlocks) {
+    const auto image = testing::corpusImage("adf/arccsh.adf");
+    const auto freeBlocks = testing::adfinfoFreeBlocks("adf/oracles/arccsh.adf.adfinfo-volume.txt");
+    if (!image || !freeBlocks) GTEST_SKIP() << "arccsh.adf or its adfinfo listing is not in the corpus";
+    EXPECT_EQ(ADFDisk{*image}.freeCapacityInBytes(), *freeBlocks * 512);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Corpus, ADFCorpus,
     ::testing::Values(CorpusCase{"adf/arccsh.adf", "cshell", "Amiga Floppy (OFS)", false},
