@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <optional>
-#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,20 +31,6 @@ inline std::optional<Bytes> corpusBytes(const std::string& file) {
     const auto image = corpusImage(file);
     if (!image) return std::nullopt;
     return image->toBytes();
-}
-
-// The free blocks that an `adfinfo` listing of the corpus states ("Free
-// space: 436 blocks"); nothing when the listing is absent.
-inline std::optional<int64_t> adfinfoFreeBlocks(const std::string& listing) {
-    const auto path = corpusFile(listing);
-    if (!path) return std::nullopt;
-    std::ifstream file(*path);
-    static const std::regex line(R"(^ *Free space:\s+(\d+) blocks)");
-    for (std::string text; std::getline(file, text);) {
-        std::smatch match;
-        if (std::regex_search(text, match, line)) return std::stoll(match[1]);
-    }
-    return std::nullopt;
 }
 
 }  // namespace zorv::testing

@@ -82,20 +82,6 @@ TEST(AmigaHardDiskCorpus, TheDriveAndEachPartitionWithItsVolume) {
     }
 }
 
-TEST(AmigaHardDiskCorpus, FreeSpaceOfEachVolumeAsAdfinfoCountsIt) {
-    const auto image = testing::corpusImage("rdb/a590_WD93028XA_6parts.hdd.gz");
-    if (!image) GTEST_SKIP() << "the RDB corpus disk is absent (or gzip is missing)";
-    const auto partitions = AmigaHardDisk::fromImageData(*image)->devicePartitions();
-    for (const int volume : {0, 5}) {
-        const auto freeBlocks = testing::adfinfoFreeBlocks("rdb/oracles/adfinfo_hd_test_volume_" +
-                                                           std::to_string(volume) + ".txt");
-        if (!freeBlocks) continue;
-        EXPECT_EQ(partitions[static_cast<size_t>(volume)]->associatedVolume()->freeCapacityInBytes(),
-                  *freeBlocks * 512)
-            << "volume " << volume;
-    }
-}
-
 // The first partition cut out as a file: 6,156 blocks, not whole hardfile
 // cylinders, with its root block in their middle as unadf finds it.
 TEST(AmigaHardDiskCorpus, FirstPartitionCutOutOpensAsABareVolume) {
@@ -106,10 +92,8 @@ TEST(AmigaHardDiskCorpus, FirstPartitionCutOutOpensAsABareVolume) {
     ASSERT_TRUE(volume.has_value());
     EXPECT_EQ(volume->rootBlockNumber(), 3078);
     EXPECT_EQ(volume->diskGeometry, (ADFDiskGeometry{6156, 1, 1, 512}));
-    EXPECT_EQ(volume->volumeName(), "VolOFS");
     EXPECT_EQ(volume->totalCapacityInBytes(), 6156 * 512);
-    EXPECT_EQ(volume->freeCapacityInBytes(), 6146 * 512);
-    EXPECT_EQ(testing::itemsByPath(*volume).size(), 3u);
+    EXPECT_EQ(volume->freeCapacityInBytes(), 6146 * 512);  // the bitmap's, as adfinfo lists it
 
     if (!testing::isCommandAvailable("unadf")) GTEST_SKIP() << "unadf is not installed";
     const testing::TemporaryDirectory folder;
