@@ -70,7 +70,8 @@ public:
     // first one the file system uses (2 for floppies and hardfiles; a
     // partition passes its own). Throws
     // BlockStructureDefinableError::unreacheableBlock when the image is too
-    // small for its root block or a bitmap or header block lies beyond it,
+    // small for its root block or a bitmap block lies beyond it (a header
+    // block beyond it only ends its hash chain),
     // ADFDiskRootBlockError::invalidRootBlock when no root block reads at any
     // candidate position, the ADFDiskEntryBlockError of a header block that
     // does not read, and ArithmeticOverflowError for a geometry whose block
