@@ -10,6 +10,7 @@
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/amiga/ADFSecondaryType.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskDirectoryHeaderBlock.hpp"
+#include "disk_image/formats/amiga/adf/ADFDiskEntryBlockError.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskError.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskFileDataBlockOFS.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskFileExtensionBlock.hpp"
@@ -51,18 +52,29 @@ ADFDisk::ADFDisk(ImageBytes block, const std::optional<ADFDiskGeometry>& geometr
 
     std::optional<ADFDiskRootBlock> root;
     std::exception_ptr firstFailure;
-    for (const int64_t candidate : diskGeometry.rootBlockCandidates(reservedBlocks)) {
+    const auto tryRoot = [&](int64_t candidate) {
         try {
             // A root inside the boot block would read the boot block as one.
             if (candidate < reservedBlocks) unreacheableBlock();
             root = ADFDiskRootBlock(requireBlock(candidate));
             rootBlockNumber_ = candidate;
-            break;
         } catch (const BlockStructureDefinableError&) {
             if (!firstFailure) firstFailure = std::current_exception();
         } catch (const ADFDiskRootBlockError&) {
             if (!firstFailure) firstFailure = std::current_exception();
         }
+    };
+    for (const int64_t candidate : diskGeometry.rootBlockCandidates(reservedBlocks)) {
+        tryRoot(candidate);
+        if (root) break;
+    }
+    if (!root && !geometry) {
+        // A bare volume whose blocks are not whole hardfile cylinders (a
+        // partition cut out of a hard disk): AmigaDOS placed its root in the
+        // middle of all of them, and unadf sees one block a cylinder.
+        const ADFDiskGeometry everyBlock{sizeInBlocks(), 1, 1, amigaBlockSize};
+        tryRoot(everyBlock.rootBlock(reservedBlocks));
+        if (root) diskGeometry = everyBlock;
     }
     if (!root) std::rethrow_exception(firstFailure);
 
@@ -133,11 +145,13 @@ void ADFDisk::walkHashTables(const ADFDiskRootBlock& root) {
             continue;
         }
         const int64_t number = cursor.next;
-        const ImageBytes block = requireBlock(number);
-        if (walked[static_cast<size_t>(number)]) {
+        // A pointer past the end, like one to a block already walked, ends
+        // its chain only: the other chains are still listed.
+        if (number >= sizeInBlocks() || walked[static_cast<size_t>(number)]) {
             cursor.next = 0;
             continue;
         }
+        const ImageBytes block = requireBlock(number);
         walked[static_cast<size_t>(number)] = true;
 
         switch (adfSecondaryType(signedLongAt(block, secondaryTypeOffset)).value_or(ADFSecondaryType::unknown)) {
@@ -221,12 +235,18 @@ std::optional<ImageBytes> ADFDisk::getFork(ForkType fork, const VolumeItem& item
     if (entry == nullptr || fork != ForkType::data) return std::nullopt;
     const ADFDiskFileHeaderBlock header(requireBlock(entry->key));
 
-    // Only the blocks that hold the file's bytes are read.
     const int64_t size = header.byteSize;
+    if (size == 0) return ImageBytes();
+    if (sizeInBlocks() < 2) unreacheableBlock();
+    const ADFDiskBootBlock boot(getBlockAtPosition(0, 2));
+    const bool fastFileSystem = boot.fileSystem() == ADFDiskBootBlock::ADFFileSystemMode::FFS;
+    const int64_t payloadSize = fastFileSystem ? amigaBlockSize : ADFDiskFileDataBlockOFS::payloadSize;
+
+    // Only the blocks that hold the file's bytes are read.
     std::vector<int64_t> dataBlocks = header.dataBlockList();
     std::vector<bool> read(static_cast<size_t>(sizeInBlocks()), false);
     for (int64_t extension = header.ext; extension >= 1;) {
-        if (std::ssize(dataBlocks) * ADFDiskFileDataBlockOFS::payloadSize >= size) break;
+        if (std::ssize(dataBlocks) * payloadSize >= size) break;
         const ImageBytes block = requireBlock(extension);
         // A chain that comes back to a block already read ends there.
         if (read[static_cast<size_t>(extension)]) break;
@@ -236,11 +256,12 @@ std::optional<ImageBytes> ADFDisk::getFork(ForkType fork, const VolumeItem& item
         dataBlocks.insert(dataBlocks.end(), more.begin(), more.end());
         extension = listing.ext;
     }
-    if (dataBlocks.empty() || size == 0) return ImageBytes();
+    // Extension blocks that end before the file does (a header naming none,
+    // or a chain coming back on itself) would read it short, as if whole.
+    if (std::ssize(dataBlocks) * payloadSize < size) {
+        throw ADFDiskEntryBlockError(ADFDiskEntryBlockError::Case::invalidExtensionBlock);
+    }
 
-    if (sizeInBlocks() < 2) unreacheableBlock();
-    const ADFDiskBootBlock boot(getBlockAtPosition(0, 2));
-    const bool fastFileSystem = boot.fileSystem() == ADFDiskBootBlock::ADFFileSystemMode::FFS;
     Bytes contents;
     for (const int64_t number : dataBlocks) {
         if (std::ssize(contents) >= size) break;

@@ -26,7 +26,9 @@ namespace zorv {
 //
 // Opening fixes the geometry (ADFDiskGeometry::forImage), finds the root
 // block where AmigaDOS puts it, or else where some tools wrote it
-// (ADFDiskGeometry::rootBlockCandidates), loads the bitmap blocks it lists,
+// (ADFDiskGeometry::rootBlockCandidates), or else, for a bare volume whose
+// blocks are not whole hardfile cylinders, in the middle of all its blocks
+// (the geometry then being one block a cylinder), loads the bitmap blocks it lists,
 // and walks the hash tables of every directory into a flat list of entries:
 // the root entry first, then each file and directory in depth-first order
 // (slots in index order, each hash chain in chain order, a directory's
@@ -35,9 +37,10 @@ namespace zorv {
 //
 // Damaged volumes: the walk never reads a header block twice (a hash chain
 // that comes back to a block already walked ends there, and a directory met
-// again, itself or an ancestor included, is not entered again); links are
-// not listed but the chain behind them is followed; the bitmap extension
-// chain ends at a block already read. A header block beyond the image, or a
+// again, itself or an ancestor included, is not entered again); a hash slot
+// or next-hash pointer past the end of the image ends that chain only; links
+// are not listed but the chain behind them is followed; the bitmap extension
+// chain ends at a block already read. A bitmap block beyond the image, or a
 // block whose secondary type says file or directory but which does not read
 // as one, makes the whole open fail.
 //
@@ -67,7 +70,8 @@ public:
     // first one the file system uses (2 for floppies and hardfiles; a
     // partition passes its own). Throws
     // BlockStructureDefinableError::unreacheableBlock when the image is too
-    // small for its root block or a bitmap or header block lies beyond it,
+    // small for its root block or a bitmap block lies beyond it (a header
+    // block beyond it only ends its hash chain),
     // ADFDiskRootBlockError::invalidRootBlock when no root block reads at any
     // candidate position, the ADFDiskEntryBlockError of a header block that
     // does not read, and ArithmeticOverflowError for a geometry whose block
@@ -107,8 +111,10 @@ public:
     std::optional<Date> modificationDate() const override;
     // cylinders x sectors x heads x block size of the geometry.
     int64_t totalCapacityInBytes() const override;
-    // The total less the sizes of the entries (the bitmap is not read); may
-    // be negative on a damaged volume.
+    // The blocks the bitmap marks free, times 512, when the root block says
+    // the bitmap is valid and its blocks lie inside the volume and hold a
+    // flag for each of its blocks; otherwise the total less the sizes of the
+    // entries, which may be negative on a damaged volume.
     int64_t freeCapacityInBytes() const override;
     bool isFormatted() const override { return true; }
     bool isBootable() const override { return true; }
@@ -127,8 +133,10 @@ public:
     // blocks) by the boot block. Nothing for the resource fork and for items
     // of other volumes. Throws unreacheableBlock for a block beyond the
     // image, ADFDiskError::invalidBootBlock for a non-empty file of a volume
-    // without "DOS", and the ADFDiskEntryBlockError of a block that does not
-    // read (a directory's header read as a file's, among others).
+    // without "DOS", ADFDiskEntryBlockError::invalidExtensionBlock when the
+    // blocks listed end before byteSize (never a short file), and the
+    // ADFDiskEntryBlockError of a block that does not read (a directory's
+    // header read as a file's, among others).
     std::optional<ImageBytes> getFork(ForkType fork, const VolumeItem& item) const override;
     bool isBlockOccupied(int64_t block) const override;
     const PhysicalDiskRepresentable* physicalDisk() const override { return this; }
@@ -151,6 +159,7 @@ private:
     void loadBitmap(const ADFDiskRootBlock& root);
     void buildNavigation();
     std::optional<ADFDiskBootBlock> bootBlock() const;
+    std::optional<int64_t> bitmapFreeBlocks() const;
     ImageBytes requireBlock(int64_t block) const;
 
     int64_t rootBlockNumber_ = 0;

@@ -15,8 +15,8 @@ namespace zorv {
 // stands for the volume's root directory, and the item the volume hands out
 // for it. Amiga DOS keeps no type, creator or Finder information.
 struct ADFDiskEntry : VolumeItemRepresentable {
-    // The headerKey stored in its header block; the root block number for
-    // the root entry.
+    // The block the walk found its header block at (not the headerKey
+    // stored in it); the root block number for the root entry.
     int64_t key = 0;
     std::string entryName;  // empty for the root entry
     int64_t sizeInBytes = 0;  // byteSize of a file; 0 for directories

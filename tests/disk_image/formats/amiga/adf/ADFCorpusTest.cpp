@@ -141,6 +141,14 @@ TEST_P(ADFCorpus, ItemsSizesDatesAndBytesMatchUnadf) {
     }
 }
 
+// Free space is what the bitmap marks free: 436 blocks, as adfinfo lists it
+// (adf/oracles/arccsh.adf.adfinfo-volume.txt).
+TEST(ADFCorpusFreeSpace, TheBitmapsFreeBlocks) {
+    const auto image = testing::corpusImage("adf/arccsh.adf");
+    if (!image) GTEST_SKIP() << "arccsh.adf is not in the corpus";
+    EXPECT_EQ(ADFDisk{*image}.freeCapacityInBytes(), 436 * 512);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Corpus, ADFCorpus,
     ::testing::Values(CorpusCase{"adf/arccsh.adf", "cshell", "Amiga Floppy (OFS)", false},

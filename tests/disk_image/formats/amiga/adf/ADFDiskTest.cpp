@@ -10,10 +10,12 @@
 #include <chrono>
 #include <functional>
 #include <set>
+#include <tuple>
 
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/amiga/AmigaChecksum.hpp"
 #include "disk_image/formats/amiga/adf/ADFDisk.hpp"
+#include "disk_image/formats/amiga/adf/ADFDiskEntryBlockError.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskError.hpp"
 #include "disk_image/formats/amiga/adf/AmigaImageCreator.hpp"
 #include "disk_image/parser/ImageParser.hpp"
@@ -179,6 +181,49 @@ TEST(ADFDiskHostile, HighSeqOf1000ReadsTheTableOnly) {
     EXPECT_EQ(expected.size(), 145360u);
     putLong(bytes, amigaOffset(keyOf(original, "/mod.And.DistantCall"), 8), 1000);
     EXPECT_TRUE(*ADFDisk{ImageBytes(bytes)}.getFork(ForkType::data, file) == expected);
+}
+
+std::vector<std::string> pathsOf(const ADFDisk& volume) {
+    std::vector<std::string> paths;
+    for (const auto& [path, item] : itemsByPath(volume)) paths.push_back(path);
+    return paths;
+}
+
+TEST(ADFDiskHostile, PointerPastTheEndEndsItsChainOnly) {
+    CORPUS_OR_SKIP(original, "adf/testffs.adf");
+    const std::vector<std::string> paths = pathsOf(ADFDisk{ImageBytes(original)});
+    // testffs.adf's root block (880) has slot 0 empty; dir_1 (1,142) holds
+    // textfile.txt in slot 7; file_1a (1,209) leads a chain to file_24.
+    const std::pair<size_t, const char*> cases[] = {{amigaOffset(880, 24), ""},
+                                                    {amigaOffset(1142, 24 + 4 * 7), "/dir_1/textfile.txt"},
+                                                    {amigaOffset(1209, 496), "/same_hash2/file_24"}};
+    for (const auto& [at, lost] : cases) {
+        Bytes bytes = original;
+        putLong(bytes, at, 0xFFFFFFFF);
+        const auto volume = ADFDisk::fromImageData(ImageBytes(bytes));
+        ASSERT_TRUE(volume.has_value()) << at;
+        auto expected = paths;
+        if (*lost != 0) std::erase(expected, std::string(lost));
+        EXPECT_EQ(pathsOf(*volume), expected) << at;
+    }
+}
+
+TEST(ADFDiskHostile, FileWhoseBlocksEndBeforeItsSizeFailsToRead) {
+    // A header naming no extension block, on OFS and FFS, and an extension
+    // block naming itself.
+    const std::tuple<const char*, const char*, bool> cases[] = {{"adf/testofs.adf", "/MOON.GIF", false},
+                                                                {"adf/testffs.adf", "/mod.And.DistantCall", false},
+                                                                {"adf/testofs.adf", "/MOON.GIF", true}};
+    for (const auto& [file, path, looping] : cases) {
+        CORPUS_OR_SKIP(bytes, file);
+        const VolumeItem item = itemAt(ADFDisk{ImageBytes(bytes)}, path);
+        const int64_t header = dynamic_cast<const ADFDiskEntry&>(*item).key;
+        const uint32_t extension = longAt(bytes, amigaOffset(header, 504));
+        putLong(bytes, amigaOffset(looping ? extension : header, 504), looping ? extension : 0);
+        const ADFDisk volume{ImageBytes(bytes)};
+        testing::expectError<ADFDiskEntryBlockError>(ADFDiskEntryBlockError::Case::invalidExtensionBlock,
+                                                     [&] { volume.getFork(ForkType::data, item); });
+    }
 }
 
 // --- Blank volumes ---

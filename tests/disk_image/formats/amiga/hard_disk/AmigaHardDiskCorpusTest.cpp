@@ -11,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "disk_image/formats/amiga/adf/ADFDisk.hpp"
 #include "disk_image/formats/amiga/hard_disk/AmigaHardDisk.hpp"
+#include "platform/FileSystem.hpp"
 #include "support/AmigaTestImages.hpp"
+#include "support/RunCommand.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 namespace zorv {
 namespace {
@@ -76,6 +80,28 @@ TEST(AmigaHardDiskCorpus, TheDriveAndEachPartitionWithItsVolume) {
         }
         EXPECT_EQ(items, (std::map<std::string, int64_t>{{"/", 0}, {"/Trashcan/", 0}, {"/Trashcan.info", 1172}}));
     }
+}
+
+// The first partition cut out as a file: 6,156 blocks, not whole hardfile
+// cylinders, with its root block in their middle as unadf finds it.
+TEST(AmigaHardDiskCorpus, FirstPartitionCutOutOpensAsABareVolume) {
+    const auto image = testing::corpusImage("rdb/a590_WD93028XA_6parts.hdd.gz");
+    if (!image) GTEST_SKIP() << "the RDB corpus disk is absent (or gzip is missing)";
+    const ImageBytes cut = image->slice(108 * 512, 6156 * 512);
+    const auto volume = ADFDisk::fromImageData(cut);
+    ASSERT_TRUE(volume.has_value());
+    EXPECT_EQ(volume->rootBlockNumber(), 3078);
+    EXPECT_EQ(volume->diskGeometry, (ADFDiskGeometry{6156, 1, 1, 512}));
+    EXPECT_EQ(volume->totalCapacityInBytes(), 6156 * 512);
+    EXPECT_EQ(volume->freeCapacityInBytes(), 6146 * 512);  // the bitmap's, as adfinfo lists it
+
+    if (!testing::isCommandAvailable("unadf")) GTEST_SKIP() << "unadf is not installed";
+    const testing::TemporaryDirectory folder;
+    const std::string path = folder.file("partition.hdf");
+    fs::createFile(path, cut.view());
+    const auto listed = testing::runCommand({"timeout", "20", "unadf", "-l", path});
+    EXPECT_NE(listed.output.find("Cylinders = 6156, Heads = 1, Sectors = 1"), std::string::npos) << listed.output;
+    EXPECT_NE(listed.output.find("Trashcan.info"), std::string::npos) << listed.output;
 }
 
 }  // namespace
