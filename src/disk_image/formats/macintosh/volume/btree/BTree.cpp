@@ -115,11 +115,15 @@ void BTree::walkLeafChain(Visit visit, bool keepRecords) const {
             releaseResidentPages();
             sinceRelease = 0;
         }
-        // nodeCount() is 0 for a node size of 0, so such a tree ends here.
-        if (nodeCount() < node + 1) throw BTreeError(BTreeError::Case::nodeOutsideTree);
+        // A link to a node outside the file's whole nodes, or back to a node
+        // already read, ends the chain: the records read so far are the
+        // tree's, as one bad link in a ProDOS or Amiga chain keeps what came
+        // before it. nodeCount() is 0 for a node size of 0, so such a tree
+        // ends here with nothing.
+        if (nodeCount() < node + 1) return;
         const auto index = static_cast<size_t>(node);
         if (index >= visited.size()) visited.resize(index + 1);
-        if (visited[index]) throw BTreeError(BTreeError::Case::leafChainLoop);
+        if (visited[index]) return;
         visited[index] = true;
         BTreeNode leaf(fileBytes(node * blockSize, blockSize), blockSize, hasLongKey, maxKeyLength, keepRecords);
         visit(leaf, node * blockSize);

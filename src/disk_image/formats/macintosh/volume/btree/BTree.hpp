@@ -37,15 +37,14 @@ public:
 
     // Every live record of the leaf chain, in chain order and, within a node,
     // in offset-table order; read again from the bytes at each call. A tree
-    // whose first leaf node is 0 gives nothing, and so does a damaged chain
-    // (see checkedLeafNodeRecords): records of the nodes before the damage
-    // are not returned either.
+    // whose first leaf node is 0 gives nothing. The chain ends at a link to a
+    // node beyond the whole nodes of the bytes or to a node already read,
+    // keeping the records read before it. A node that cannot be read inside
+    // its bytes gives nothing at all (see checkedLeafNodeRecords).
     std::vector<BTreeNodeRecord> leafNodeRecords() const;
 
-    // The same walk, telling why it stopped: throws BTreeError when a node of
-    // the chain lies beyond the whole nodes of the bytes (nodeOutsideTree),
-    // the chain comes back to a node already read (leafChainLoop), or a node
-    // cannot be read inside its bytes (the errors of BTreeNode).
+    // The same walk, telling why it failed: throws BTreeError when a node of
+    // the chain cannot be read inside its bytes (the errors of BTreeNode).
     std::vector<BTreeNodeRecord> checkedLeafNodeRecords() const;
 
     // Where a record lies in the tree's bytes. Kept in place of the record by

@@ -17,9 +17,10 @@ struct ExtentsOverflowFile {
     // `blocks` is the whole extents B-tree file, `blockSize` the volume's
     // block size (the node size comes from the B-tree header). Errors of the
     // B-tree reader pass through (unreacheableBlock for bytes shorter than one
-    // block). A tree without live records, or with a damaged leaf chain, gives
-    // no leaves and is no error. A record whose key or extent record is cut
-    // short is left out.
+    // block). A tree without live records, or with a leaf node that cannot be
+    // read, gives no leaves and is no error; a chain that leaves the file or
+    // comes back on itself keeps the leaves read before (BTree). A record
+    // whose key or extent record is cut short is left out.
     ExtentsOverflowFile(ImageBytes blocks, int64_t blockSize);
 };
 

@@ -62,7 +62,7 @@ void HFSCatalogFile::readLeaves() {
     try {
         spans = tree_.checkedLeafRecordSpans();
     } catch (const BTreeError&) {
-        // a damaged chain gives no leaves
+        // a leaf node that cannot be read gives no leaves
     }
     spans_.reserve(spans.size());
     for (const auto& span : spans) {

@@ -31,9 +31,10 @@ public:
     // the B-tree reader. Throws BlockStructureDefinableError::unreacheableBlock
     // when the bytes are shorter than one block, and
     // HFSCatalogFileError::noLeafNodes when the leaf chain yields no record (it
-    // is empty, damaged, or reaches past the bytes) or none whose key can be
-    // read. A record whose key is too short to hold its fixed fields cannot be
-    // placed in any folder and is left out.
+    // is empty, starts past the bytes, or holds a node that cannot be read;
+    // see BTree::leafNodeRecords) or none whose key can be read. A record
+    // whose key is too short to hold its fixed fields cannot be placed in any
+    // folder and is left out.
     HFSCatalogFile(ImageBytes blocks, int64_t blockSize);
     // The catalog file as its extents' bytes, in order; the same errors.
     HFSCatalogFile(std::vector<ImageBytes> pieces, int64_t blockSize);

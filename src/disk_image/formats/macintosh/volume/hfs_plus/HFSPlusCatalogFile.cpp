@@ -98,7 +98,7 @@ HFSPlusCatalogFile::HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize)
     try {
         spans = tree_.checkedLeafRecordSpans();
     } catch (const BTreeError&) {
-        // a damaged chain gives no leaves
+        // a leaf node that cannot be read gives no leaves
     }
     // Every record is checked once, so that one that cannot be read is left
     // out now, as it would be whenever it is read again.

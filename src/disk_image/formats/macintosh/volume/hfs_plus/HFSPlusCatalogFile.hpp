@@ -24,9 +24,10 @@ public:
     // `blockSize` the volume's allocation block size, handed to each leaf.
     // Errors of the B-tree reader pass through (unreacheableBlock for bytes
     // shorter than one block). Throws HFSPlusCatalogFileError::noLeafNodes
-    // when the leaf chain yields no live record (it is empty, damaged, or
-    // reaches past the bytes) or none that can be decoded. A record whose key
-    // or body is cut short is left out.
+    // when the leaf chain yields no live record (it is empty, starts past the
+    // bytes, or holds a node that cannot be read; see BTree::leafNodeRecords)
+    // or none that can be decoded. A record whose key or body is cut short is
+    // left out.
     HFSPlusCatalogFile(ImageBytes blocks, int64_t blockSize);
 
     // How many readable leaves the leaf chain holds.

@@ -22,10 +22,11 @@ struct HFSPlusExtentsOverflowFile {
     // `blocks` is the whole extents B-tree file and `blockSize` the volume's
     // allocation block size (the node size comes from the B-tree header).
     // Errors of the B-tree reader pass through (unreacheableBlock for bytes
-    // shorter than one block). A tree without live records, or with a
-    // damaged leaf chain, gives no leaves and is no error. A record whose key
-    // is shorter than 12 bytes or whose body is shorter than 64 is left out:
-    // a fork that needs it then fails to read.
+    // shorter than one block). A tree without live records, or with a leaf
+    // node that cannot be read, gives no leaves and is no error; a chain that
+    // leaves the file or comes back on itself keeps the leaves read before
+    // (BTree). A record whose key is shorter than 12 bytes or whose body is
+    // shorter than 64 is left out: a fork that needs it then fails to read.
     HFSPlusExtentsOverflowFile(ImageBytes blocks, int64_t blockSize);
 
     // The first record, in leaf-chain order, with that key (keyLength and pad

@@ -10,8 +10,9 @@ namespace zorv {
 
 PixelRows PixelArrayRepresentable::createPixelArray(ByteView bytes, int64_t bitsPerPixel, int64_t pixelsPerLine) const {
     if (bitsPerPixel <= 0 || pixelsPerLine <= 0) return {};
-    const int64_t lineLength = bitsPerPixel * pixelsPerLine / 8;
-    if (lineLength == 0) return {};
+    // A line ends on a whole byte: at 1 bit, 12 pixels take two bytes, the
+    // last four bits unused, so that no pixel lies past its line.
+    const int64_t lineLength = (bitsPerPixel * pixelsPerLine + 7) / 8;
     const int64_t size = static_cast<int64_t>(bytes.size());
     const int64_t lines = size / lineLength;
 

@@ -18,10 +18,10 @@ public:
     virtual Color colorOfPixel(int64_t pixelValue) const = 0;
 
     // The rows of `pixelsPerLine` colours that the bytes hold, top row
-    // first: each line takes bitsPerPixel x pixelsPerLine / 8 bytes, and
-    // bytes after the last whole line are ignored. At 1 bit per pixel the
-    // most significant bit is the leftmost pixel; at any other depth each
-    // pixel is one whole byte. A line shorter than one byte gives no rows.
+    // first: each line takes bitsPerPixel x pixelsPerLine / 8 bytes, rounded
+    // up to a whole byte, and bytes after the last whole line are ignored.
+    // At 1 bit per pixel the most significant bit is the leftmost pixel; at
+    // any other depth each pixel is one whole byte.
     PixelRows createPixelArray(ByteView bytes, int64_t bitsPerPixel, int64_t pixelsPerLine) const;
 
 protected:

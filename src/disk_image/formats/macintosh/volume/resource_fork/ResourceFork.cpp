@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "data_access/TextEncoding.hpp"
@@ -44,9 +47,24 @@ public:
         starts_.push_back(static_cast<uint32_t>(text_.size()));
     }
 
-    // The name at `offset` from the list's start; empty when it runs past
-    // the map.
-    std::string nameAt(int64_t offset) const {
+    // The name at `offset` from the list's start, one copy for each
+    // distinct text, however many references name it; null when it is
+    // empty or runs past the map.
+    std::shared_ptr<const std::string> nameAt(int64_t offset) {
+        const auto known = byOffset_.find(offset);
+        if (known != byOffset_.end()) return known->second;
+        std::shared_ptr<const std::string>& name = byOffset_[offset];
+        const std::string_view text = textAt(offset);
+        if (text.empty()) return name;
+        // The key views text_, which lives as long as the table.
+        std::shared_ptr<const std::string>& same = byText_[text];
+        if (!same) same = std::make_shared<const std::string>(text);
+        name = same;
+        return name;
+    }
+
+private:
+    std::string_view textAt(int64_t offset) const {
         const int64_t mapLength = static_cast<int64_t>(map_.size());
         const int64_t start = listStart_ + offset;
         if (start >= mapLength) return {};
@@ -55,14 +73,16 @@ public:
         // Inside the map, so inside the decoded bytes: a 16-bit offset, a
         // length byte and at most 255 characters.
         const auto first = static_cast<size_t>(offset + 1);
-        return text_.substr(starts_[first], starts_[first + static_cast<size_t>(count)] - starts_[first]);
+        return std::string_view(text_).substr(starts_[first], starts_[first + static_cast<size_t>(count)] - starts_[first]);
     }
 
-private:
     const ImageBytes& map_;
     int64_t listStart_;
     std::string text_;              // the list's bytes decoded
     std::vector<uint32_t> starts_;  // where each byte's character starts in text_
+    // At most 65,536 offsets and as many texts.
+    std::unordered_map<int64_t, std::shared_ptr<const std::string>> byOffset_;
+    std::unordered_map<std::string_view, std::shared_ptr<const std::string>> byText_;
 };
 
 // The contents of the resource whose length word lies at `offset` in the
@@ -93,7 +113,7 @@ ResourceFork::ResourceFork(const ImageBytes& block) {
     // lists that overlap (many types pointing at one list) could otherwise
     // make a small map announce billions of resources.
     int64_t referencesLeft = mapLength / ResourceTypeReferenceListItem::size;
-    const NameList names(mapBytes, map.offsetToNameList);
+    NameList names(mapBytes, map.offsetToNameList);
 
     for (const ResourceTypeListItem& type : map.typeList) {
         // A type listed again replaces the resources of its earlier listing.
@@ -108,7 +128,7 @@ ResourceFork::ResourceFork(const ImageBytes& block) {
             ResourceTypeReferenceListItem reference(
                 mapBytes.slice(entryStart, ResourceTypeReferenceListItem::size));
             if (reference.offsetToResourceName != ResourceTypeReferenceListItem::noName) {
-                reference.resourceName = names.nameAt(reference.offsetToResourceName);
+                reference.name = names.nameAt(reference.offsetToResourceName);
             }
             auto contents = contentsAt(block, header.offsetToResourceData + reference.offsetFromResourceDataToResource);
             if (!contents) continue;

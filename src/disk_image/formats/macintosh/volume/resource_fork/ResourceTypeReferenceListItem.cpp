@@ -14,4 +14,9 @@ ResourceTypeReferenceListItem::ResourceTypeReferenceListItem(const ImageBytes& b
     reader.getLongInteger();  // reserved handle
 }
 
+const std::string& ResourceTypeReferenceListItem::resourceName() const {
+    static const std::string none;
+    return name ? *name : none;
+}
+
 }  // namespace zorv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "data_access/ImageBytes.hpp"
@@ -23,14 +24,19 @@ struct ResourceTypeReferenceListItem {
     // 24 bits, from the start of the resource data area to the resource's
     // length word.
     int64_t offsetFromResourceDataToResource = 0;
-    // Empty when the resource has no name.
-    std::string resourceName;
+    // The resource's name as the fork decoded it: one copy, shared by every
+    // reference of the fork with the same name, as a damaged map may name
+    // one 255-character name a million times. Null when it has none.
+    std::shared_ptr<const std::string> name;
     // Empty until the fork fills it in.
     ImageBytes resourceData;
 
     // Reads the first 12 bytes (the last 4, a handle in memory, are
     // dropped); fewer throw ReadPastEndError.
     explicit ResourceTypeReferenceListItem(const ImageBytes& block);
+
+    // The name; empty when the resource has none.
+    const std::string& resourceName() const;
 };
 
 }  // namespace zorv

@@ -124,7 +124,7 @@ TEST(HFSCatalogFile, ACatalogWithoutReadableLeavesIsRefused) {
     BTreeFileBuilder damaged;
     damaged.addLeafChain(
         {{hfsCatalogRecord(2, "a", hfsFolderData(16))}, {hfsCatalogRecord(2, "b", hfsFolderData(17))}});
-    damaged.nodes[2][3] = 2;  // the second leaf links back to itself
+    damaged.firstLeafNode = 40;  // the chain starts outside the file
 
     BTreeFileBuilder onlyDeleted;
     onlyDeleted.addLeafChain({{deleted, deleted}});

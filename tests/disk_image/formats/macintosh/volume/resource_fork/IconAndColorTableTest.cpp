@@ -121,6 +121,11 @@ INSTANTIATE_TEST_SUITE_P(
         Decoding{"sicnTwoStacked", [] { return pictures(SICNIcon(Bytes(64, 0xFF)).pixelArray); }, 32, W16},
         Decoding{"sicnByteAfterLastLine", [] { return pictures(SICNIcon(Bytes(33, 0xFF)).pixelArray); }, 16, W16},
         Decoding{"sicnPartialLine", [] { return pictures(SICNIcon(Bytes(1, 0xFF)).pixelArray); }, 0, ""},
+        // 12 pixels at 1 bit take two bytes a line: the third byte is no whole
+        // line, and no pixel is read past the buffer.
+        Decoding{"oneBitLinesEndingMidByte",
+                 [] { return pictures(SICNIcon(Bytes{}).createPixelArray(Bytes{0xA5, 0xF0, 0x3C}, 1, 12)); }, 1,
+                 "W.W..W.WWWWW"},
         Decoding{"icl8SystemPalette",
                  [] { return pictures(ICL8Icon(pixels(1024, {0, 255, 35}), ColorTable(ColorTable::clut8())).pixelArray); }, 32,
                  "W.R" + W29},

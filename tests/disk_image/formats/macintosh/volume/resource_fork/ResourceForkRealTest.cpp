@@ -48,7 +48,7 @@ std::optional<std::map<std::string, ImageBytes>> corpusForks(const std::string& 
 
 std::multiset<std::string> namesOfType(const ResourceFork& fork, const std::string& type) {
     std::multiset<std::string> names;
-    for (const auto& resource : fork.resources.at(type)) names.insert(resource.resourceName);
+    for (const auto& resource : fork.resources.at(type)) names.insert(resource.resourceName());
     return names;
 }
 

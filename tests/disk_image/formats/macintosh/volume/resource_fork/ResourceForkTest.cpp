@@ -88,7 +88,7 @@ std::string summary(const ResourceFork& fork) {
     for (const auto& [type, resources] : fork.resources) {
         for (const auto& resource : resources) {
             text += (text.empty() ? "" : "; ") + type + " " + std::to_string(static_cast<int16_t>(resource.resourceID));
-            if (!resource.resourceName.empty()) text += " " + resource.resourceName;
+            if (!resource.resourceName().empty()) text += " " + resource.resourceName();
         }
     }
     return text;
@@ -155,6 +155,22 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"dataLengthBeyondFork", [](Bytes& b, const BuiltFork&) { put(b, 256, 0xFFFFFFFF, 4); },
                "STR  1 Hello; clut -16455"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A name is decoded once, however many references name it (a fork of a
+// million references to one 255-character name holds one copy of it): the
+// same bytes of the name list, or the same text elsewhere in it.
+TEST(ResourceForkTest, ReferencesWithOneNameShareOneCopy) {
+    BuiltFork built = buildFork({{"snd ", {{1, "Beep", "a"}, {2, "Beep", "b"}, {3, "Boop", "c"}, {4, "", "d"}}}});
+    put(built.bytes, reference(built, 3) + 2, 0, 2);  // the fourth names the first one's bytes
+    const ResourceFork fork{ImageBytes(built.bytes)};
+    const auto& sounds = fork.resources.at("snd ");
+    ASSERT_EQ(sounds.size(), 4u);
+    for (size_t k : {0, 1, 3}) {
+        EXPECT_EQ(sounds[k].resourceName(), "Beep");
+        EXPECT_EQ(sounds[k].name.get(), sounds[0].name.get());
+    }
+    EXPECT_EQ(sounds[2].resourceName(), "Boop");
+}
 
 TEST(ResourceForkTest, TypesSharingOneReferenceListReadNoMoreThanTheMapHolds) {
     // 2000 type list items, each announcing 65535 references in the one
