@@ -336,6 +336,53 @@ TEST_F(CliToDeviceEndToEndTest, AProDOSVolumeBecomesADevice) {
     }
 }
 
+// HFS and ProDOS address whole 512-byte blocks: a partial block after the
+// last whole one (a download's trailer, a copy tool's padding) is no part of
+// the volume and is left out.
+TEST_F(CliToDeviceEndToEndTest, APartialBlockAfterTheVolumeIsLeftOut) {
+    if (!HfsTool::isAvailable()) GTEST_SKIP() << "hfsutils is not installed";
+    HfsTool hfs;
+    hfs.formatNewImage(path("floppy.img"), "Padded", 1474560);
+    hfs.unmount();
+    const Bytes volume = readFile("floppy.img");
+    const std::vector<std::tuple<std::string, Bytes, std::string>> files{
+        {"padded.img", volume, "Image type: HFS (Macintosh)\n"},
+        {"padded.po", proDOSVolume(), "Image type: ProDOS (Apple II)\n"},
+    };
+    for (const auto& [name, whole, typeLine] : files) {
+        SCOPED_TRACE(name);
+        Bytes padded = whole;
+        padded.push_back(0x1A);
+        writeFile(name, padded);
+        const auto run = zorv({"convert", "to-device", name, name + ".hda"});
+        EXPECT_EQ(run.exitStatus, 0);
+        EXPECT_EQ(run.out, typeLine);
+        EXPECT_EQ(run.err, "");
+        const Bytes device = readFile(name + ".hda");
+        const auto blocks = static_cast<int64_t>(whole.size()) / 512;
+        ASSERT_EQ(device.size(), static_cast<size_t>(blocks + 99) * 512);
+        EXPECT_EQ(blocksOf(device, 96, blocks), whole);
+    }
+}
+
+// A DOS-ordered image that stops inside a track cannot be put in ProDOS
+// block order whole: its last blocks would be lost without a word.
+TEST_F(CliToDeviceEndToEndTest, ADOSOrderedProDOSImageCutInsideATrackIsRefused) {
+    std::vector<std::pair<std::string, Bytes>> images{
+        {"crafted.do", ProDOSImageBuilder::toDOSOrder(proDOSVolume())}};
+    if (const auto corpus = corpusImage("prodos/cp2-extended.do")) images.emplace_back("extended.do", corpus->toBytes());
+    for (auto& [name, image] : images) {
+        SCOPED_TRACE(name);
+        image.resize(image.size() - 300);
+        writeFile(name, image);
+        const auto run = zorv({"convert", "to-device", name, "out.hda"});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.out, "Image type: ProDOS (Apple II)\n");
+        EXPECT_EQ(run.err, "Error: dosOrderPartialTrack(" + std::to_string(image.size()) + ")\n");
+        EXPECT_FALSE(std::filesystem::exists(path("out.hda")));
+    }
+}
+
 // --- the round trip, on volumes other programs made ---
 
 class CliRoundTripEndToEndTest : public ZorvEndToEndTest {
