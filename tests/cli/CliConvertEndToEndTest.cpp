@@ -533,6 +533,18 @@ TEST_F(CliToVolumeDevicesTest, ADeviceWithoutConvertiblePartitions) {
     EXPECT_FALSE(std::filesystem::exists(path("volume.img")));
 }
 
+// An entry that claims no blocks holds no volume to write.
+TEST_F(CliToVolumeDevicesTest, APartitionOfNoBlocksIsRefused) {
+    Bytes device = readFile("one.hda");
+    std::fill_n(device.begin() + 3 * 512 + 12, 4, uint8_t{0});  // pmPartBlkCnt of the HFS entry
+    writeFile("empty.hda", device);
+    const auto run = zorv({"convert", "to-volume", "empty.hda", "volume.img"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, typeLineOfDevice + "Selecting partition 1: HFS or HFS+ Volume (Lone HFS), Start: 96, Length: 0\n");
+    EXPECT_EQ(run.err, "Error: emptyPartition\n");
+    EXPECT_FALSE(std::filesystem::exists(path("volume.img")));
+}
+
 TEST_F(CliToVolumeDevicesTest, ImagesThatAreNotDevices) {
     writeFile("volume.img", hfs);
     writeFile("short.img", Bytes(10, 0));

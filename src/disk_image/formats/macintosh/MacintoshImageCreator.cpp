@@ -215,7 +215,11 @@ void MacintoshImageCreator::createFromInterestingPartition(const URL& fileURL, i
 }
 
 void MacintoshImageCreator::createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor) {
-    auto creator = withCapacityInBlocks(fileURL, std::max<int64_t>(descriptor.sizeInBlocks, 0));
+    // An entry that claims no blocks holds no volume: an empty file is none.
+    if (descriptor.sizeInBlocks <= 0) {
+        throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::emptyPartition);
+    }
+    auto creator = withCapacityInBlocks(fileURL, descriptor.sizeInBlocks);
     const ImageBytes data = descriptor.dataBlock();
     const int64_t kept = std::min(static_cast<int64_t>(data.size()) / defaultBlockSize * defaultBlockSize,
                                   creator.physicalFile.sizeInBytes);

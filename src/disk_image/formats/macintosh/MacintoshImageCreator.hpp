@@ -97,6 +97,7 @@ public:
     // for offset 0 (cut to that size), zeros where there are none, replacing
     // a file already at fileURL. A descriptor a device made for a partition
     // holds the whole partition, so the file is its volume byte for byte.
+    // Throws emptyPartition, writing nothing, for a size of no blocks.
     static void createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor);
 
     // The position, among the device's partitions by start block, of the
