@@ -77,9 +77,9 @@ TEST_F(CliConvertEndToEndTest, TheGroupAloneAndItsHelp) {
         "  -h, --help              Show help information.\n"
         "\n"
         "SUBCOMMANDS:\n"
-        "  to-device               Converts an HFS volume image into a device image\n"
-        "                          containing a partition map and a SCSI driver. This is\n"
-        "                          what you need for BlueSCSI and PiSCSI.\n"
+        "  to-device               Converts an HFS or ProDOS volume image into a device\n"
+        "                          image containing a partition map and a SCSI driver.\n"
+        "                          This is what you need for BlueSCSI and PiSCSI.\n"
         "  to-volume               Converts a device image (containing a partition map\n"
         "                          and a SCSI driver) into a volume image. If several\n"
         "                          partitions can be converted, you'll need to specify\n"
@@ -106,8 +106,9 @@ TEST_F(CliConvertEndToEndTest, EachSubcommandsHelp) {
         "\n";
     const std::vector<std::pair<std::string, std::string>> helps{
         {"to-device",
-         "OVERVIEW: Converts an HFS volume image into a device image containing a\n"
-         "partition map and a SCSI driver. This is what you need for BlueSCSI and PiSCSI.\n"
+         "OVERVIEW: Converts an HFS or ProDOS volume image into a device image containing\n"
+         "a partition map and a SCSI driver. This is what you need for BlueSCSI and\n"
+         "PiSCSI.\n"
          "\n"
          "USAGE: " + toDeviceUsage + "\n\n" + arguments +
              "OPTIONS:\n"
