@@ -12,6 +12,7 @@
 #include "disk_image/formats/macintosh/volume/hfs/MasterDirectoryBlock.hpp"
 #include "disk_image/formats/macintosh/volume/volume_descriptor/VolumeDescriptor.hpp"
 #include "disk_image/parser/VolumeFileLoader.hpp"
+#include "platform/FileSystem.hpp"
 #include "remote_image/Manifest.hpp"
 #include "remote_image/PremadeServer.hpp"
 
@@ -32,12 +33,27 @@ Manifest fetchPremadeManifest() {
 
 // A premade image is placed by its file system: "HFS" and "ProDOS" as
 // themselves, anything else as HFS (an HFS wrapper around HFS+ then opens as
-// the HFS+ volume it carries).
+// the HFS+ volume it carries, and a bare HFS+ volume is placed as one).
 VolumeType premadeVolumeType(const ManifestImage& image) {
     return image.fileSystem() == "ProDOS" ? VolumeType::proDOS : VolumeType::hfs;
 }
 
 std::string megabytes(int64_t count) { return std::to_string(count) + (count == 1 ? " megabyte" : " megabytes"); }
+
+// The message for a layout one of whose local files is the output file (the
+// same file, links followed), which writing the device would replace;
+// nothing when none is.
+std::optional<std::string> localFileAsOutputFailure(const std::vector<PartitionDefinition>& layout,
+                                                    const std::string& outputFile) {
+    for (size_t index = 0; index < layout.size(); ++index) {
+        const auto& localFile = layout[index].localFile;
+        if (localFile && fs::isSameFile(localFile->path(), outputFile)) {
+            return "Entry " + std::to_string(index + 1) + " of the partition layout: the local file \"" +
+                   localFile->relativePath() + "\" is the output file, which the device image would replace.";
+        }
+    }
+    return std::nullopt;
+}
 
 // What one kind of blank volume may measure.
 struct BlankVolumeBounds {
@@ -67,8 +83,13 @@ public:
                                              std::to_string(image.sizeInBytes()) + " bytes); nothing was written.");
             }
             ensureRoomFor(blocks);
-            VolumeDescriptor descriptor =
-                VolumeDescriptor::fromExistingData(image.fileSystem(), 0, image.download(), type);
+            const ImageBytes bytes = image.download();
+            VolumeDescriptor descriptor = VolumeDescriptor::fromExistingData(image.fileSystem(), 0, bytes, type);
+            // HFS+ volumes live in Apple_HFS partitions too, with or without
+            // an HFS wrapper.
+            if (type == VolumeType::hfs && descriptor.volumeType() == VolumeType::unreadable) {
+                descriptor = VolumeDescriptor::fromExistingData(image.fileSystem(), 0, bytes, VolumeType::hfsPlus);
+            }
             // A truncated download or an error page would otherwise become a
             // volume the map leaves out, and the device would lack it.
             if (descriptor.volumeType() == VolumeType::unreadable) {
@@ -179,6 +200,9 @@ void MacDevicePartitioned::validate(std::ostream&) {
         throw ValidationError("No partition defined, in a JSON config file or using the --partitions option.");
     }
     if (auto failure = layoutFailure(*partitions)) throw ValidationError(*failure);
+    if (auto failure = localFileAsOutputFailure(*partitions, outputFile.value_or(defaultFileName(scsiID)))) {
+        throw ValidationError(*failure);
+    }
 }
 
 void MacDevicePartitioned::run(std::ostream& out) {

@@ -23,8 +23,8 @@ public:
     CommandConfiguration configuration() const override;
     void declareArguments(Arguments& arguments) override;
     // Listing flags pass at once; then the SCSI ID, the source of the layout
-    // (reading and decoding --config-file), and the sizes of the blank
-    // volumes.
+    // (reading and decoding --config-file), the sizes of the blank volumes,
+    // and the output file, which must not be one of the local files.
     void validate(std::ostream& out) override;
     void run(std::ostream& out) override;
 

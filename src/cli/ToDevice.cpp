@@ -8,8 +8,8 @@ namespace zorv::cli {
 
 CommandConfiguration ToDevice::configuration() const {
     return {"ToDevice",
-            "Converts an HFS volume image into a device image containing a partition map and a SCSI driver. This "
-            "is what you need for BlueSCSI and PiSCSI."};
+            "Converts an HFS or ProDOS volume image into a device image containing a partition map and a SCSI "
+            "driver. This is what you need for BlueSCSI and PiSCSI."};
 }
 
 void ToDevice::declareArguments(Arguments& arguments) { convertOptions.declareArguments(arguments); }

@@ -115,7 +115,7 @@ TEST(CliCommandLineTest, GroupsAlonePrintTheirHelp) {
     EXPECT_TRUE(
         convert.out.starts_with("OVERVIEW: Convert your disk image to another type.\n\n"
                                 "USAGE: zorv convert <subcommand>\n"));
-    EXPECT_NE(convert.out.find("  to-device               Converts an HFS volume image"), std::string::npos);
+    EXPECT_NE(convert.out.find("  to-device               Converts an HFS or ProDOS volume image"), std::string::npos);
     EXPECT_NE(convert.out.find("  to-volume               Converts a device image"), std::string::npos);
     EXPECT_NE(convert.out.find("  replace-lido            Replaces the Lido SCSI driver"), std::string::npos);
     EXPECT_LT(convert.out.find("to-device"), convert.out.find("to-volume"));

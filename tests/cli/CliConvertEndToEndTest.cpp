@@ -77,9 +77,9 @@ TEST_F(CliConvertEndToEndTest, TheGroupAloneAndItsHelp) {
         "  -h, --help              Show help information.\n"
         "\n"
         "SUBCOMMANDS:\n"
-        "  to-device               Converts an HFS volume image into a device image\n"
-        "                          containing a partition map and a SCSI driver. This is\n"
-        "                          what you need for BlueSCSI and PiSCSI.\n"
+        "  to-device               Converts an HFS or ProDOS volume image into a device\n"
+        "                          image containing a partition map and a SCSI driver.\n"
+        "                          This is what you need for BlueSCSI and PiSCSI.\n"
         "  to-volume               Converts a device image (containing a partition map\n"
         "                          and a SCSI driver) into a volume image. If several\n"
         "                          partitions can be converted, you'll need to specify\n"
@@ -106,8 +106,9 @@ TEST_F(CliConvertEndToEndTest, EachSubcommandsHelp) {
         "\n";
     const std::vector<std::pair<std::string, std::string>> helps{
         {"to-device",
-         "OVERVIEW: Converts an HFS volume image into a device image containing a\n"
-         "partition map and a SCSI driver. This is what you need for BlueSCSI and PiSCSI.\n"
+         "OVERVIEW: Converts an HFS or ProDOS volume image into a device image containing\n"
+         "a partition map and a SCSI driver. This is what you need for BlueSCSI and\n"
+         "PiSCSI.\n"
          "\n"
          "USAGE: " + toDeviceUsage + "\n\n" + arguments +
              "OPTIONS:\n"
@@ -336,6 +337,44 @@ TEST_F(CliToDeviceEndToEndTest, AProDOSVolumeBecomesADevice) {
     }
 }
 
+// HFS and ProDOS address whole 512-byte blocks: a partial block after the
+// last whole one (a download's trailer, a copy tool's padding) is no part of
+// the volume and is left out.
+TEST_F(CliToDeviceEndToEndTest, APartialBlockAfterTheVolumeIsLeftOut) {
+    if (!HfsTool::isAvailable()) GTEST_SKIP() << "hfsutils is not installed";
+    HfsTool hfs;
+    hfs.formatNewImage(path("floppy.img"), "Padded", 1474560);
+    hfs.unmount();
+    const Bytes volume = readFile("floppy.img");
+    Bytes padded = volume;
+    padded.push_back(0x1A);
+    writeFile("padded.img", padded);
+    const auto run = zorv({"convert", "to-device", "padded.img", "padded.hda"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+    const Bytes device = readFile("padded.hda");
+    ASSERT_EQ(device.size(), (2880u + 99) * 512);
+    EXPECT_EQ(blocksOf(device, 96, 2880), volume);
+}
+
+// A DOS-ordered image that stops inside a track cannot be put in ProDOS
+// block order whole: its last blocks would be lost without a word.
+TEST_F(CliToDeviceEndToEndTest, ADOSOrderedProDOSImageCutInsideATrackIsRefused) {
+    std::vector<std::pair<std::string, Bytes>> images{
+        {"crafted.do", ProDOSImageBuilder::toDOSOrder(proDOSVolume())}};
+    if (const auto corpus = corpusImage("prodos/cp2-extended.do")) images.emplace_back("extended.do", corpus->toBytes());
+    for (auto& [name, image] : images) {
+        SCOPED_TRACE(name);
+        image.resize(image.size() - 300);
+        writeFile(name, image);
+        const auto run = zorv({"convert", "to-device", name, "out.hda"});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.out, "Image type: ProDOS (Apple II)\n");
+        EXPECT_EQ(run.err, "Error: dosOrderPartialTrack(" + std::to_string(image.size()) + ")\n");
+        EXPECT_FALSE(std::filesystem::exists(path("out.hda")));
+    }
+}
+
 // --- the round trip, on volumes other programs made ---
 
 class CliRoundTripEndToEndTest : public ZorvEndToEndTest {
@@ -483,6 +522,18 @@ TEST_F(CliToVolumeDevicesTest, ADeviceWithoutConvertiblePartitions) {
     const auto numbered = zorv({"convert", "to-volume", "none.hda", "volume.img", "-p", "1"});
     EXPECT_EQ(numbered.exitStatus, 64);
     EXPECT_EQ(numbered.err, failure("Invalid partition number.\nConvertible Partitions:\n"));
+    EXPECT_FALSE(std::filesystem::exists(path("volume.img")));
+}
+
+// An entry that claims no blocks holds no volume to write.
+TEST_F(CliToVolumeDevicesTest, APartitionOfNoBlocksIsRefused) {
+    Bytes device = readFile("one.hda");
+    std::fill_n(device.begin() + 3 * 512 + 12, 4, uint8_t{0});  // pmPartBlkCnt of the HFS entry
+    writeFile("empty.hda", device);
+    const auto run = zorv({"convert", "to-volume", "empty.hda", "volume.img"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, typeLineOfDevice + "Selecting partition 1: HFS or HFS+ Volume (Lone HFS), Start: 96, Length: 0\n");
+    EXPECT_EQ(run.err, "Error: emptyPartition\n");
     EXPECT_FALSE(std::filesystem::exists(path("volume.img")));
 }
 

@@ -81,7 +81,7 @@ TEST_F(CliEndToEndTest, EveryCommandHasItsHelp) {
         {{"analyze"}, "OVERVIEW: Analyze your disk image and report on its contents."},
         {{"create", "empty-image"}, "OVERVIEW: Creates an empty image, full of zeroes."},
         {{"create", "mac-device"}, "OVERVIEW: Creates a simple Macintosh device image"},
-        {{"convert", "to-device"}, "OVERVIEW: Converts an HFS volume image into a device image"},
+        {{"convert", "to-device"}, "OVERVIEW: Converts an HFS or ProDOS volume image into a device image"},
         {{"convert", "to-volume"}, "OVERVIEW: Converts a device image (containing a partition map and a SCSI driver)"},
         {{"convert", "replace-lido"}, "OVERVIEW: Replaces the Lido SCSI driver in a device image"}};
     for (const auto& [command, overview] : commands) {

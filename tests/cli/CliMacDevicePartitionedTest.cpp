@@ -419,6 +419,51 @@ TEST_F(CliMacDevicePartitionedTest, LocalFilesThatCannotBePlacedWriteNothing) {
     }
 }
 
+// A partial block after a volume's last whole one is no part of it.
+TEST_F(CliMacDevicePartitionedTest, ALocalVolumeEndingInAPartialBlock) {
+    requireHfsutils();
+    const Bytes volume = hfsVolume("Padded");
+    const std::filesystem::path padded = elsewhere.path() / "padded.img";
+    writeFile(padded, std::string(volume.begin(), volume.end()) + "\x1A");
+    const auto run = zorv({"--partitions", R"([{"localFile": ")" + padded.string() + R"("}])"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(volumePartitions(at("HD10_512.hda")), std::vector{hfsPartition("Padded", 96, 1600, "Padded")});
+    const Bytes device = fileBytes(at("HD10_512.hda"));
+    EXPECT_EQ(device.size(), volume.size() + headBytes);
+    EXPECT_TRUE(std::equal(volume.begin(), volume.end(), device.begin() + 96 * 512));
+}
+
+// The new device would replace the volume it is made from: refused before
+// anything is read or written, by any name or link, the default name too.
+TEST_F(CliMacDevicePartitionedTest, AnOutputThatIsALocalFileIsRefused) {
+    // A device of the command's own, with a ProDOS volume in it.
+    ASSERT_EQ(zorv({"disk.img", "--partitions", R"([{"blankProDOS": 1}])"}).exitStatus, 0);
+    const Bytes volume = fileBytes(at("disk.img"));
+    std::filesystem::copy_file(at("disk.img"), at("HD10_512.hda"));
+    std::filesystem::create_symlink("disk.img", at("link.img"));
+    const auto message = [](const std::string& file) {
+        return "Error: Entry 2 of the partition layout: the local file \"" + file +
+               "\" is the output file, which the device image would replace.\n" + usage;
+    };
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"disk.img"}, "disk.img"},
+        {{"link.img"}, at("disk.img").string()},
+        {{}, "HD10_512.hda"},
+    };
+    for (const auto& [output, local] : cases) {
+        std::vector<std::string> arguments = output;
+        arguments.insert(arguments.end(),
+                         {"--partitions", R"([{"blankHFS": 1}, {"localFile": ")" + local + R"("}])"});
+        const auto run = zorv(arguments);
+        EXPECT_EQ(run.exitStatus, 64) << local;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, message(local));
+    }
+    EXPECT_EQ(listing(folder.path()), (std::vector<std::string>{"HD10_512.hda", "disk.img", "link.img"}));
+    EXPECT_EQ(fileBytes(at("disk.img")), volume);
+    EXPECT_EQ(fileBytes(at("HD10_512.hda")), volume);
+}
+
 TEST_F(CliMacDevicePartitionedTest, ADeviceWhosePartitionDoesNotOpenIsRefusedNotShrunk) {
     // A blank HFS partition holds only its master directory blocks and does
     // not open as a volume; placing the device again must not drop it.
@@ -553,6 +598,21 @@ TEST_F(CliPremadeDeviceTest, AnHFSPlusVolumeInAnHFSWrapperIsPlaced) {
     EXPECT_EQ(volumePartitions(at("HD10_512.hda")), std::vector{hfsPartition("HFS+", 96, 16384, "Wrapper")});
 }
 
+// HFS+ volumes live in Apple_HFS partitions: a bare one is placed as it is,
+// like one inside an HFS wrapper.
+TEST_F(CliPremadeDeviceTest, ABareHFSPlusVolumeIsPlaced) {
+    const auto hfsPlus = corpusImage("hfsplus/dfvfs-hfsplus.raw");
+    if (!hfsPlus) GTEST_SKIP() << "corpus image hfsplus/dfvfs-hfsplus.raw is absent";
+    const auto size = static_cast<int64_t>(hfsPlus->size());
+    server.writeManifest(manifestDocument(
+        {{"Plus", "plus", "en", "PPC", "", "", {manifestVolume(size, "HFS+", 1, volumeURL("p.img", hfsPlus->toBytes()))}}}));
+    const auto run = zorv({"--partitions", R"([{"premade": "plus-en"}])"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(volumePartitions(at("HD10_512.hda")), std::vector{hfsPartition("HFS+", 96, size / 512, "")});
+    const Bytes device = fileBytes(at("HD10_512.hda"));
+    EXPECT_TRUE(std::equal(hfsPlus->begin(), hfsPlus->end(), device.begin() + 96 * 512));
+}
+
 // A premade volume that does not open as what it is placed as would be left
 // out of the map without a word: the run ends before anything is written.
 TEST_F(CliPremadeDeviceTest, APremadeVolumeThatDoesNotOpenIsRefused) {
@@ -564,11 +624,9 @@ TEST_F(CliPremadeDeviceTest, APremadeVolumeThatDoesNotOpenIsRefused) {
         // Cut short before the master directory block.
         {"HFS", "truncated.img", Bytes(hfs.begin(), hfs.begin() + 1000)},
         {"ProDOS", "hfs-as-prodos.po", hfs},
+        // Neither HFS nor HFS+.
+        {"HFS+", "noise.img", Bytes(819200, 0x5A)},
     };
-    if (const auto hfsPlus = corpusImage("hfsplus/dfvfs-hfsplus.raw")) {
-        // HFS+ is placed as HFS: a bare HFS+ volume does not open as one.
-        cases.emplace_back("HFS+", "bare.img", hfsPlus->toBytes());
-    }
     for (const auto& [fileSystem, name, bytes] : cases) {
         const std::string url = volumeURL(name, bytes);
         server.writeManifest(manifestDocument(

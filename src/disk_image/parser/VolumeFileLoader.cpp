@@ -25,8 +25,12 @@ std::vector<VolumeDescriptor> VolumeFileLoader::descriptorsOf(const ImageParser&
     const auto volume = parser.volume();
     if (const auto hfs = std::dynamic_pointer_cast<const HFSVolume>(volume)) {
         const auto& mdb = hfs->masterDirectoryBlock();
+        // HFS addresses whole blocks: a partial one after the last (a
+        // download's trailer, padding) is no part of the volume.
+        const auto size = static_cast<int64_t>(hfs->structureData.size());
+        const ImageBytes wholeBlocks = hfs->structureData.slice(0, size - size % VolumeDescriptor::defaultBlockSize);
         return {VolumeDescriptor::fromExistingData(mdb ? mdb->drVN : std::string("<Not Initialized>"), 0,
-                                                   hfs->structureData, VolumeType::hfs)};
+                                                   wholeBlocks, VolumeType::hfs)};
     }
     if (const auto proDOS = std::dynamic_pointer_cast<const ProDOSVolume>(volume)) {
         return {VolumeDescriptor::fromExistingData(proDOS->volumeDirectoryHeader().name, 0,

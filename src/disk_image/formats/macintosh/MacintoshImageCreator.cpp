@@ -56,7 +56,7 @@ void requireFileURL(const URL& fileURL) {
 }
 
 // The volume a conversion places in a device: its partition name, kind and
-// bytes (whole 512-byte blocks).
+// bytes (its whole 512-byte blocks).
 struct ConvertibleVolume {
     std::string name;
     VolumeType volumeType;
@@ -79,12 +79,10 @@ ConvertibleVolume convertibleVolume(const VolumeRepresentable& volume) {
     } else {
         throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::noValidVolume);
     }
-    // A partial block at the end would be lost from the device: refused, as
-    // the image writer refuses bytes that are not whole blocks.
+    // HFS and ProDOS address whole blocks: a partial one after the last
+    // (a download's trailer, padding) is no part of the volume.
     const auto byteCount = static_cast<int64_t>(converted.bytes.size());
-    if (byteCount % VolumeDescriptor::defaultBlockSize != 0) {
-        throw PhysicalBlockFileError(PhysicalBlockFileError::Case::invalidBlockSize, byteCount);
-    }
+    converted.bytes = converted.bytes.slice(0, byteCount - byteCount % VolumeDescriptor::defaultBlockSize);
     return converted;
 }
 
@@ -217,7 +215,11 @@ void MacintoshImageCreator::createFromInterestingPartition(const URL& fileURL, i
 }
 
 void MacintoshImageCreator::createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor) {
-    auto creator = withCapacityInBlocks(fileURL, std::max<int64_t>(descriptor.sizeInBlocks, 0));
+    // An entry that claims no blocks holds no volume: an empty file is none.
+    if (descriptor.sizeInBlocks <= 0) {
+        throw MacintoshImageCreatorError(MacintoshImageCreatorError::Case::emptyPartition);
+    }
+    auto creator = withCapacityInBlocks(fileURL, descriptor.sizeInBlocks);
     const ImageBytes data = descriptor.dataBlock();
     const int64_t kept = std::min(static_cast<int64_t>(data.size()) / defaultBlockSize * defaultBlockSize,
                                   creator.physicalFile.sizeInBytes);

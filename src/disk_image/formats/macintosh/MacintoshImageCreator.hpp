@@ -77,9 +77,11 @@ public:
     // - ProDOS: its blocks in ProDOS block order (a DOS-ordered file is
     //   rearranged, whatever its boot blocks hold), under the volume
     //   directory's name.
-    // Throws noValidVolume for another kind (HFS+, MFS, DOS 3.3...), and
-    // PhysicalBlockFileError::invalidBlockSize (the volume's byte count) for
-    // a volume that is not whole 512-byte blocks; nothing is written then.
+    // Only whole 512-byte blocks are placed: a partial one after the last is
+    // left out. Throws noValidVolume for another kind (HFS+, MFS, DOS
+    // 3.3...), and ProDOSDiskError::dosOrderPartialTrack for a DOS-ordered
+    // ProDOS file that does not end on a whole track; nothing is written
+    // then.
     static void createFromVolume(const URL& fileURL, const VolumeRepresentable& volume);
     // Partition to volume file: the volume of the partition at that index of
     // the device's partitions by start block (volumeDescriptorForPartition),
@@ -95,6 +97,7 @@ public:
     // for offset 0 (cut to that size), zeros where there are none, replacing
     // a file already at fileURL. A descriptor a device made for a partition
     // holds the whole partition, so the file is its volume byte for byte.
+    // Throws emptyPartition, writing nothing, for a size of no blocks.
     static void createFromVolumeDescriptor(const URL& fileURL, const VolumeDescriptor& descriptor);
 
     // The position, among the device's partitions by start block, of the

@@ -10,6 +10,7 @@ const char* MacintoshImageCreatorError::caseName(Case errorCase) {
         case Case::driverPartitionTooSmall: return "driverPartitionTooSmall";
         case Case::unsupportedBlockSize: return "unsupportedBlockSize";
         case Case::partitionPastEndOfImage: return "partitionPastEndOfImage";
+        case Case::emptyPartition: return "emptyPartition";
     }
     return "unknown";
 }

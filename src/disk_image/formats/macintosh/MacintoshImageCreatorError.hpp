@@ -30,6 +30,8 @@ public:
         // the image (a dump cut short), so the device cannot be carried over
         // whole; carries the partition's start block.
         partitionPastEndOfImage,
+        // The partition to write as a volume file claims no blocks.
+        emptyPartition,
     };
 
     explicit MacintoshImageCreatorError(Case errorCase)

@@ -6,6 +6,7 @@ const char* ProDOSDiskError::caseName(Case errorCase) {
     switch (errorCase) {
         case Case::volumeTooSmall: return "volumeTooSmall";
         case Case::volumeTooLarge: return "volumeTooLarge";
+        case Case::dosOrderPartialTrack: return "dosOrderPartialTrack";
     }
     return "unknown";
 }

@@ -5,6 +5,7 @@
 #include "data_access/Errors.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSBlock.hpp"
+#include "disk_image/formats/apple2/prodos/ProDOSDiskError.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolumeError.hpp"
 
 namespace zorv {
@@ -205,7 +206,14 @@ ImageBytes ProDOSVolume::indexedContents(const ProDOSVolumeFileEntry& entry, int
     return ImageBytes(std::move(contents));
 }
 
-ImageBytes ProDOSVolume::dataInProDOSBlockOrder() const { return disk_.dataInDiskOrder(); }
+ImageBytes ProDOSVolume::dataInProDOSBlockOrder() const {
+    // The blocks of a partial last track would be dropped without a word:
+    // the volume could not be placed whole.
+    if (!disk_.proDOSOrder && disk_.sizeInBytes() % ProDOSDisk::trackSize != 0) {
+        throw ProDOSDiskError(ProDOSDiskError::Case::dosOrderPartialTrack, disk_.sizeInBytes());
+    }
+    return disk_.dataInDiskOrder();
+}
 
 std::vector<Bytes> ProDOSVolume::dataBlockArray() const {
     if (disk_.proDOSOrder) return {disk_.structureData.toBytes()};

@@ -85,8 +85,10 @@ public:
     ImageBytes getFileContents(const ProDOSVolumeFileEntry& entry) const;
 
     // The volume's blocks in ProDOS block order, as they go into a device
-    // partition or a volume file: the image itself when it is in ProDOS
-    // order, rearranged otherwise (ProDOSDisk::dataInDiskOrder).
+    // partition or a volume file: the image's whole blocks when it is in
+    // ProDOS order, rearranged otherwise (ProDOSDisk::dataInDiskOrder).
+    // Throws ProDOSDiskError::dosOrderPartialTrack (the image's size) for a
+    // DOS-ordered image that does not end on a whole track.
     ImageBytes dataInProDOSBlockOrder() const;
     // One chunk: the image as it is when in ProDOS order (a trailing partial
     // block included), dataInProDOSBlockOrder() otherwise.
