@@ -174,9 +174,12 @@ int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const Written
 
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string name)
+AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string name, TargetRule rule)
     : name_(name.empty() ? targetPath : std::move(name)) {
-    if (isExistingSpecialFile(targetPath)) {
+    if (rule == TargetRule::replaceEntry) {
+        // Nothing at the target is looked at: the rename replaces the entry.
+        target_ = targetPath;
+    } else if (isExistingSpecialFile(targetPath)) {
         // Opened by the name given: the kernel follows the links, /dev/stdout
         // included, whose destination may be no path at all (a pipe).
         writesInPlace_ = true;

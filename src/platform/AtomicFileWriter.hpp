@@ -23,11 +23,23 @@ class BackgroundWriteBack;
 // directly, from its first byte to its last, and stays what it is.
 //
 // A target that is a symbolic link is written through (its destination is
-// replaced, the link stays). The new file gets the permissions a plain create
-// would give it (0666 less the umask). Failures throw std::system_error naming
-// the target as the user typed it (`name`), whichever file failed.
+// replaced, the link stays). A writer made with TargetRule::replaceEntry does
+// neither: whatever is at the target (a link, a pipe, a device) is replaced
+// by the new file as an entry of its folder, never opened or followed, and a
+// folder there makes the write fail. The new file gets the permissions a
+// plain create would give it (0666 less the umask). Failures throw
+// std::system_error naming the target as the user typed it (`name`),
+// whichever file failed.
 class AtomicFileWriter {
 public:
+    enum class TargetRule {
+        // Links followed, pipes and devices written into: the command line's
+        // outputs, which may name /dev/stdout or a link to an image.
+        followTarget,
+        // The entry at the target path replaced, whatever it is.
+        replaceEntry,
+    };
+
     // Bytes to place at a byte offset of the file. The bytes are views: they
     // stay the caller's until write() returns.
     struct Piece {
@@ -35,7 +47,8 @@ public:
         ByteView bytes;
     };
 
-    explicit AtomicFileWriter(const std::string& targetPath, std::string name = {});
+    explicit AtomicFileWriter(const std::string& targetPath, std::string name = {},
+                              TargetRule rule = TargetRule::followTarget);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;

@@ -123,9 +123,18 @@ void createDirectories(const std::string& path) {
     if (error) throw std::system_error(error);
 }
 
+bool createRealDirectory(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    if (errno != EEXIST) throwErrno(errno, path);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) throwErrno(errno, path);
+    return S_ISDIR(info.st_mode);
+}
+
 void createFile(const std::string& path, ByteView contents, const std::optional<HFSTypeAndCreator>& codes,
                 const std::optional<Date>& modificationDate) {
-    AtomicFileWriter(path).write(static_cast<int64_t>(contents.size()), {{0, contents}}, true);
+    AtomicFileWriter(path, {}, AtomicFileWriter::TargetRule::replaceEntry)
+        .write(static_cast<int64_t>(contents.size()), {{0, contents}}, true);
     const URL file = URL::fileURLWithPath(path);
     if (codes) {
         try {

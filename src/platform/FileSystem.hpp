@@ -46,8 +46,17 @@ std::optional<Bytes> extendedAttribute(const URL& file, const std::string& name)
 // permissions; a folder already there is fine.
 void createDirectories(const std::string& path);
 
-// Writes a file at `path` holding exactly `contents`, replacing any file
-// there; the new file is moved into place once written whole. With `codes`
+// Creates the one folder `path` (its parent must exist) unless a folder is
+// there already, symbolic links not followed. Answers false when something
+// else holds the name: a file, a pipe, or a link, wherever it points. Other
+// failures throw std::system_error.
+bool createRealDirectory(const std::string& path);
+
+// Writes a file at `path` holding exactly `contents`; the new file is moved
+// into place once written whole. Whatever the folder held at that name is
+// replaced as an entry: a link itself, never what it points to, and a pipe
+// or device without being opened. A folder there is never removed: that
+// fails with EISDIR. With `codes`
 // it gets them as its Finder information (a file system that keeps no
 // extended attributes keeps no codes, and that is no failure); with
 // `modificationDate` that modification time. Linux keeps no creation date a

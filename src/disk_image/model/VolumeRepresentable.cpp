@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_set>
 
 #include "disk_image/model/HierarchyWalk.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
@@ -20,14 +21,33 @@ bool VolumeRepresentable::hasForks() const { return false; }
 std::vector<std::string> VolumeRepresentable::tree(const VolumeItem& item) const {
     std::vector<std::string> names;
     if (item) {
-        std::vector<VolumeItem> met{item};
-        VolumeItem parent = parentItem(item);
-        while (parent && static_cast<int64_t>(names.size()) < maxHierarchyDepth &&
-               std::none_of(met.begin(), met.end(),
-                            [&](const VolumeItem& earlier) { return isSameVolumeItem(earlier, parent); })) {
+        // A damaged volume's parents can lead back round, so the walk up
+        // stops where the hierarchy walk would: at a folder key already met.
+        // Folders without a key are told apart by object, kept alive so that
+        // no other can take an address; and since a volume can hand out a
+        // new object for each answer, they are named no more times than the
+        // volume has items (counted only when such a folder comes).
+        std::unordered_set<uint64_t> keys;
+        std::unordered_set<const VolumeItemRepresentable*> objects{item.get()};
+        std::vector<VolumeItem> keyless{item};
+        if (item->isFolder()) {
+            if (const auto key = folderKey(item)) keys.insert(*key);
+        }
+        std::optional<int64_t> itemCount;
+        int64_t keylessParents = 0;
+        for (VolumeItem parent = parentItem(item); parent; parent = parentItem(parent)) {
+            if (const auto key = folderKey(parent)) {
+                if (!keys.insert(*key).second) break;
+            } else {
+                if (!objects.insert(parent.get()).second) break;
+                if (!itemCount) {
+                    itemCount = 0;
+                    walkFileHierarchy([&](const FileHierarchyElement&) { ++*itemCount; });
+                }
+                if (++keylessParents > *itemCount) break;
+                keyless.push_back(parent);
+            }
             names.push_back(parent->name());
-            met.push_back(parent);
-            parent = parentItem(parent);
         }
     }
     names.push_back(volumeName() + " - " + volumeFormatName());

@@ -30,9 +30,6 @@ class PhysicalDiskRepresentable;
 // volume answers nothing: 0 children, a null child or parent, no fork.
 class VolumeRepresentable {
 public:
-    // tree() names at most this many parents of an item.
-    static constexpr int64_t maxHierarchyDepth = 256;
-
     virtual ~VolumeRepresentable() = default;
 
     // The format's name for the report ("HFS", "ProDOS"...).
@@ -78,8 +75,10 @@ public:
     virtual VolumeItem parentItem(const VolumeItem& item) const = 0;
     // The item's path for display: the names of its parents from the innermost
     // outwards (not the item's own), then "<volume name> - <format name>".
-    // Default: follows parentItem() and stops at a parent already met (a
-    // damaged volume can loop) or after maxHierarchyDepth parents.
+    // Default: follows parentItem() to the top, however deep, and stops
+    // where a damaged volume leads back round: at a folderKey() already met,
+    // or, for folders without a key, at an object already met or after as
+    // many such parents as the volume has items.
     virtual std::vector<std::string> tree(const VolumeItem& item) const;
     // The contents of the item's data or resource fork; nothing when the item
     // has no such fork or is not one of this volume's files. Throws when the

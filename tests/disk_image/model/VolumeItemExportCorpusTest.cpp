@@ -23,6 +23,7 @@
 #include "support/ErrorExpectations.hpp"
 #include "support/HfsTool.hpp"
 #include "support/HlsListing.hpp"
+#include "support/MacBinary.hpp"
 #include "support/HostFiles.hpp"
 #include "support/RunCommand.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -234,6 +235,91 @@ TEST(HfsutilsExport, FilesEqualWhatHcopyExtractsAndNothingLeavesTheDestination) 
         EXPECT_EQ(read.exitStatus, 0);
         EXPECT_EQ(read.output, finderInfo);
     }
+}
+
+void writeHostFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Names that meet on one host path: "a/b" and "a-b", "." and "-", ".." and
+// "--", "Foo"'s resource fork and a file "Foo.rsrc", and folders "X/Y" and
+// "X" > "Y" each holding "f". One export of the volume's root folder keeps
+// every fork's bytes, the later of two names numbered before its extension;
+// exported again over the first, the same files are replaced.
+TEST(HfsutilsExport, OneExportKeepsEveryForkWhereNamesMeet) {
+    if (!testing::HfsTool::isAvailable()) GTEST_SKIP() << "needs hfsutils";
+    const TemporaryDirectory scratch;
+    const std::string imagePath = scratch.file("volume.img");
+    testing::HfsTool hfs;
+    hfs.formatNewImage(imagePath, "Meet", 819200);
+    for (const char* folder : {":X/Y", ":X", ":X:Y"}) hfs.makeFolder(folder);
+    // Each fork is told by its length and filling.
+    const auto label = [](const Bytes& bytes) { return std::to_string(bytes.size()) + char(bytes.at(0)); };
+    std::multiset<std::string> forks;
+    const auto newFork = [&] {
+        const Bytes bytes(100 + forks.size(), static_cast<uint8_t>('A' + forks.size()));
+        forks.insert(label(bytes));
+        return bytes;
+    };
+    const std::string source = scratch.file("source");
+    for (const char* name : {"a-b", "Foo.rsrc", "-", ".", "--", "..", "X/Y:f", "X:Y:f"}) {
+        writeHostFile(source, newFork());
+        hfs.copyIn(source, std::string(":") + name);
+    }
+    for (const char* name : {"a/b", "Foo"}) {
+        const Bytes data = newFork();
+        writeHostFile(source, testing::macBinary(name, "TEXT", "ttxt", 0, data, newFork()));
+        hfs.run({"hcopy", "-m", source, std::string(":") + name});
+    }
+    hfs.unmount();
+
+    const auto volumes = volumesOf(fs::readWholeFile(imagePath));
+    ASSERT_EQ(volumes.size(), 1u);
+    const VolumeItem root = volumes[0]->parentItem(volumes[0]->child(0, nullptr));
+    ASSERT_TRUE(root);
+    std::set<std::string> expected;
+    for (const char* file : {"-", "- 2", "--", "-- 2", "a-b", "a-b 2", "a-b 2.rsrc", "Foo", "Foo.rsrc", "Foo 2.rsrc",
+                             "X/Y/f", "X/Y/f 2"}) {
+        expected.insert(std::string("Meet - Macintosh (HFS)/Meet/") + file);
+    }
+    const TemporaryDirectory destination;
+    for (int round = 0; round < 2; ++round) {
+        volumes[0]->exportItem(root, URL::fileURLWithPath(destination.path().string()), true);
+        const auto files = testing::regularFilesBelow(destination.path());
+        EXPECT_EQ(files, expected);
+        std::multiset<std::string> written;
+        for (const std::string& file : files) written.insert(label(testing::fileBytes(destination.path() / file)));
+        EXPECT_EQ(written, forks);
+    }
+}
+
+// A file 300 folders deep lands below every one of them and the volume's
+// root folder.
+TEST(HfsutilsExport, AFileBelowThreeHundredFoldersLandsBelowThemAll) {
+    if (!testing::HfsTool::isAvailable()) GTEST_SKIP() << "needs hfsutils";
+    const TemporaryDirectory scratch;
+    const std::string imagePath = scratch.file("volume.img");
+    testing::HfsTool hfs;
+    hfs.formatNewImage(imagePath, "Deep", 1474560);
+    std::string hfsPath;
+    std::string expected = "Deep - Macintosh (HFS)/Deep";
+    for (int depth = 1; depth <= 300; ++depth) {
+        hfsPath += ":d" + std::to_string(depth);
+        expected += "/d" + std::to_string(depth);
+        hfs.makeFolder(hfsPath);
+    }
+    writeHostFile(scratch.file("source"), Bytes{'x'});
+    hfs.copyIn(scratch.file("source"), hfsPath + ":f");
+    hfs.unmount();
+
+    const auto volumes = volumesOf(fs::readWholeFile(imagePath));
+    ASSERT_EQ(volumes.size(), 1u);
+    const auto hierarchy = volumes[0]->fileHierarchy();
+    ASSERT_EQ(hierarchy.size(), 301u);
+    const TemporaryDirectory destination;
+    volumes[0]->exportItem(hierarchy.back().item, URL::fileURLWithPath(destination.path().string()), true);
+    EXPECT_EQ(testing::regularFilesBelow(destination.path()), std::set<std::string>{expected + "/f"});
 }
 
 }  // namespace

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +16,7 @@
 #include "disk_image/model/FakeVolume.hpp"
 #include "disk_image/model/VolumeItemRepresentableError.hpp"
 #include "support/ErrorExpectations.hpp"
+#include "support/FifoReader.hpp"
 #include "support/HostFiles.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -112,6 +117,87 @@ TEST(ExportedForks, ResourceForkGoesIntoTheAttributeUpToWhatTheHostTakes) {
                   size > 65536 ? std::nullopt : std::optional(Bytes(size, 'r')));
     }
 }
+
+// --- What the destination holds already ---
+
+enum class Occupant { linkOutside, danglingLink, fifo, regularFile, folder };
+
+struct PlaceCase {
+    const char* label;
+    const char* place;  // below the destination
+    Occupant occupant;
+    bool refused;
+};
+
+class ExportOverOccupiedPlaces : public ::testing::TestWithParam<PlaceCase> {};
+
+// Below the destination (itself a link here, as the caller may give) only
+// real folders are entered, and a file replaces the entry at its place, never
+// what a link there points to; nothing lands outside, and a pipe is not
+// waited on.
+TEST_P(ExportOverOccupiedPlaces, NothingIsWrittenThroughThem) {
+    const PlaceCase& c = GetParam();
+    FakeVolume volume;
+    const VolumeItem folder = volume.add(nullptr, FakeItem("A", true));
+    const VolumeItem file = volume.add(folder, FakeItem("f"));
+    volume.dataForks[file.get()] = text("DATA");
+    volume.resourceForks[file.get()] = text("RSRC");
+    const testing::TemporaryDirectory scratch;
+    const auto real = scratch.path() / "real";
+    const auto outside = scratch.path() / "outside";
+    std::filesystem::create_directories(real / "V - F" / "A");
+    std::filesystem::create_directory(outside);
+    std::ofstream(outside / "victim") << "victim";
+    std::filesystem::create_directory_symlink(real, scratch.path() / "out");
+
+    const auto place = real / c.place;
+    std::filesystem::remove_all(place);
+    std::unique_ptr<testing::FifoReader> fifo;
+    switch (c.occupant) {
+        case Occupant::linkOutside:
+            std::filesystem::create_symlink(c.refused ? outside : outside / "victim", place);
+            break;
+        case Occupant::danglingLink: std::filesystem::create_symlink(outside / "new", place); break;
+        case Occupant::fifo: fifo = std::make_unique<testing::FifoReader>(place.string()); break;
+        case Occupant::regularFile: std::ofstream(place) << "old"; break;
+        case Occupant::folder: std::filesystem::create_directory(place); break;
+    }
+    const auto exportFolder = [&] {
+        volume.exportItem(folder, URL::fileURLWithPath((scratch.path() / "out").string()), true);
+    };
+    if (c.refused) {
+        testing::expectError<VolumeItemRepresentableError>(VolumeItemRepresentableError::Case::fileNotCreated,
+                                                           exportFolder);
+    } else {
+        exportFolder();
+        for (const auto& [name, contents] : {std::pair{"f", "DATA"}, std::pair{"f.rsrc", "RSRC"}}) {
+            const auto written = real / "V - F" / "A" / name;
+            EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(written))) << name;
+            EXPECT_EQ(testing::fileBytes(written), text(contents).toBytes()) << name;
+        }
+    }
+    if (fifo) {
+        EXPECT_TRUE(fifo->finish().empty());
+    }
+    EXPECT_EQ(testing::regularFilesBelow(outside), std::set<std::string>{"victim"});
+    EXPECT_EQ(testing::fileBytes(outside / "victim"), text("victim").toBytes());
+    if (c.occupant == Occupant::folder) {
+        EXPECT_TRUE(std::filesystem::is_directory(place));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Export, ExportOverOccupiedPlaces,
+    ::testing::Values(PlaceCase{"LinkAtTheVolumeFolder", "V - F", Occupant::linkOutside, true},
+                      PlaceCase{"LinkAtAFolder", "V - F/A", Occupant::linkOutside, true},
+                      PlaceCase{"FileAtAFolder", "V - F/A", Occupant::regularFile, true},
+                      PlaceCase{"FolderAtTheFile", "V - F/A/f", Occupant::folder, true},
+                      PlaceCase{"LinkAtTheFile", "V - F/A/f", Occupant::linkOutside, false},
+                      PlaceCase{"LinkAtTheForkFile", "V - F/A/f.rsrc", Occupant::linkOutside, false},
+                      PlaceCase{"DanglingLinkAtTheFile", "V - F/A/f", Occupant::danglingLink, false},
+                      PlaceCase{"PipeAtTheFile", "V - F/A/f", Occupant::fifo, false},
+                      PlaceCase{"FileAtTheFile", "V - F/A/f", Occupant::regularFile, false}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 // --- How folders are walked ---
 
