@@ -75,4 +75,19 @@ bool linkLastLeafToItself(Bytes& volume, VolumeBTreeFile file) {
     return true;
 }
 
+std::optional<size_t> firstLeafRecord(const Bytes& volume, VolumeBTreeFile file) {
+    const auto extents = extentsOf(volume, file);
+    // firstLeafNode at 14 + 10 of the header node; a node's last two bytes
+    // give the offset of its first record.
+    const auto header = placeOf(extents, 0, 512, volume.size());
+    if (!header) return std::nullopt;
+    const uint64_t firstLeaf = bigEndian(volume, *header + 24, 4);
+    const uint64_t nodeSize = bigEndian(volume, *header + 32, 2);
+    const auto leaf = placeOf(extents, firstLeaf * nodeSize, nodeSize, volume.size());
+    if (firstLeaf == 0 || nodeSize < 16 || !leaf) return std::nullopt;
+    const uint64_t record = bigEndian(volume, *leaf + nodeSize - 2, 2);
+    if (record < 14 || record >= nodeSize) return std::nullopt;
+    return *leaf + static_cast<size_t>(record);
+}
+
 }  // namespace zorv::testing

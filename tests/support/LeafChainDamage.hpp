@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+
 #include "data_access/Bytes.hpp"
 
 namespace zorv::testing {
@@ -13,5 +16,10 @@ enum class VolumeBTreeFile { catalog, extentsOverflow };
 // header, and its last leaf through its header node. False, the bytes left
 // as they were, when any of these is not there.
 bool linkLastLeafToItself(Bytes& volume, VolumeBTreeFile file);
+
+// Where the first record of the first leaf node of one B-tree file of a bare
+// HFS or HFS+ volume starts in the volume's bytes: its key comes first.
+// Nothing when the file, its header or the leaf is not there.
+std::optional<size_t> firstLeafRecord(const Bytes& volume, VolumeBTreeFile file);
 
 }  // namespace zorv::testing

@@ -7,6 +7,7 @@
 
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/volume/BootBlockHeader.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/HFSVolumeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/MasterDirectoryBlockError.hpp"
 
 namespace zorv {
@@ -384,9 +385,14 @@ std::optional<ImageBytes> HFSVolume::getFork(ForkType fork, const VolumeItem& it
     const auto extents =
         fileExtents(data ? dataForkType : resourceForkType, file->filFlNum, firstExtents, physicalLength);
     const auto ranges = sectorRanges(extents);
-    if (std::all_of(ranges.begin(), ranges.end(), [](const SectorRange& range) { return range.count == 0; })) {
-        return std::nullopt;
+    int64_t allocated = 0;
+    for (const auto& range : ranges) allocated += range.count * sectorSize;
+    // A fork whose blocks end before its length lost an overflow record, or
+    // its record lies: reading it short would pass a damaged file as whole.
+    if (allocated < logicalLength) {
+        throw HFSVolumeError(HFSVolumeError::Case::forkShorterThanLength, file->filFlNum);
     }
+    if (allocated == 0) return std::nullopt;
     return joinedSectors(ranges, logicalLength);
 }
 

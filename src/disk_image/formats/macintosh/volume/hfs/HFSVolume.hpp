@@ -146,9 +146,10 @@ public:
     VolumeItem parentItem(const VolumeItem& item) const override;
     // The fork's bytes, cut to its logical length: a slice of the volume when
     // the fork's extents are contiguous. Nothing for anything but a file
-    // record, or for a fork without allocated blocks. Throws
+    // record, or for an empty fork without allocated blocks. Throws
     // BlockStructureDefinableError::unreacheableBlock for an extent that ends
-    // beyond the volume.
+    // beyond the volume, and HFSVolumeError::forkShorterThanLength when the
+    // extents hold fewer bytes than the logical length.
     std::optional<ImageBytes> getFork(ForkType fork, const VolumeItem& item) const override;
     // Whether the bitmap marks the allocation block as used; false without a
     // bitmap or outside it.

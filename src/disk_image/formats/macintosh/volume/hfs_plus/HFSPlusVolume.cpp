@@ -232,7 +232,13 @@ std::optional<ImageBytes> HFSPlusVolume::getFork(ForkType fork, const VolumeItem
     const bool data = fork == ForkType::data;
     const HFSPlusForkDataStucture& record = data ? file->dataFork : file->resourceFork;
     const auto extents = forkExtents(record, file->fileID, data ? OverflowForkType::data : OverflowForkType::resource);
-    return record.contents(HFSPlusForkDataStucture::gatherExtents(structureData, blockSize, extents));
+    const ImageBytes gathered = HFSPlusForkDataStucture::gatherExtents(structureData, blockSize, extents);
+    // A fork record whose blocks end before its logical size lies about one
+    // or the other: reading it short would pass a damaged file as whole.
+    if (static_cast<int64_t>(gathered.size()) < record.logicalSize) {
+        throw HFSPlusVolumeError(HFSPlusVolumeError::Case::forkShorterThanLength, file->fileID);
+    }
+    return record.contents(gathered);
 }
 
 }  // namespace zorv

@@ -135,9 +135,11 @@ public:
     VolumeItem parentItem(const VolumeItem& item) const override;
     // The fork's bytes, cut to its logical size (a slice of the volume when
     // it lies in one extent). Nothing for anything but a file record, or for
-    // a fork without allocated blocks. Throws the errors of forkExtents() and
-    // BlockStructureDefinableError::unreacheableBlock for an extent that ends
-    // beyond the volume.
+    // an empty fork without allocated blocks. Throws the errors of
+    // forkExtents(), BlockStructureDefinableError::unreacheableBlock for an
+    // extent that ends beyond the volume, and
+    // HFSPlusVolumeError::forkShorterThanLength when the extents hold fewer
+    // bytes than the logical size.
     std::optional<ImageBytes> getFork(ForkType fork, const VolumeItem& item) const override;
     // Always false: the allocation file is not read.
     bool isBlockOccupied(int64_t block) const override;

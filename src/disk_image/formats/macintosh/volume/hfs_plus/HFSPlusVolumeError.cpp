@@ -8,6 +8,7 @@ HFSPlusVolumeError::HFSPlusVolumeError(Case errorCase, int64_t payload)
 const char* HFSPlusVolumeError::caseName(Case errorCase) {
     switch (errorCase) {
         case Case::missingOverflowExtents: return "missingOverflowExtents";
+        case Case::forkShorterThanLength: return "forkShorterThanLength";
     }
     return "unknown";
 }

@@ -19,12 +19,15 @@
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/HFSVolumeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/HfsSampleVolumes.hpp"
 #include "support/HfsTool.hpp"
 #include "support/HlsListing.hpp"
+#include "support/LeafChainDamage.hpp"
 #include "support/MacBinary.hpp"
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
@@ -352,6 +355,21 @@ TEST_F(HFSVolumeMadeByHfsutils, FragmentedFileReadsWholeThroughTheExtentsOverflo
     tool.run({"hcopy", "-r", ":Big", folder.file("big.out")});
     EXPECT_EQ(fork->toBytes(), fs::readWholeFile(folder.file("big.out")).toBytes()) << "what hcopy copies out";
     expectVolumeMatchesListing(*volume, testing::parseHlsListing(tool.recursiveListing()));
+}
+
+// With its overflow record gone (its key names another file), "Big" has only
+// its first three extents: too few bytes, refused rather than read short.
+TEST_F(HFSVolumeMadeByHfsutils, AFragmentedFileWithoutItsOverflowRecordIsRefused) {
+    Bytes bytes = testing::makeFragmentedVolume(tool, folder.file("fragments.img")).toBytes();
+    const auto record = testing::firstLeafRecord(bytes, testing::VolumeBTreeFile::extentsOverflow);
+    ASSERT_TRUE(record);
+    bytes.at(*record + 5) ^= 0x40;  // the low byte of the key's file number
+    const auto volume = HFSVolume::fromImageData(ImageBytes(std::move(bytes)));
+    ASSERT_TRUE(volume);
+    const auto big = childNamed(*volume, nullptr, "Big");
+    ASSERT_TRUE(big);
+    testing::expectError<HFSVolumeError>(HFSVolumeError::Case::forkShorterThanLength,
+                                         [&] { volume->getFork(ForkType::data, big); });
 }
 
 TEST_F(HFSVolumeMadeByHfsutils, CatalogGrownPastItsFirstExtents) {

@@ -15,9 +15,11 @@
 #include "disk_image/formats/macintosh/image_wrappers/DiskCopy42.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSCatalogFileError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/HFSVolume.hpp"
+#include "disk_image/formats/macintosh/volume/hfs/HFSVolumeError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/MasterDirectoryBlockError.hpp"
 #include "support/BTreeFileBuilder.hpp"
 #include "support/ByteBuilder.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/HfsCatalogRecordBytes.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/SyntheticHfsVolume.hpp"
@@ -641,12 +643,18 @@ TEST(HFSVolumeForks, LogicalLengthBeyondTheExtents) {
     const HFSVolume volume{ImageBytes(geometryVolume(40, 4, 512))};
     // Allocation blocks 4 and 5 are sectors 8 and 9.
     EXPECT_EQ(volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 2)}, 1000, 1024))->size(), 1000u);
-    EXPECT_EQ(volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 2)}, 2000, 1024))->size(), 1024u);
+    // Blocks that end before the length: refused, never read short.
+    testing::expectError<HFSVolumeError>(HFSVolumeError::Case::forkShorterThanLength, [&] {
+        volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 2)}, 2000, 1024));
+    });
     const auto empty = volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 2)}, 0, 1024));
     ASSERT_TRUE(empty) << "blocks allocated: an empty fork, not none";
     EXPECT_TRUE(empty->empty());
-    EXPECT_FALSE(volume.getFork(ForkType::data, fileItem(50, {}, 10, 0)));
-    EXPECT_FALSE(volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 0), ExtDescriptor(9, 0)}, 10, 0)));
+    EXPECT_FALSE(volume.getFork(ForkType::data, fileItem(50, {}, 0, 0)));
+    EXPECT_FALSE(volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 0), ExtDescriptor(9, 0)}, 0, 0)));
+    testing::expectError<HFSVolumeError>(HFSVolumeError::Case::forkShorterThanLength, [&] {
+        volume.getFork(ForkType::data, fileItem(50, {ExtDescriptor(4, 0), ExtDescriptor(9, 0)}, 10, 0));
+    });
 }
 
 TEST(HFSVolumeForks, NonContiguousExtentsAreJoinedInOrder) {
@@ -724,13 +732,15 @@ TEST(HFSVolumeOverflow, BoundedByThePhysicalLength) {
 }
 
 TEST(HFSVolumeOverflow, NeverForTheExtentsFileItself) {
-    // A (damaged) file numbered like the extents file keeps its first extents.
+    // A (damaged) file numbered like the extents file keeps its first extents,
+    // which fall short of its length.
     const SyntheticHfsVolume synthetic = scatteredVolume(HFSVolume::extentsFileNumber);
     const HFSVolume volume = open(synthetic);
-    const auto fork = volume.getFork(ForkType::data, childNamed(volume, nullptr, "Big"));
-    ASSERT_TRUE(fork);
-    EXPECT_EQ(fork->size(), 3u * 512);
-    EXPECT_TRUE(std::equal(fork->begin(), fork->end(), synthetic.files[0].dataFork.begin()));
+    const HFSCatalogLeafRecord leaf = leafOf(childNamed(volume, nullptr, "Big"));
+    const auto& file = *leaf.fileRecord();
+    EXPECT_EQ(volume.fileExtents(0x00, file.filFlNum, file.filExtRec, file.filPyLen).size(), 3u);
+    testing::expectError<HFSVolumeError>(HFSVolumeError::Case::forkShorterThanLength,
+                                         [&] { volume.getFork(ForkType::data, childNamed(volume, nullptr, "Big")); });
 }
 
 TEST(HFSVolumeOverflow, CatalogBeyondThreeExtents) {
@@ -775,7 +785,8 @@ TEST(HFSVolumeOverflow, RecordsWithoutBlocksEndTheWalk) {
     const HFSCatalogLeafRecord leaf = leafOf(childNamed(damaged, nullptr, "Big"));
     const auto& file = *leaf.fileRecord();
     EXPECT_EQ(damaged.fileExtents(0x00, 40, file.filExtRec, 10 * 512).size(), 3u);
-    EXPECT_EQ(damaged.getFork(ForkType::data, childNamed(damaged, nullptr, "Big"))->size(), 3u * 512);
+    testing::expectError<HFSVolumeError>(HFSVolumeError::Case::forkShorterThanLength,
+                                         [&] { damaged.getFork(ForkType::data, childNamed(damaged, nullptr, "Big")); });
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusReaderBlock.hpp"
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolume.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusVolumeError.hpp"
 #include "disk_image/vocabulary/macintosh/types_and_creators/TypeList.hpp"
 #include "support/ByteBuilder.hpp"
+#include "support/ErrorExpectations.hpp"
 #include "support/HFSPlusCatalogRecordBytes.hpp"
 #include "support/HFSPlusVolumeBuilder.hpp"
 #include "support/ScopedTimeZone.hpp"
@@ -360,9 +362,7 @@ TEST(HFSPlusVolume, ReadsForks) {
     both.resourceFork = {pattern(300, 10), 1};
     File emptyButAllocated = textFile(2, u"empty", 41);
     emptyButAllocated.dataFork.spareBlocks = 1;
-    File longer = textFile(2, u"claims more", 42, pattern(100, 11));
-    longer.dataFork.logicalSizeOverride = 100000;
-    builder.files = {both, emptyButAllocated, longer, textFile(2, u"none", 43)};
+    builder.files = {both, emptyButAllocated, textFile(2, u"none", 43)};
     builder.folders = {folderNamed(2, u"folder", 16)};
     const HFSPlusVolume volume = open(builder);
 
@@ -376,11 +376,6 @@ TEST(HFSPlusVolume, ReadsForks) {
         {"both", ForkType::resource, pattern(300, 10)},
         {"empty", ForkType::data, Bytes()},  // allocated: empty, not absent
         {"empty", ForkType::resource, std::nullopt},
-        {"claims more", ForkType::data, [] {
-             Bytes block = pattern(100, 11);
-             block.resize(4096, 0);
-             return block;
-         }()},
         {"none", ForkType::data, std::nullopt},
         {"folder", ForkType::data, std::nullopt},
     };
@@ -394,6 +389,25 @@ TEST(HFSPlusVolume, ReadsForks) {
         }
     }
     EXPECT_FALSE(volume.getFork(ForkType::data, nullptr).has_value());
+}
+
+// A fork record whose blocks hold fewer bytes than its logical size is
+// refused, not read short: one block claiming 100,000 bytes, and no block
+// claiming 10.
+TEST(HFSPlusVolume, AForkShorterThanItsLogicalSizeIsRefused) {
+    HFSPlusVolumeBuilder builder;
+    File longer = textFile(2, u"claims more", 42, pattern(100, 11));
+    longer.dataFork.logicalSizeOverride = 100000;
+    File blockless = textFile(2, u"no blocks", 43);
+    blockless.dataFork.logicalSizeOverride = 10;
+    builder.files = {longer, blockless};
+    const HFSPlusVolume volume = open(builder);
+    for (const char* name : {"claims more", "no blocks"}) {
+        const VolumeItem item = childNamed(volume, nullptr, name);
+        ASSERT_NE(item, nullptr) << name;
+        testing::expectError<HFSPlusVolumeError>(HFSPlusVolumeError::Case::forkShorterThanLength,
+                                                 [&] { volume.getFork(ForkType::data, item); });
+    }
 }
 
 // ---------------------------------------------------------------------------
