@@ -1,6 +1,7 @@
 #include "disk_image/formats/amiga/adf/ADFDiskBitmap.hpp"
 
 #include <algorithm>
+#include <bit>
 
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskBitmapError.hpp"
@@ -64,6 +65,24 @@ bool ADFDiskBitmap::isFree(int64_t block) const {
     const int64_t flag = block - firstFlaggedBlock;
     if (flag < 0 || flag / flagsPerBlock >= std::ssize(bitmapBlocks)) return false;
     return std::next(bitmapBlocks.begin(), flag / flagsPerBlock)->second.isFree(flag % flagsPerBlock);
+}
+
+std::optional<int64_t> ADFDiskBitmap::freeBlockCount(int64_t totalBlocks) const {
+    const int64_t flags = totalBlocks - firstFlaggedBlock;
+    if (flags < 0 || std::ssize(bitmapBlocks) < (flags + flagsPerBlock - 1) / flagsPerBlock) return std::nullopt;
+    int64_t freeBlocks = 0;
+    int64_t flag = 0;  // the first flag of the group being counted
+    for (const auto& [key, block] : bitmapBlocks) {
+        if (key < firstFlaggedBlock || key >= totalBlocks) return std::nullopt;
+        for (const uint32_t group : block.blockFlagGroups) {
+            if (flag >= flags) break;
+            const int64_t counted = std::min<int64_t>(flags - flag, 32);
+            const uint32_t mask = counted == 32 ? ~uint32_t{0} : (uint32_t{1} << counted) - 1;
+            freeBlocks += std::popcount(group & mask);
+            flag += 32;
+        }
+    }
+    return freeBlocks;
 }
 
 std::vector<std::vector<int64_t>> ADFDiskBitmap::bitmapLocationGroups() const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,11 @@ struct ADFDiskBitmap : AmigaBlockable<ADFDiskBitmap> {
     void markAsOccupied(int64_t block);
     // Whether the flag of a block is set; false when no bitmap block holds it.
     bool isFree(int64_t block) const;
+    // How many of blocks 2 to `totalBlocks` - 1 are flagged free (the flags
+    // past the last block, which AmigaDOS leaves set, are not counted);
+    // nothing when the bitmap blocks do not hold a flag for each of them or
+    // one lies outside those blocks.
+    std::optional<int64_t> freeBlockCount(int64_t totalBlocks) const;
 
     // The bitmap block numbers in ascending order: the first 25 (zero-filled
     // to 25, the root block's list), then runs of 127, the last one as long

@@ -1,7 +1,5 @@
 // ADFDisk as the reports, the hierarchy walk and the export see it.
 
-#include <algorithm>
-#include <bit>
 #include <unordered_map>
 
 #include "data_access/CheckedMath.hpp"
@@ -103,28 +101,7 @@ std::optional<int64_t> ADFDisk::bitmapFreeBlocks() const {
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    // Flags count from block 2: blocks 2 to T - 1. The flags past the last
-    // block, which AmigaDOS leaves set, are not counted.
-    const int64_t blocks = diskGeometry.totalBlocks();
-    const int64_t flags = blocks - ADFDiskGeometry::defaultReservedBlocks;
-    const auto& bitmapBlocks = bitmap->bitmapBlocks;
-    if (flags < 0 || std::ssize(bitmapBlocks) < (flags + ADFDiskBitmapBlock::flagsPerBlock - 1) /
-                                                     ADFDiskBitmapBlock::flagsPerBlock) {
-        return std::nullopt;
-    }
-    int64_t freeBlocks = 0;
-    int64_t flag = 0;  // the first flag of the group being counted
-    for (const auto& [key, block] : bitmapBlocks) {
-        if (key < ADFDiskGeometry::defaultReservedBlocks || key >= blocks) return std::nullopt;
-        for (const uint32_t group : block.blockFlagGroups) {
-            if (flag >= flags) break;
-            const int64_t counted = std::min<int64_t>(flags - flag, 32);
-            const uint32_t mask = counted == 32 ? ~uint32_t{0} : (uint32_t{1} << counted) - 1;
-            freeBlocks += std::popcount(group & mask);
-            flag += 32;
-        }
-    }
-    return freeBlocks;
+    return bitmap->freeBlockCount(diskGeometry.totalBlocks());
 }
 
 int64_t ADFDisk::numberOfChildrenOfItem(const VolumeItem& item) const {
