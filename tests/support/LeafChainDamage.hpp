@@ -11,15 +11,12 @@ namespace zorv::testing {
 enum class VolumeBTreeFile { catalog, extentsOverflow };
 
 // Makes the last leaf node of one B-tree file of a bare HFS or HFS+ volume
-// name itself as the next leaf, as one bad link on a damaged disk does. The
-// file is found through the extents of the master directory block or volume
-// header, and its last leaf through its header node. False, the bytes left
-// as they were, when any of these is not there.
+// name itself as the next leaf, as one bad link on a damaged disk does. False,
+// the bytes unchanged, when the file or its last leaf is not there.
 bool linkLastLeafToItself(Bytes& volume, VolumeBTreeFile file);
 
-// Where the first record of the first leaf node of one B-tree file of a bare
-// HFS or HFS+ volume starts in the volume's bytes: its key comes first.
-// Nothing when the file, its header or the leaf is not there.
+// Where the first record (its key first) of the first leaf node of one B-tree
+// file of a bare HFS or HFS+ volume lies in the volume's bytes.
 std::optional<size_t> firstLeafRecord(const Bytes& volume, VolumeBTreeFile file);
 
 }  // namespace zorv::testing

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -237,9 +238,19 @@ TEST(HfsutilsExport, FilesEqualWhatHcopyExtractsAndNothingLeavesTheDestination) 
     }
 }
 
-void writeHostFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+// The one volume of an image that hfsutils wrote, once `fill` has run on it
+// with the tool mounted on it; `source` is a scratch file beside it.
+std::shared_ptr<const VolumeRepresentable> hfsutilsVolume(const TemporaryDirectory& scratch, const char* name,
+                                                          int64_t size,
+                                                          const std::function<void(testing::HfsTool&)>& fill) {
+    const std::string imagePath = scratch.file("volume.img");
+    testing::HfsTool hfs;
+    hfs.formatNewImage(imagePath, name, size);
+    fill(hfs);
+    hfs.unmount();
+    const auto volumes = volumesOf(fs::readWholeFile(imagePath));
+    EXPECT_EQ(volumes.size(), 1u);
+    return volumes.empty() ? nullptr : volumes[0];
 }
 
 // Names that meet on one host path: "a/b" and "a-b", "." and "-", ".." and
@@ -250,10 +261,6 @@ void writeHostFile(const std::string& path, const Bytes& bytes) {
 TEST(HfsutilsExport, OneExportKeepsEveryForkWhereNamesMeet) {
     if (!testing::HfsTool::isAvailable()) GTEST_SKIP() << "needs hfsutils";
     const TemporaryDirectory scratch;
-    const std::string imagePath = scratch.file("volume.img");
-    testing::HfsTool hfs;
-    hfs.formatNewImage(imagePath, "Meet", 819200);
-    for (const char* folder : {":X/Y", ":X", ":X:Y"}) hfs.makeFolder(folder);
     // Each fork is told by its length and filling.
     const auto label = [](const Bytes& bytes) { return std::to_string(bytes.size()) + char(bytes.at(0)); };
     std::multiset<std::string> forks;
@@ -263,20 +270,20 @@ TEST(HfsutilsExport, OneExportKeepsEveryForkWhereNamesMeet) {
         return bytes;
     };
     const std::string source = scratch.file("source");
-    for (const char* name : {"a-b", "Foo.rsrc", "-", ".", "--", "..", "X/Y:f", "X:Y:f"}) {
-        writeHostFile(source, newFork());
-        hfs.copyIn(source, std::string(":") + name);
-    }
-    for (const char* name : {"a/b", "Foo"}) {
-        const Bytes data = newFork();
-        writeHostFile(source, testing::macBinary(name, "TEXT", "ttxt", 0, data, newFork()));
-        hfs.run({"hcopy", "-m", source, std::string(":") + name});
-    }
-    hfs.unmount();
-
-    const auto volumes = volumesOf(fs::readWholeFile(imagePath));
-    ASSERT_EQ(volumes.size(), 1u);
-    const VolumeItem root = volumes[0]->parentItem(volumes[0]->child(0, nullptr));
+    const auto volume = hfsutilsVolume(scratch, "Meet", 819200, [&](testing::HfsTool& hfs) {
+        for (const char* folder : {":X/Y", ":X", ":X:Y"}) hfs.makeFolder(folder);
+        for (const char* name : {"a-b", "Foo.rsrc", "-", ".", "--", "..", "X/Y:f", "X:Y:f"}) {
+            fs::createFile(source, newFork());
+            hfs.copyIn(source, std::string(":") + name);
+        }
+        for (const char* name : {"a/b", "Foo"}) {
+            const Bytes data = newFork();
+            fs::createFile(source, testing::macBinary(name, "TEXT", "ttxt", 0, data, newFork()));
+            hfs.run({"hcopy", "-m", source, std::string(":") + name});
+        }
+    });
+    ASSERT_TRUE(volume);
+    const VolumeItem root = volume->parentItem(volume->child(0, nullptr));
     ASSERT_TRUE(root);
     std::set<std::string> expected;
     for (const char* file : {"-", "- 2", "--", "-- 2", "a-b", "a-b 2", "a-b 2.rsrc", "Foo", "Foo.rsrc", "Foo 2.rsrc",
@@ -285,7 +292,7 @@ TEST(HfsutilsExport, OneExportKeepsEveryForkWhereNamesMeet) {
     }
     const TemporaryDirectory destination;
     for (int round = 0; round < 2; ++round) {
-        volumes[0]->exportItem(root, URL::fileURLWithPath(destination.path().string()), true);
+        volume->exportItem(root, URL::fileURLWithPath(destination.path().string()), true);
         const auto files = testing::regularFilesBelow(destination.path());
         EXPECT_EQ(files, expected);
         std::multiset<std::string> written;
@@ -299,26 +306,22 @@ TEST(HfsutilsExport, OneExportKeepsEveryForkWhereNamesMeet) {
 TEST(HfsutilsExport, AFileBelowThreeHundredFoldersLandsBelowThemAll) {
     if (!testing::HfsTool::isAvailable()) GTEST_SKIP() << "needs hfsutils";
     const TemporaryDirectory scratch;
-    const std::string imagePath = scratch.file("volume.img");
-    testing::HfsTool hfs;
-    hfs.formatNewImage(imagePath, "Deep", 1474560);
-    std::string hfsPath;
     std::string expected = "Deep - Macintosh (HFS)/Deep";
-    for (int depth = 1; depth <= 300; ++depth) {
-        hfsPath += ":d" + std::to_string(depth);
-        expected += "/d" + std::to_string(depth);
-        hfs.makeFolder(hfsPath);
-    }
-    writeHostFile(scratch.file("source"), Bytes{'x'});
-    hfs.copyIn(scratch.file("source"), hfsPath + ":f");
-    hfs.unmount();
-
-    const auto volumes = volumesOf(fs::readWholeFile(imagePath));
-    ASSERT_EQ(volumes.size(), 1u);
-    const auto hierarchy = volumes[0]->fileHierarchy();
+    const auto volume = hfsutilsVolume(scratch, "Deep", 1474560, [&](testing::HfsTool& hfs) {
+        std::string hfsPath;
+        for (int depth = 1; depth <= 300; ++depth) {
+            hfsPath += ":d" + std::to_string(depth);
+            expected += "/d" + std::to_string(depth);
+            hfs.makeFolder(hfsPath);
+        }
+        fs::createFile(scratch.file("source"), Bytes{'x'});
+        hfs.copyIn(scratch.file("source"), hfsPath + ":f");
+    });
+    ASSERT_TRUE(volume);
+    const auto hierarchy = volume->fileHierarchy();
     ASSERT_EQ(hierarchy.size(), 301u);
     const TemporaryDirectory destination;
-    volumes[0]->exportItem(hierarchy.back().item, URL::fileURLWithPath(destination.path().string()), true);
+    volume->exportItem(hierarchy.back().item, URL::fileURLWithPath(destination.path().string()), true);
     EXPECT_EQ(testing::regularFilesBelow(destination.path()), std::set<std::string>{expected + "/f"});
 }
 
