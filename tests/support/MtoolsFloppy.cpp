@@ -115,14 +115,6 @@ void MtoolsFloppy::writeBlankMSA(const std::string& msaPath, int sides) {
     if (!std::filesystem::is_regular_file(msaPath)) throw std::runtime_error("hmsa failed: " + result.output);
 }
 
-MtoolsFloppy MtoolsFloppy::unpackedMSA(const std::string& msaPath) {
-    const std::filesystem::path msa(msaPath);
-    const std::string image = (msa.parent_path() / (msa.stem().string() + ".st")).string();
-    const CommandResult result = runCommand({"hmsa", msaPath});
-    if (!std::filesystem::is_regular_file(image)) throw std::runtime_error("hmsa failed: " + result.output);
-    return existing(image);
-}
-
 std::string MtoolsFloppy::run(const std::vector<std::string>& arguments) const {
     const CommandResult result = runCommand(arguments, mtoolsEnvironment);
     if (result.exitStatus != 0) throw std::runtime_error(arguments[0] + " failed: " + result.output);

@@ -50,8 +50,6 @@ public:
     // Has hmsa write a blank floppy of 80 tracks of 9 sectors, one or two
     // sides, as an MSA file at `msaPath`.
     static void writeBlankMSA(const std::string& msaPath, int sides);
-    // Has hmsa unpack an MSA file into the floppy image beside it.
-    static MtoolsFloppy unpackedMSA(const std::string& msaPath);
 
     const std::string& imagePath() const { return imagePath_; }
 

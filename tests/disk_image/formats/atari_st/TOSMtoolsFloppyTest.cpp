@@ -127,9 +127,9 @@ INSTANTIATE_TEST_SUITE_P(Media, TOSMtoolsFloppies,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // hmsa's blank floppies pack into fewer than 1,024 bytes; they open all the
-// same, as the floppies hmsa unpacks them to.
+// same.
 TEST(TOSHmsaBlankFloppies, OpenThoughSmallerThanAnyImage) {
-    if (!MtoolsFloppy::isAvailable() || !MtoolsFloppy::isHmsaAvailable()) GTEST_SKIP() << "mtools or hmsa is missing";
+    if (!MtoolsFloppy::isHmsaAvailable()) GTEST_SKIP() << "hmsa is missing";
     const testing::TemporaryDirectory folder;
     for (const int sides : {1, 2}) {
         SCOPED_TRACE(sides);
@@ -141,7 +141,6 @@ TEST(TOSHmsaBlankFloppies, OpenThoughSmallerThanAnyImage) {
         ASSERT_EQ(parser.imageFormat(), ImageFormat::tosVolume);
         EXPECT_EQ(parser.imageSizeInBytes(), sides * 80 * 9 * 512);
         EXPECT_EQ(parser.volume()->wrapper()->descriptiveName(), "MSA");
-        EXPECT_EQ(parser.volume()->freeCapacityInBytes(), MtoolsFloppy::unpackedMSA(msa).listing().freeBytes);
     }
 }
 
