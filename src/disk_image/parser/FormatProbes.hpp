@@ -23,9 +23,6 @@ namespace zorv {
 // whatever its reader throws while deciding that. What a probe does throw
 // ends detection: the errors of unpacking a container whose signature
 // matched, and of taking the HFS+ volume out of an HFS wrapper.
-//
-// A format whose reader is not built yet has a probe that always answers
-// nothing, so detection goes on to the next step.
 struct FormatProbes {
     // A volume a probe opened, and the format to report it as.
     struct ProbedVolume {

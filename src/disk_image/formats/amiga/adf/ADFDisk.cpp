@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <map>
 
 #include "data_access/ByteHelpers.hpp"
 #include "data_access/CheckedMath.hpp"
@@ -24,7 +23,7 @@ constexpr int64_t amigaBlockSize = 512;
 constexpr int64_t secondaryTypeOffset = 508;
 constexpr int64_t nextHashOffset = 496;
 // A bitmap extension block lists this many bitmap blocks, then the next one.
-constexpr int64_t pointersPerBitmapExtension = 127;
+constexpr int64_t pointersPerBitmapExtension = ADFDiskBitmap::pagesPerExtensionBlock;
 
 [[noreturn]] void unreacheableBlock() {
     throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
@@ -103,19 +102,20 @@ ImageBytes ADFDisk::requireBlock(int64_t block) const {
 }
 
 void ADFDisk::loadBitmap(const ADFDiskRootBlock& root) {
-    // A volume needs one bitmap block per 4,064 blocks; a damaged one that
-    // lists more cannot make the bitmap outgrow what the volume can use.
-    const int64_t maximumBlocks = diskGeometry.totalBlocks() / ADFDiskBitmapBlock::flagsPerBlock + 2;
-    std::map<int64_t, ADFDiskBitmapBlock> blocks;
+    // The pages the volume needs, in the order listed: the root block's
+    // pointers, then each extension block's. A pointer of 0 lists none; the
+    // pointers after the last page needed are not read, wherever they point.
+    const int64_t needed = ADFDiskBitmap::pagesNeeded(diskGeometry.totalBlocks());
+    std::vector<std::pair<int64_t, ADFDiskBitmapBlock>> blocks;
     const auto load = [&](int64_t page) {
-        if (page < 1 || std::ssize(blocks) >= maximumBlocks) return;
-        blocks[page] = ADFDiskBitmapBlock::fromBlock(requireBlock(page));
+        if (page < 1 || std::ssize(blocks) >= needed) return;
+        blocks.emplace_back(page, ADFDiskBitmapBlock::fromBlock(requireBlock(page)));
     };
     for (const int64_t page : root.bmPages) load(page);
 
     // The extension chain ends at a block already read: a loop would not.
     std::vector<bool> read(static_cast<size_t>(sizeInBlocks()), false);
-    for (int64_t extension = root.bmExt; extension >= 1 && std::ssize(blocks) < maximumBlocks;) {
+    for (int64_t extension = root.bmExt; extension >= 1 && std::ssize(blocks) < needed;) {
         const ImageBytes listing = requireBlock(extension);
         if (read[static_cast<size_t>(extension)]) break;
         read[static_cast<size_t>(extension)] = true;

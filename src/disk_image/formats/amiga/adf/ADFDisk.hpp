@@ -28,21 +28,23 @@ namespace zorv {
 // block where AmigaDOS puts it, or else where some tools wrote it
 // (ADFDiskGeometry::rootBlockCandidates), or else, for a bare volume whose
 // blocks are not whole hardfile cylinders, in the middle of all its blocks
-// (the geometry then being one block a cylinder), loads the bitmap blocks it lists,
-// and walks the hash tables of every directory into a flat list of entries:
-// the root entry first, then each file and directory in depth-first order
-// (slots in index order, each hash chain in chain order, a directory's
-// contents right after it). A volume is recognised by its root block; the
-// boot block is read only for the file system and the root pointer.
+// (the geometry then being one block a cylinder), loads the bitmap blocks the
+// volume needs in the order the root block and its extension blocks list
+// them (the pointers after those are not read), and walks the hash tables of
+// every directory into a flat list of entries: the root entry first, then
+// each file and directory in depth-first order (slots in index order, each
+// hash chain in chain order, a directory's contents right after it). A volume
+// is recognised by its root block; the boot block is read only for the file
+// system and the root pointer.
 //
 // Damaged volumes: the walk never reads a header block twice (a hash chain
 // that comes back to a block already walked ends there, and a directory met
 // again, itself or an ancestor included, is not entered again); a hash slot
 // or next-hash pointer past the end of the image ends that chain only; links
 // are not listed but the chain behind them is followed; the bitmap extension
-// chain ends at a block already read. A bitmap block beyond the image, or a
-// block whose secondary type says file or directory but which does not read
-// as one, makes the whole open fail.
+// chain ends at a block already read. A bitmap block needed beyond the image,
+// or a block whose secondary type says file or directory but which does not
+// read as one, makes the whole open fail.
 //
 // Items are placed by their parent pointers, as AmigaDOS links them. The top
 // level is the root entry alone when the boot block's root pointer is 0 (a
@@ -53,7 +55,8 @@ public:
     static constexpr std::array<uint8_t, 3> AmigaDOSSignature = ADFDiskBootBlock::AmigaDOSSignature;
 
     ADFDiskGeometry diskGeometry;
-    // The bitmap blocks as read; none for a volume made by blankDisk().
+    // The bitmap blocks as read, in the order listed; none for a volume made
+    // by blankDisk().
     std::optional<ADFDiskBitmap> bitmap;
     // The root entry, then every file and directory the walk found.
     std::vector<std::shared_ptr<const ADFDiskEntry>> entries;
@@ -70,8 +73,8 @@ public:
     // first one the file system uses (2 for floppies and hardfiles; a
     // partition passes its own). Throws
     // BlockStructureDefinableError::unreacheableBlock when the image is too
-    // small for its root block or a bitmap block lies beyond it (a header
-    // block beyond it only ends its hash chain),
+    // small for its root block or a bitmap block it needs lies beyond it (a
+    // header block beyond it only ends its hash chain),
     // ADFDiskRootBlockError::invalidRootBlock when no root block reads at any
     // candidate position, the ADFDiskEntryBlockError of a header block that
     // does not read, and ArithmeticOverflowError for a geometry whose block

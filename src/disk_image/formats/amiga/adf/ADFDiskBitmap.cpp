@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <ranges>
+#include <span>
 
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskBitmapError.hpp"
@@ -14,6 +16,11 @@ constexpr int64_t firstFlaggedBlock = 2;
 constexpr int64_t flagsPerBlock = ADFDiskBitmapBlock::flagsPerBlock;
 
 }  // namespace
+
+int64_t ADFDiskBitmap::pagesNeeded(int64_t totalBlocks) {
+    const int64_t flags = totalBlocks - firstFlaggedBlock;
+    return flags > 0 ? flags / flagsPerBlock + (flags % flagsPerBlock != 0 ? 1 : 0) : 0;
+}
 
 ADFDiskBitmap::ADFDiskBitmap(const ADFDiskGeometry& geometry) : geometry(geometry) {
     const int64_t total = geometry.totalBlocks();
@@ -49,7 +56,7 @@ ADFDiskBitmap::ADFDiskBitmap(const ADFDiskGeometry& geometry) : geometry(geometr
     occupy(root);
     for (const int64_t key : keys) occupy(key);
     for (const auto& [key, listed] : extensionBlocks) occupy(key);
-    for (size_t index = 0; index < keys.size(); ++index) bitmapBlocks.emplace(keys[index], blocks[index]);
+    for (size_t index = 0; index < keys.size(); ++index) bitmapBlocks.emplace_back(keys[index], blocks[index]);
 }
 
 void ADFDiskBitmap::markAsOccupied(int64_t block) {
@@ -57,22 +64,23 @@ void ADFDiskBitmap::markAsOccupied(int64_t block) {
     if (flag < 0 || flag / flagsPerBlock >= std::ssize(bitmapBlocks)) {
         throw ADFDiskBitmapError(ADFDiskBitmapError::Case::locationNotFound);
     }
-    auto holder = std::next(bitmapBlocks.begin(), flag / flagsPerBlock);
-    holder->second.markAsOccupied(flag % flagsPerBlock);
+    bitmapBlocks[static_cast<size_t>(flag / flagsPerBlock)].second.markAsOccupied(flag % flagsPerBlock);
 }
 
 bool ADFDiskBitmap::isFree(int64_t block) const {
     const int64_t flag = block - firstFlaggedBlock;
     if (flag < 0 || flag / flagsPerBlock >= std::ssize(bitmapBlocks)) return false;
-    return std::next(bitmapBlocks.begin(), flag / flagsPerBlock)->second.isFree(flag % flagsPerBlock);
+    return bitmapBlocks[static_cast<size_t>(flag / flagsPerBlock)].second.isFree(flag % flagsPerBlock);
 }
 
 std::optional<int64_t> ADFDiskBitmap::freeBlockCount(int64_t totalBlocks) const {
     const int64_t flags = totalBlocks - firstFlaggedBlock;
-    if (flags < 0 || std::ssize(bitmapBlocks) < (flags + flagsPerBlock - 1) / flagsPerBlock) return std::nullopt;
+    const int64_t pages = pagesNeeded(totalBlocks);
+    if (flags < 0 || std::ssize(bitmapBlocks) < pages) return std::nullopt;
     int64_t freeBlocks = 0;
     int64_t flag = 0;  // the first flag of the group being counted
-    for (const auto& [key, block] : bitmapBlocks) {
+    // Blocks listed after the ones that hold the flags are not counted.
+    for (const auto& [key, block] : std::span(bitmapBlocks).first(static_cast<size_t>(pages))) {
         if (key < firstFlaggedBlock || key >= totalBlocks) return std::nullopt;
         for (const uint32_t group : block.blockFlagGroups) {
             if (flag >= flags) break;
@@ -100,7 +108,7 @@ std::vector<std::vector<int64_t>> ADFDiskBitmap::bitmapLocationGroups() const {
 int64_t ADFDiskBitmap::firstExtension() const {
     if (std::ssize(bitmapBlocks) <= pagesInRootBlock) return 0;
     if (!extensionBlocks.empty()) return extensionBlocks.begin()->first;
-    return std::prev(bitmapBlocks.end())->first + 1;
+    return std::ranges::max(bitmapBlocks | std::views::keys) + 1;
 }
 
 std::vector<std::pair<int64_t, Bytes>> ADFDiskBitmap::extensionBlockData() const {

@@ -226,6 +226,37 @@ TEST(ADFDiskHostile, FileWhoseBlocksEndBeforeItsSizeFailsToRead) {
     }
 }
 
+// --- The bitmap ---
+
+// arccsh.adf's one bitmap block (881) marks 436 blocks free, the last of
+// them 879. Each copy lists a copy of it at 879 first, as a real floppy lists
+// its bitmap at 973 before a surplus pointer to a file header at 948: only
+// the page the volume needs is read, the first listed, and what comes after
+// it changes nothing.
+TEST(ADFDiskBitmapPages, TheVolumeReadsThePagesItNeedsInTheOrderListed) {
+    CORPUS_OR_SKIP(original, "adf/arccsh.adf");
+    const std::vector<std::string> paths = pathsOf(ADFDisk{ImageBytes(original)});
+    constexpr uint32_t copy = 879;
+    // The second pointer of the root block, and its extension pointer.
+    const std::tuple<const char*, uint32_t, uint32_t> cases[] = {
+            {"aDataBlockBelowTheCopy", 2, 0},
+            {"aBlockPastTheEnd", 0xFFFFFFFF, 0},
+            {"anExtensionBlockPastTheEnd", 0, 0xFFFFFFFF},
+    };
+    for (const auto& [name, second, extension] : cases) {
+        Bytes bytes = original;
+        std::copy_n(original.begin() + amigaOffset(881), 512, bytes.begin() + amigaOffset(copy));
+        putLong(bytes, amigaOffset(880, 316), copy);
+        putLong(bytes, amigaOffset(880, 320), second);
+        putLong(bytes, amigaOffset(880, 416), extension);
+        const auto volume = ADFDisk::fromImageData(ImageBytes(bytes));
+        ASSERT_TRUE(volume.has_value()) << name;
+        EXPECT_EQ(volume->freeCapacityInBytes(), 436 * 512) << name;
+        EXPECT_TRUE(volume->bitmap->isFree(178) && !volume->bitmap->isFree(177)) << name;
+        EXPECT_EQ(pathsOf(*volume), paths) << name;
+    }
+}
+
 // --- Blank volumes ---
 
 struct BlankCase {
