@@ -164,9 +164,11 @@ INSTANTIATE_TEST_SUITE_P(
                         const int64_t extension = longAt(bytes, amigaOffset(keyOf(volume, "/mod.And.DistantCall"), 504));
                         putLong(bytes, amigaOffset(extension, 504), static_cast<uint32_t>(extension));
                     }},
+        // The root lists no bitmap block, so the extension chain is read.
         HostileCase{"bitmapExtensionChainLooping",
                     [](Bytes& bytes, const ADFDisk& volume) {
                         putLong(bytes, amigaOffset(1759, 508), 1759);
+                        putLong(bytes, amigaOffset(volume.rootBlockNumber(), 316), 0);
                         putLong(bytes, amigaOffset(volume.rootBlockNumber(), 416), 1759);
                     }},
         HostileCase{"hashSlotBeyondTheImage", [](Bytes& bytes, const ADFDisk& volume) {
