@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <ranges>
 #include <span>
 
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
@@ -108,7 +107,9 @@ std::vector<std::vector<int64_t>> ADFDiskBitmap::bitmapLocationGroups() const {
 int64_t ADFDiskBitmap::firstExtension() const {
     if (std::ssize(bitmapBlocks) <= pagesInRootBlock) return 0;
     if (!extensionBlocks.empty()) return extensionBlocks.begin()->first;
-    return std::ranges::max(bitmapBlocks | std::views::keys) + 1;
+    int64_t largest = 0;
+    for (const auto& [key, block] : bitmapBlocks) largest = std::max(largest, key);
+    return largest + 1;
 }
 
 std::vector<std::pair<int64_t, Bytes>> ADFDiskBitmap::extensionBlockData() const {
