@@ -22,8 +22,6 @@ namespace {
 constexpr int64_t amigaBlockSize = 512;
 constexpr int64_t secondaryTypeOffset = 508;
 constexpr int64_t nextHashOffset = 496;
-// A bitmap extension block lists this many bitmap blocks, then the next one.
-constexpr int64_t pointersPerBitmapExtension = ADFDiskBitmap::pagesPerExtensionBlock;
 
 [[noreturn]] void unreacheableBlock() {
     throw BlockStructureDefinableError(BlockStructureDefinableError::Case::unreacheableBlock);
@@ -119,8 +117,10 @@ void ADFDisk::loadBitmap(const ADFDiskRootBlock& root) {
         const ImageBytes listing = requireBlock(extension);
         if (read[static_cast<size_t>(extension)]) break;
         read[static_cast<size_t>(extension)] = true;
-        for (int64_t index = 0; index < pointersPerBitmapExtension; ++index) load(longAt(listing, index * 4));
-        extension = longAt(listing, pointersPerBitmapExtension * 4);
+        // 127 bitmap blocks, then the next extension block.
+        constexpr int64_t pointers = ADFDiskBitmap::pagesPerExtensionBlock;
+        for (int64_t index = 0; index < pointers; ++index) load(longAt(listing, index * 4));
+        extension = longAt(listing, pointers * 4);
     }
     bitmap = ADFDiskBitmap(std::move(blocks), diskGeometry);
 }

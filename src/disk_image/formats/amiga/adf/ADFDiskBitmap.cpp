@@ -18,7 +18,7 @@ constexpr int64_t flagsPerBlock = ADFDiskBitmapBlock::flagsPerBlock;
 
 int64_t ADFDiskBitmap::pagesNeeded(int64_t totalBlocks) {
     const int64_t flags = totalBlocks - firstFlaggedBlock;
-    return flags > 0 ? flags / flagsPerBlock + (flags % flagsPerBlock != 0 ? 1 : 0) : 0;
+    return flags > 0 ? (flags + flagsPerBlock - 1) / flagsPerBlock : 0;
 }
 
 ADFDiskBitmap::ADFDiskBitmap(const ADFDiskGeometry& geometry) : geometry(geometry) {
