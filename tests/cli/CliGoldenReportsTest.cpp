@@ -2,6 +2,7 @@
 
 #include "cli/EndToEnd.hpp"
 #include "support/Corpus.hpp"
+#include "support/TestCaseNames.hpp"
 
 // The text and JSON reports, with the file hierarchy, of one or two real
 // images of each format, kept as files and compared byte for byte in two time
@@ -78,14 +79,9 @@ TEST_P(CliGoldenReportsTest, ReportsAreUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CliGoldenReportsTest,
                          ::testing::Combine(::testing::ValuesIn(goldenImages), ::testing::ValuesIn(goldenZones)),
-                         [](const auto& info) {
-                             std::string name = std::string(std::get<0>(info.param).name) + "_" +
-                                                std::get<1>(info.param).name;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+                         namedBy([](const std::tuple<GoldenImage, GoldenZone>& param) {
+                             return std::string(std::get<0>(param).name) + " " + std::get<1>(param).name;
+                         }));
 
 }  // namespace
 }  // namespace zorv::testing

@@ -15,6 +15,9 @@
 #include <string_view>
 #include <vector>
 
+#include "data_access/ByteHelpers.hpp"
+#include "support/TestCaseNames.hpp"
+
 namespace zorv {
 namespace {
 
@@ -58,7 +61,7 @@ TEST_P(TextEncodingSingleByteTest, EveryByteDecodesToOneCharacterAndEncodesBack)
     const TextEncoding encoding = GetParam();
     std::set<UChar32> seen;
     for (int value = 0; value <= 0xFF; ++value) {
-        SCOPED_TRACE(testing::Message() << "byte 0x" << std::hex << value);
+        SCOPED_TRACE(::testing::Message() << "byte 0x" << std::hex << value);
         const Bytes byte{static_cast<uint8_t>(value)};
         const auto text = decodeText(byte, encoding);
         ASSERT_TRUE(text.has_value());
@@ -95,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(,
                          TextEncodingSingleByteTest,
                          ::testing::Values(TextEncoding::macOSRoman, TextEncoding::isoLatin1,
                                            TextEncoding::codepage437),
-                         [](const auto& info) { return std::string(encodingName(info.param)); });
+                         testing::namedBy(encodingName));
 
 // ---------------------------------------------------------------------------------------------
 // ICU's converters as an independent oracle for the high halves of our tables.
@@ -145,7 +148,7 @@ struct KnownIcuDifference {
 void expectHighHalfMatchesIcu(UConverter* converter, TextEncoding encoding,
                               std::initializer_list<KnownIcuDifference> differences = {}) {
     for (int value = 0x80; value <= 0xFF; ++value) {
-        SCOPED_TRACE(testing::Message() << "byte 0x" << std::hex << value);
+        SCOPED_TRACE(::testing::Message() << "byte 0x" << std::hex << value);
         const auto expected = icuDecodeByte(converter, static_cast<uint8_t>(value));
         ASSERT_TRUE(expected.has_value()) << "ICU does not map this byte to one character";
         const auto difference = std::find_if(differences.begin(), differences.end(),
@@ -195,6 +198,12 @@ void PrintTo(const KnownValue& value, std::ostream* out) {
     *out << encodingName(value.encoding) << " \"" << value.utf8 << "\"";
 }
 
+// "macOSRoman_DB": the encoding and the bytes.
+std::string knownValueName(const KnownValue& value) {
+    const std::string bytes = value.bytes.empty() ? "no bytes" : hexFormat(value.bytes);
+    return std::string(encodingName(value.encoding)) + " " + bytes;
+}
+
 class TextEncodingKnownValueTest : public ::testing::TestWithParam<KnownValue> {};
 
 TEST_P(TextEncodingKnownValueTest, DecodesAndEncodes) {
@@ -216,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         KnownValue{TextEncoding::macOSRoman, {0xE1}, "\u00B7"},  // middle dot
         KnownValue{TextEncoding::macOSRoman, {0x54, 0x74, 0x83, 0x6B}, "Tt\u00C9k"},
         KnownValue{TextEncoding::macOSRoman, {0x00, 0x0D, 0x7F}, "\0\r\x7F"sv},
-        KnownValue{TextEncoding::macOSRoman, {}, ""}));
+        KnownValue{TextEncoding::macOSRoman, {}, ""}),
+    testing::namedBy(knownValueName));
 
 INSTANTIATE_TEST_SUITE_P(
     TextEncodingCodepage437,
@@ -229,7 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
         KnownValue{TextEncoding::codepage437, {0xE6}, "\u00B5"},
         KnownValue{TextEncoding::codepage437, {0xFA}, "\u00B7"},
         KnownValue{TextEncoding::codepage437, {0xFF}, "\u00A0"},
-        KnownValue{TextEncoding::codepage437, {0xB0, 0xC9, 0xCD, 0xBB, 0xDB}, "\u2591\u2554\u2550\u2557\u2588"}));
+        KnownValue{TextEncoding::codepage437, {0xB0, 0xC9, 0xCD, 0xBB, 0xDB}, "\u2591\u2554\u2550\u2557\u2588"}),
+    testing::namedBy(knownValueName));
 
 INSTANTIATE_TEST_SUITE_P(
     TextEncodingOtherEncodings,
@@ -246,7 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
         KnownValue{TextEncoding::utf16BigEndian, {0x00, 0x00}, "\0"sv},
         KnownValue{TextEncoding::utf16BigEndian, {}, ""},
         KnownValue{TextEncoding::utf8, {0x41, 0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80}, "A\u00E9\U0001F600"},
-        KnownValue{TextEncoding::utf8, {0xEF, 0xBF, 0xBF, 0xF4, 0x8F, 0xBF, 0xBF}, "\uFFFF\U0010FFFF"}));
+        KnownValue{TextEncoding::utf8, {0xEF, 0xBF, 0xBF, 0xF4, 0x8F, 0xBF, 0xBF}, "\uFFFF\U0010FFFF"}),
+    testing::namedBy(knownValueName));
 
 // ---------------------------------------------------------------------------------------------
 // Text that cannot be encoded: the result is std::nullopt, never a substitute or a prefix.
@@ -258,6 +270,10 @@ struct Unencodable {
 
 void PrintTo(const Unencodable& value, std::ostream* out) {
     *out << encodingName(value.encoding) << " \"" << value.utf8 << "\"";
+}
+
+std::string unencodableName(const Unencodable& value) {
+    return std::string(encodingName(value.encoding)) + " " + std::string(value.utf8);
 }
 
 class TextEncodingUnencodableTest : public ::testing::TestWithParam<Unencodable> {};
@@ -280,7 +296,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Unencodable{TextEncoding::macOSRoman, "\u00A4"},        // old currency sign slot
                       Unencodable{TextEncoding::macOSRoman, "\U0001F600"},
                       Unencodable{TextEncoding::codepage437, "\u20AC"},
-                      Unencodable{TextEncoding::codepage437, "\u263A"}));     // glyph of 0x01 is not 0x01
+                      Unencodable{TextEncoding::codepage437, "\u263A"}),  // glyph of 0x01 is not 0x01
+    testing::namedBy(unencodableName));
 
 INSTANTIATE_TEST_SUITE_P(
     TextEncodingInvalidUtf8,
@@ -295,7 +312,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Unencodable{TextEncoding::isoLatin1, "\xE9"},              // Latin-1 byte, not UTF-8
                       Unencodable{TextEncoding::ascii, "\xC3"},
                       Unencodable{TextEncoding::codepage437, "\xC3\x28"},
-                      Unencodable{TextEncoding::utf16BigEndian, "\xED\xB0\x80"}));
+                      Unencodable{TextEncoding::utf16BigEndian, "\xED\xB0\x80"}),
+    testing::namedBy(unencodableName));
 
 // ---------------------------------------------------------------------------------------------
 // Bytes that are not valid text in their encoding.
@@ -308,6 +326,10 @@ struct Undecodable {
 
 void PrintTo(const Undecodable& value, std::ostream* out) {
     *out << encodingName(value.encoding) << ": " << value.why;
+}
+
+std::string undecodableName(const Undecodable& value) {
+    return std::string(encodingName(value.encoding)) + " " + value.why;
 }
 
 class TextEncodingUndecodableTest : public ::testing::TestWithParam<Undecodable> {};
@@ -323,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(
         Undecodable{TextEncoding::ascii, {0x80}, "high bit set"},
         Undecodable{TextEncoding::ascii, {0x41, 0xFF}, "high bit set after ASCII"},
         Undecodable{TextEncoding::utf16BigEndian, {0x00}, "odd length"},
-        Undecodable{TextEncoding::utf16BigEndian, {0x00, 0x41, 0x00}, "odd length"},
+        Undecodable{TextEncoding::utf16BigEndian, {0x00, 0x41, 0x00}, "odd length after a character"},
         Undecodable{TextEncoding::utf16BigEndian, {0xD8, 0x3D}, "high surrogate at end"},
         Undecodable{TextEncoding::utf16BigEndian, {0xD8, 0x3D, 0x00, 0x41}, "high surrogate then letter"},
         Undecodable{TextEncoding::utf16BigEndian, {0xD8, 0x3D, 0xD8, 0x3D}, "two high surrogates"},
@@ -338,7 +360,8 @@ INSTANTIATE_TEST_SUITE_P(
         Undecodable{TextEncoding::utf8, {0xF5, 0x80, 0x80, 0x80}, "invalid lead byte"},
         Undecodable{TextEncoding::utf8, {0xE2, 0x82}, "truncated sequence"},
         Undecodable{TextEncoding::utf8, {0xE2, 0x82, 0x41}, "letter inside sequence"},
-        Undecodable{TextEncoding::utf8, {0x41, 0xF0, 0x9F, 0x98}, "truncated at end"}));
+        Undecodable{TextEncoding::utf8, {0x41, 0xF0, 0x9F, 0x98}, "truncated at end"}),
+    testing::namedBy(undecodableName));
 
 // ---------------------------------------------------------------------------------------------
 
@@ -380,7 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TrimCase{"\x01\U0001F600\x01", "\U0001F600"},
                       TrimCase{"\U000E0001X\U000E007F", "X"},          // tag characters are Cf
                       TrimCase{"\0\x01\u200B"sv, ""},
-                      TrimCase{"", ""}));
+                      TrimCase{"", ""}),
+    testing::namedBy(&TrimCase::input));
 
 struct PrintableCase {
     std::string_view input;
@@ -404,7 +428,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PrintableCase{"\u00A0\u00E9\u00C2\u20AC\U0001F4BE", "\u00A0\u00E9\u00C2\u20AC\U0001F4BE"},
                       PrintableCase{"A\xC2", "A\xC2"},                        // malformed: kept
                       PrintableCase{"\xFF\x85", "\xFF\x85"},
-                      PrintableCase{"", ""}));
+                      PrintableCase{"", ""}),
+    testing::namedBy(&PrintableCase::input));
 
 TEST(TextEncodingTrimMalformedTest, StopsAtMalformedUtf8) {
     EXPECT_EQ(trimControlCharacters("\x01\xFF" "A\x01"), "\xFF" "A");

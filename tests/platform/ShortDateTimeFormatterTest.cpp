@@ -5,6 +5,7 @@
 #include "platform/ShortDateTimeFormatter.hpp"
 #include "support/ScopedTimeLocale.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -42,7 +43,10 @@ INSTANTIATE_TEST_SUITE_P(Dates, ShortDateTimeFormatterCases,
                                            ShortDateCase{"UTC", "C", 946684799, "12/31/99, 23:59"},
                                            ShortDateCase{"UTC", "C.UTF-8", kJanuary1998, "01/19/98, 15:04"},
                                            // A locale that is not installed counts as "C".
-                                           ShortDateCase{"UTC", "xx_NOWHERE.UTF-8", kJanuary1998, "01/19/98, 15:04"}));
+                                           ShortDateCase{"UTC", "xx_NOWHERE.UTF-8", kJanuary1998, "01/19/98, 15:04"}),
+                         testing::namedBy([](const ShortDateCase& c) {
+                             return std::string(c.zone) + " " + c.locale + " " + c.expected;
+                         }));
 
 TEST(ShortDateTimeFormatter, ReadsTheTimeZoneAnewForEveryDate) {
     const ScopedTimeLocale locale("C");

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -28,6 +27,7 @@
 #include "support/HostFiles.hpp"
 #include "support/RunCommand.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -159,12 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"adf/links.adf", "links - Amiga Floppy (FFS)/dir1/dir11/file2"},
         Case{"adf/testhd.adf", "hd_ffs_intl_dircache - Amiga Floppy (FFS)/dir_1/blue2c.gif"},
         Case{"adf/testofs.adf", "testofs - Amiga Floppy (OFS)/MOON.GIF"}),
-    [](const auto& info) {
-        std::string name = std::filesystem::path(info.param.file).filename().string();
-        std::replace_if(
-            name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
-        return name;
-    });
+    testing::namedBy(&Case::file));
 
 // --- A volume made by hfsutils ---
 

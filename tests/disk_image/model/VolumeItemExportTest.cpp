@@ -19,6 +19,7 @@
 #include "support/FifoReader.hpp"
 #include "support/HostFiles.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -88,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"VolumeNamedSlash", "/", {}, "f", " - F/f"},
         NameCase{"FileNamedDot", "Disk", {}, ".", "Disk - F/-"},
         NameCase{"EmptyFileNameRefused", "Disk", {"A"}, "", nullptr}),
-    [](const auto& info) { return std::string(info.param.label); });
+    testing::namedBy(&NameCase::label));
 
 // --- The resource fork as an extended attribute ---
 
@@ -197,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceCase{"DanglingLinkAtTheFile", "V - F/A/f", Occupant::danglingLink, false},
                       PlaceCase{"PipeAtTheFile", "V - F/A/f", Occupant::fifo, false},
                       PlaceCase{"FileAtTheFile", "V - F/A/f", Occupant::regularFile, false}),
-    [](const auto& info) { return std::string(info.param.label); });
+    testing::namedBy(&PlaceCase::label));
 
 // --- How folders are walked ---
 

@@ -11,6 +11,7 @@
 #include "disk_image/parser/ReportFakes.hpp"
 #include "support/ScopedTimeLocale.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -225,7 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Empty Volume (Unknown)\n"
                  "Block size: 0\n"
                  "Size in blocks: 0 (1024 bytes)"}),
-    [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+    testing::namedBy(&TextCase::name));
 
 TEST(AnalysisTextReport, HierarchyLineIndentGrowsWithDepth) {
     const auto file = std::make_shared<const FakeItem>("f");

@@ -28,6 +28,7 @@
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -137,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"adf/testffs.adf", ImageFormat::adfVolume, "", "ffs_cache", 901120},
         CorpusCase{"adf/testhd.adf", ImageFormat::adfVolume, "", "hd_ffs_intl_dircache", 1802240},
         CorpusCase{"adf/testofs.adf", ImageFormat::adfVolume, "", "testofs", 901120},
-        CorpusCase{"adf/win32-names.adf", ImageFormat::adfVolume, "", "win32-names", 901120}));
+        CorpusCase{"adf/win32-names.adf", ImageFormat::adfVolume, "", "win32-names", 901120}),
+    testing::namedBy(&CorpusCase::file));
 
 // Images that hold no format this program reads: Lisa disks in Disk Copy
 // images, and a Disk Copy image inside MacBinary (which detection does not
@@ -157,7 +159,8 @@ TEST_P(CorpusRefusals, AreUnknown) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, CorpusRefusals,
                          ::testing::Values("dc42/cp2-LisaTest_3.0_1.image", "dc42/dcr-BLU090_400k.dc42",
-                                           "dc42/cp2-MCUS_Free_Software_Disk.img.bin"));
+                                           "dc42/cp2-MCUS_Free_Software_Disk.img.bin"),
+                         testing::namedBy());
 
 // --- Devices ---
 
@@ -332,7 +335,8 @@ INSTANTIATE_TEST_SUITE_P(
         OracleCase{"dc42/im-MacOS_8.1_Disk_Tools_68K_FD.dsk",
                    "dc42/oracles/im-MacOS_8.1_Disk_Tools_68K_FD.dsk.hls.txt"},
         OracleCase{"apm/cp2-apm-prodos-hfs.iso", "apm/oracles/cp2-apm-prodos-hfs.iso.part1.hls.txt"},
-        OracleCase{"apm/mr-combined.dsk", "apm/oracles/mr-combined.dsk.part1.hls.txt"}));
+        OracleCase{"apm/mr-combined.dsk", "apm/oracles/mr-combined.dsk.part1.hls.txt"}),
+    testing::namedBy(&OracleCase::image));
 
 // The 10 MiB empty volumes of util-linux come compressed with xz.
 TEST(CorpusHierarchies, CompressedEmptyVolumes) {

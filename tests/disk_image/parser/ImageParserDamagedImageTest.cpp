@@ -16,6 +16,7 @@
 #include "disk_image/parser/ImageParser.hpp"
 #include "support/Corpus.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -94,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(Corpus, DamagedImages,
                                            "apm/mr-combined.dsk", "prodos/cp2-simple-dir-test.po",
                                            "dos33/cp2-simple-sparse.do", "2img/cp2-prodos-disk.2mg",
                                            "st/hatari-bootauto.st", "msa/derived-hmsa-hatari-bootdesk.msa",
-                                           "adf/testffs.adf", "rdb/a590_WD93028XA_6parts.hdd.gz"));
+                                           "adf/testffs.adf", "rdb/a590_WD93028XA_6parts.hdd.gz"),
+                         testing::namedBy());
 
 }  // namespace
 }  // namespace zorv

@@ -21,6 +21,7 @@
 #include "platform/HFSTypeAndCreator.hpp"
 #include "support/Corpus.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -96,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"DiskCopyOfUnknownBytes", [] { return diskCopyImage(withLastByte(2048, 7)); },
                     ErrorCase::unknownVolumeType},
         RefusalCase{"DiskCopyOfAROM", [] { return diskCopyImage(romImage(0x97221136)); }, ErrorCase::macROMDetected}),
-    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+    testing::namedBy(&RefusalCase::name));
 
 TEST(ImageParser, RomErrorListsEveryMatchingModelInCatalogOrder) {
     const auto error = parserErrorOf(romImage(0x28BA61CE));
@@ -204,7 +205,8 @@ INSTANTIATE_TEST_SUITE_P(Detection, NestedDiskCopy,
                          ::testing::Values(NestingCase{1, ImageFormat::emptyVolume},
                                            NestingCase{ImageParser::maxContainerNesting, ImageFormat::emptyVolume},
                                            NestingCase{ImageParser::maxContainerNesting + 1, std::nullopt},
-                                           NestingCase{1000, std::nullopt}));
+                                           NestingCase{1000, std::nullopt}),
+                         testing::namedBy([](const NestingCase& c) { return "depth " + std::to_string(c.depth); }));
 
 // An HFS floppy whose boot blocks are overwritten with a driver descriptor
 // record (block 0) and a partition map of one entry, the map's own (block 1):

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "disk_image/parser/JSONStreamWriter.hpp"
+#include "support/TestCaseNames.hpp"
 
 // The streaming writer must give, byte for byte, what nlohmann-json's pretty
 // printing gives for the same document: the report's format does not change.
@@ -56,19 +57,26 @@ TEST_P(JSONStreamWriterTest, WritesWhatNlohmannJsonPrints) {
 INSTANTIATE_TEST_SUITE_P(Texts, JSONStreamWriterTest,
                          ::testing::Values(std::string(), "plain name.txt", "quote \" and \\ backslash",
                                            "controls \t\n\r\b\f\x01\x1f and \x7f", "\xC3\xA9\xE2\x80\xA6 UTF-8",
-                                           "broken \xC3 UTF-8 \xFF\xFE", std::string("nul \0 inside", 12)));
+                                           "broken \xC3 UTF-8 \xFF\xFE", std::string("nul \0 inside", 12)),
+                         testing::namedBy());
 
 // Texts are checked sixteen bytes at a time, shorter ones in two overlapping
 // halves: a byte to escape at each place of a text of each kind (under 4
 // bytes, under 8, under 16, one block and a tail, two blocks and a tail).
+struct Special {
+    char byte;
+    const char* name;
+};
+constexpr Special kSpecials[] = {{'"', "quote"}, {'\\', "backslash"}, {'\x1f', "x1F"}, {'\0', "nul"}, {'\x80', "x80"}};
+
 std::vector<std::string> escapesAtEachPlace() {
     std::vector<std::string> texts;
-    for (const char special : {'"', '\\', '\x1f', '\0', '\x80'}) {
+    for (const Special& special : kSpecials) {
         for (const std::string plain :
              {"a long plain name!!", "seven!!", "abc", "twelve chars", "a name of thirty-five characters!!!"}) {
             for (size_t place = 0; place < plain.size(); ++place) {
                 std::string text = plain;
-                text[place] = special;
+                text[place] = special.byte;
                 texts.push_back(text);
             }
         }
@@ -76,7 +84,18 @@ std::vector<std::string> escapesAtEachPlace() {
     return texts;
 }
 
-INSTANTIATE_TEST_SUITE_P(EscapesAtEachPlace, JSONStreamWriterTest, ::testing::ValuesIn(escapesAtEachPlace()));
+// "quote_at_3_of_19": the byte to escape, its place, the text's length.
+std::string placeOfTheEscape(const std::string& text) {
+    for (const Special& special : kSpecials) {
+        const size_t place = text.find(special.byte);
+        if (place != std::string::npos)
+            return std::string(special.name) + " at " + std::to_string(place) + " of " + std::to_string(text.size());
+    }
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(EscapesAtEachPlace, JSONStreamWriterTest, ::testing::ValuesIn(escapesAtEachPlace()),
+                         testing::namedBy(placeOfTheEscape));
 
 // Keys prepared once for the objects of a list: the first member has no
 // separator; a key needing escapes, or used at another depth, still comes out

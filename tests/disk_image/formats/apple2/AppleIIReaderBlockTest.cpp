@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "data_access/ByteHelpers.hpp"
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/apple2/AppleIIReaderBlock.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -68,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                 // Month 0 and day 0 otherwise carry back into 30 November 1999.
                 DateCase{{0, 0, 0, 1}, {2000, 0, 0, 1, 0}, utcSeconds(1999, 11, 30, 1, 0)},
                 // Month 13, hour 24: carried forward.
-                DateCase{{0xA1, 0x2F, 0, 24}, {2023, 13, 1, 24, 0}, utcSeconds(2024, 1, 2, 0, 0)}));
+                DateCase{{0xA1, 0x2F, 0, 24}, {2023, 13, 1, 24, 0}, utcSeconds(2024, 1, 2, 0, 0)}),
+        testing::namedBy([](const DateCase& c) { return "bytes " + hexFormat(c.bytes); }));
 
 TEST(AppleIIReaderBlockTest, DatesAreLocalTime) {
     const ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
@@ -107,7 +110,10 @@ INSTANTIATE_TEST_SUITE_P(AppleIIReaderBlock, AppleIICharsetTest,
                                            CharsetCase{{0xC1, 0xA0, 0xA0}, "A  "},
                                            // One byte with bit 7 clear empties the whole text.
                                            CharsetCase{{0xC8, 0x45, 0xCC}, ""},
-                                           CharsetCase{{}, ""}));
+                                           CharsetCase{{}, ""}),
+                         testing::namedBy([](const CharsetCase& c) {
+                             return c.bytes.empty() ? "no bytes" : "bytes " + hexFormat(c.bytes);
+                         }));
 
 }  // namespace
 }  // namespace zorv

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "disk_image/formats/apple2/ApplesoftBasicParser.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -66,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                 ListingCase{"unterminatedLastLine", {0x01, 0x08, 0x0A, 0x00, 0xBA, 0x41}, {{10, "PRINT A"}}},
                 // Fewer than four bytes after a line end the program.
                 ListingCase{"shortTailIgnored", join({line(90, {0x80}), {0x00, 0x00, 0x64}}), {{90, "END"}}}),
-        [](const ::testing::TestParamInfo<ListingCase>& info) { return std::string(info.param.name); });
+        testing::namedBy(&ListingCase::name));
 
 TEST(ApplesoftBasicParserTest, EveryTokenHasItsKeyword) {
     const auto& commands = ApplesoftBasicParser::Grammar::commands;

@@ -13,6 +13,7 @@
 #include "support/ByteBuilder.hpp"
 #include "support/Corpus.hpp"
 #include "support/ErrorExpectations.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -74,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"CutInsideATrack", header(9, 0, 0, 0).u16(4608).zeros(100), MSAError::Case::truncatedImage},
         RefusalCase{"CutInsideARun", header(9, 0, 0, 0).u16(4).u8(0xE5).u8(0), MSAError::Case::truncatedImage},
         RefusalCase{"ShortHeader", ByteBuilder().u8(0x0E).u8(0x0F).u16(9), MSAError::Case::truncatedImage}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&RefusalCase::name));
 
 // Hatari's hmsa made these from the floppies beside them; unpacking gives
 // the floppies back byte for byte.

@@ -11,6 +11,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/MtoolsFloppy.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BlankCase{"SSDD", TOSMedia::SSDDFloppy, 368640, 359424, 1, 9},
                       BlankCase{"DSDD", TOSMedia::DSDDFloppy, 737280, 728064, 2, 9},
                       BlankCase{"DSHD", TOSMedia::DSHDFloppy, 1474560, 1457152, 2, 18}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&BlankCase::name));
 
 }  // namespace
 }  // namespace zorv

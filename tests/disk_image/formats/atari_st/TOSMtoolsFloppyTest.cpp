@@ -15,6 +15,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/MtoolsFloppy.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -124,7 +125,7 @@ TEST_P(TOSMtoolsFloppies, ListFreeAndReadWhatWentIn) {
 INSTANTIATE_TEST_SUITE_P(Media, TOSMtoolsFloppies,
                          ::testing::Values(MediumCase{"SSDD", 1, 9}, MediumCase{"DSDD", 2, 9},
                                            MediumCase{"DSHD", 2, 18}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testing::namedBy(&MediumCase::name));
 
 // hmsa's blank floppies pack into fewer than 1,024 bytes; they open all the
 // same.

@@ -18,6 +18,7 @@
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -158,7 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CorpusCase{"adf/testffs.adf", "ffs_cache", "Amiga Floppy (FFS)", true},
                       CorpusCase{"adf/testhd.adf", "hd_ffs_intl_dircache", "Amiga Floppy (FFS)", true},
                       CorpusCase{"adf/testofs.adf", "testofs", "Amiga Floppy (OFS)", true},
-                      CorpusCase{"adf/win32-names.adf", "win32-names", "Amiga Floppy (FFS)", true}));
+                      CorpusCase{"adf/win32-names.adf", "win32-names", "Amiga Floppy (FFS)", true}),
+    testing::namedBy(&CorpusCase::file));
 
 }  // namespace
 }  // namespace zorv

@@ -24,6 +24,7 @@
 #include "support/ErrorExpectations.hpp"
 #include "support/RunCommand.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -173,7 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         HostileCase{"hashSlotBeyondTheImage", [](Bytes& bytes, const ADFDisk& volume) {
                         putLong(bytes, amigaOffset(volume.rootBlockNumber(), 24), 0xFFFFFFFF);
-                    }}));
+                    }}),
+    testing::namedBy(&HostileCase::name));
 
 TEST(ADFDiskHostile, HighSeqOf1000ReadsTheTableOnly) {
     CORPUS_OR_SKIP(bytes, "adf/testffs.adf");
@@ -319,7 +321,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Amiga Floppy (OFS)"},
                       // 105,600 blocks: 26 bitmap blocks and one extension block.
                       BlankCase{"hardfileWithBitmapExtension", ADFDiskGeometry{3300, 32, 1, 512}, false, 52800, 0,
-                                "UAE Hardfile (OFS)"}));
+                                "UAE Hardfile (OFS)"}),
+    testing::namedBy(&BlankCase::name));
 
 TEST(ADFBlankVolumes, GeometryTooSmallIsRefused) {
     const testing::TemporaryDirectory folder;

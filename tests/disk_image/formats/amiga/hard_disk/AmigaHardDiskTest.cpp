@@ -19,6 +19,7 @@
 #include "disk_image/parser/ImageParserError.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/ErrorExpectations.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -176,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"NoReservedBlocks",
                    {.surfaces = 1, .blocksPerTrack = 61, .reservedBlocks = 0, .lowCyl = 20, .hiCyl = 28},
                    {9, 61, 1, 512}, 1220, 549}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&LayoutCase::name));
 
 // --- File systems on the drive ---
 
@@ -353,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"RigidDiskBlockCutShort", [] { return cut(rigidDiskBlock({}), 100); }, unreacheable},
         DamagedCase{"BlockLargerThanTheImage", [] { return cut(rigidDiskBlock({.blockBytes = 4096}), 2048); },
                     unreacheable}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&DamagedCase::name));
 
 TEST(AmigaHardDisk, ARefusedDiskLeavesDetectionToTheOtherFormats) {
     const Bytes image = withDrive({.blockBytes = 0});

@@ -13,6 +13,7 @@
 #include "disk_image/formats/apple2/prodos/ProDOSDiskError.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolumeBitmap.hpp"
 #include "ProDOSImageBuilder.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -83,7 +84,8 @@ INSTANTIATE_TEST_SUITE_P(ProDOSDisk, ProDOSDiskDOSOrderTest,
                                            // Bytes 4,096 then 7,680: sectors 0 and 14 of track 1.
                                            DOSBlockCase{8, 16, 30},
                                            // The last block of a 35-track disk.
-                                           DOSBlockCase{279, 34 * 16 + 1, 34 * 16 + 15}));
+                                           DOSBlockCase{279, 34 * 16 + 1, 34 * 16 + 15}),
+                         testing::namedBy([](const DOSBlockCase& c) { return "block " + std::to_string(c.block); }));
 
 TEST(ProDOSDiskTest, BlocksBeyondTheImageAreEmpty) {
     const ProDOSDisk proDOS{ImageBytes(ProDOSImageBuilder(280).image)};

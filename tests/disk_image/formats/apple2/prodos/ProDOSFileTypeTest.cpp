@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 
 #include "disk_image/formats/apple2/prodos/ProDOSFileType.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -45,7 +47,13 @@ INSTANTIATE_TEST_SUITE_P(
                           DescriptionCase{0x46, 0x8001, "AutoSave profiles"},
                           DescriptionCase{0x46, 0x0000, "ProDOS file type $46"},
                           DescriptionCase{0x0D, 0x0000, "ProDOS file type $0D"},
-                          DescriptionCase{0xE1, 0x1234, "ProDOS file type $E1"}));
+                          DescriptionCase{0xE1, 0x1234, "ProDOS file type $E1"}),
+        testing::namedBy([](const DescriptionCase& c) {
+            char name[24];
+            std::snprintf(name, sizeof name, "type %02X aux %04X", static_cast<unsigned>(c.fileType),
+                          static_cast<unsigned>(c.auxType));
+            return std::string(name);
+        }));
 
 TEST(ProDOSFileTypeTest, TableHoldsEveryRowOnce) {
     const auto& rows = ProDOSFileType::descriptionRows;

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
+#include "data_access/ByteHelpers.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSBlock.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSStorageType.hpp"
@@ -17,6 +19,7 @@
 #include "disk_image/formats/apple2/prodos/ProDOSVolumeSubdirectoryHeader.hpp"
 #include "ProDOSImageBuilder.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -118,7 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
                 // The whole field counts, past the name length too.
                 RefusedHeaderCase{0xF5, "HELLO\x80", ProDOSVolumeDirectoryHeaderError::Case::nonASCIIName},
                 RefusedHeaderCase{0xF0, std::string(14, '\0') + "\xFF",
-                                  ProDOSVolumeDirectoryHeaderError::Case::nonASCIIName}));
+                                  ProDOSVolumeDirectoryHeaderError::Case::nonASCIIName}),
+        testing::namedBy([](const RefusedHeaderCase& c) {
+            return "byte " + hexFormatNo0Padding(c.first) + " then " + c.nameField;
+        }));
 
 TEST(ProDOSVolumeDirectoryHeaderTest, NeedsThirtyNineBytes) {
     EXPECT_THROW(ProDOSVolumeDirectoryHeader(ImageBytes(Bytes(38, 0xF0))), ReadPastEndError);
@@ -323,7 +329,13 @@ INSTANTIATE_TEST_SUITE_P(
                           ItemCase{0x06, 0x2000, "Binary", "????", ".BIN", "File type: $06\nAuxilliary: $2000"},
                           ItemCase{0xC8, 0x0001, "TrueType font", "????", "", "File type: $C8\nAuxilliary: $0001"},
                           ItemCase{0x9A, 0xBEEF, "ProDOS file type $9A", "????", "",
-                                   "File type: $9A\nAuxilliary: $BEEF"}));
+                                   "File type: $9A\nAuxilliary: $BEEF"}),
+        testing::namedBy([](const ItemCase& c) {
+            char name[24];
+            std::snprintf(name, sizeof name, "type %02X aux %04X", static_cast<unsigned>(c.fileType),
+                          static_cast<unsigned>(c.auxType));
+            return std::string(name);
+        }));
 
 TEST(ProDOSVolumeFileEntryTest, SubdirectoryIsAFolder) {
     ProDOSEntryFields fields;

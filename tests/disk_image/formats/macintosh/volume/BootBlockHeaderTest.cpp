@@ -10,6 +10,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/Corpus.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -252,7 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusBootBlocks{"dc42/dcr-DART_1.5.3.image", 84, false, 0, {}, {}},
         // Other machines' boot code where a Macintosh looks for "LK".
         CorpusBootBlocks{"dc42/cp2-LisaTest_3.0_1.image", 84, false, 0, {}, {}},
-        CorpusBootBlocks{"dc42/dcr-GSOS_Disk_2_of_7-SystemDisk.image", 84, false, 0, {}, {}}));
+        CorpusBootBlocks{"dc42/dcr-GSOS_Disk_2_of_7-SystemDisk.image", 84, false, 0, {}, {}}),
+    testing::namedBy(&CorpusBootBlocks::path));
 
 }  // namespace
 }  // namespace zorv

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <set>
 #include <string>
@@ -18,6 +17,7 @@
 #include "support/ItemPaths.hpp"
 #include "support/LeafChainDamage.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -62,7 +62,7 @@ TEST_P(LeafChainLinkedToItself, TheCatalogKeepsEveryItem) {
 
 INSTANTIATE_TEST_SUITE_P(Volumes, LeafChainLinkedToItself,
                          ::testing::Values("hfs/cp2-simple-gsos.po", "hfsplus/dfvfs-hfsplus.raw", "hfsutils"),
-                         [](const auto& info) { return std::string(std::array{"HFS", "HFSPlus", "Hfsutils"}[info.index]); });
+                         testing::namedBy());
 
 TEST(LeafChainLinkedToItselfInExtents, TheFragmentedFileReadsWhole) {
     if (!testing::HfsTool::isAvailable()) GTEST_SKIP() << "hfsutils is not installed";

@@ -9,6 +9,7 @@
 #include "support/Corpus.hpp"
 #include "support/HfsCatalogRecordBytes.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 // An HFS item reads what the walk and the reports need straight from its
 // record's bytes; every answer must be the one of the whole leaf record.
@@ -47,7 +48,8 @@ TEST_P(HFSCatalogItemCorpusTest, EveryLeafAnswersAsItsRecord) {
 INSTANTIATE_TEST_SUITE_P(Corpus, HFSCatalogItemCorpusTest,
                          ::testing::Values("hfs/cp2-simple-gsos.po", "hfs/hr-importfl-1.2.2.dsk",
                                            "hfs/im-System_3.3.dsk", "hfs/im-System_6.0.8_System_Startup.img",
-                                           "hfs/cp2-simple-linux.po"));
+                                           "hfs/cp2-simple-linux.po"),
+                         testing::namedBy());
 
 TEST(HFSCatalogItem, ThreadsUnknownAndShortRecordsAnswerAsTheirRecords) {
     using testing::hfsCatalogRecord;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -26,6 +25,7 @@
 #include "support/HlsListing.hpp"
 #include "support/RunCommand.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -314,12 +314,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusVolume{"im-System_3.3.dsk", {"Desktop", "System Folder", "Utilities Folder", "Welcome!"}},
         CorpusVolume{"im-System_6.0.8_System_Startup.img", {}}, CorpusVolume{"mr-hfs400K.dsk", {}},
         CorpusVolume{"util-linux-hfs.img.xz", {}}),
-    [](const ::testing::TestParamInfo<CorpusVolume>& info) {
-        std::string name;
-        for (const char* c = info.param.file; *c != '\0'; ++c)
-            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
+    testing::namedBy(&CorpusVolume::file));
 
 }  // namespace
 }  // namespace zorv

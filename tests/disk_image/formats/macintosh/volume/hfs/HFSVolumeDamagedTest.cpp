@@ -24,6 +24,7 @@
 #include "platform/FileSystem.hpp"
 #include "support/Corpus.hpp"
 #include "support/SyntheticHfsVolume.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -274,11 +275,7 @@ TEST(HFSVolumeDamagedShapes, FoldersSharingAnIDAreOpenedOnce) {
 INSTANTIATE_TEST_SUITE_P(Volumes, HFSVolumeDamaged,
                          ::testing::Values("synthetic", "scattered", "hfs/im-System_3.3.dsk", "hfs/cp2-simple-gsos.po",
                                            "hfs/hr-ResEdit_2.1.3.img", "dc42/cp2-Installer_Disk_1.image"),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string name;
-                             for (char c : info.param) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+                         testing::namedBy());
 
 }  // namespace
 }  // namespace zorv

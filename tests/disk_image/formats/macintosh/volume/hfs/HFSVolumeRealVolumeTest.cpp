@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -32,6 +31,7 @@
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -503,12 +503,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusVolume{"dc42/dcr-DART_1.5.3.image", "dc42/oracles/dcr-DART_1.5.3.image.hls.txt", true, -1, -1, -1},
         CorpusVolume{"dc42/im-MacOS_8.1_Disk_Tools_68K_FD.dsk",
                      "dc42/oracles/im-MacOS_8.1_Disk_Tools_68K_FD.dsk.hls.txt", true, 7, 10, -1}),
-    [](const ::testing::TestParamInfo<CorpusVolume>& info) {
-        std::string name;
-        const std::string path = info.param.path;
-        for (char c : path.substr(path.find('/') + 1)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
+    testing::namedBy(&CorpusVolume::path));
 
 TEST(HFSVolumeOfCorpusDetails, NamedItemsOfTheSystemDisks) {
     const testing::ScopedTimeZone zone{"UTC"};

@@ -23,6 +23,7 @@
 #include "support/HfsCatalogRecordBytes.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/SyntheticHfsVolume.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -427,7 +428,8 @@ INSTANTIATE_TEST_SUITE_P(WorkedSizes, HFSVolumeNewVolume,
                                            NewVolumeCase{40960, 512, 13, 40307}, NewVolumeCase{65536, 512, 19, 64493},
                                            NewVolumeCase{67584, 1024, 12, 33259},
                                            NewVolumeCase{204800, 2048, 16, 50397},
-                                           NewVolumeCase{2048000, 15872, 20, 65031}));
+                                           NewVolumeCase{2048000, 15872, 20, 65031}),
+                         testing::namedBy([](const NewVolumeCase& c) { return std::to_string(c.blocks) + " blocks"; }));
 
 TEST(HFSVolumeNewVolume, TooSmallAVolumeIsRefused) {
     for (int64_t blocks : {-1, 0, 2, 4, 21}) {

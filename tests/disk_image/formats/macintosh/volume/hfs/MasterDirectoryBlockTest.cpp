@@ -20,6 +20,7 @@
 #include "support/RunCommand.hpp"
 #include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -152,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
         BlankLayout{"SixtyFiveMiB", 133120, 1024, 20, 66549, 519, 65511, 4096},
         BlankLayout{"HundredMiB", 204800, 2048, 16, 51195, 399, 50397, 8192},
         BlankLayout{"ThousandMiB", 2048000, 15872, 20, 66063, 516, 65031, 63488}),
-    [](const ::testing::TestParamInfo<BlankLayout>& info) { return std::string(info.param.label); });
+    testing::namedBy(&BlankLayout::label));
 
 // ---------------------------------------------------------------------------
 // Sizes a blank volume can and cannot have.
@@ -191,7 +192,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{4194304, true, {}},  // 2 GiB
                       SizeCase{MasterDirectoryBlock::maximumBlankVolumeBlocks, true, {}},
                       SizeCase{MasterDirectoryBlock::maximumBlankVolumeBlocks + 1, false, ErrorCase::volumeTooLarge},
-                      SizeCase{INT64_MAX, false, ErrorCase::volumeTooLarge}));
+                      SizeCase{INT64_MAX, false, ErrorCase::volumeTooLarge}),
+    testing::namedBy([](const SizeCase& size) {
+        return (size.blocks < 0 ? "minus " + std::to_string(-size.blocks) : std::to_string(size.blocks)) + " blocks";
+    }));
 
 TEST(MasterDirectoryBlockBlank, RefusalsCarryTheBlockCount) {
     try {
@@ -474,7 +478,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {512, 2874, 4, 2830, 0, 0, {{{0, 22}, {}, {}}}, {{{22, 22}, {}, {}}}, 11264}},
         FormattedVolume{"Disk20M", 20971520, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0",
                         {512, 40945, 13, 40307, 0, 0, {{{0, 319}, {}, {}}}, {{{319, 319}, {}, {}}}, 163328}}),
-    [](const ::testing::TestParamInfo<FormattedVolume>& info) { return std::string(info.param.label); });
+    testing::namedBy(&FormattedVolume::label));
 
 // hformat lays out volumes as the blank-volume maker does wherever the
 // allocation block count stays within 65535. They differ only in fields the
@@ -531,7 +535,8 @@ TEST_P(MasterDirectoryBlockAgainstHformat, LayoutFieldsAgree) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MasterDirectoryBlockAgainstHformat,
-                         ::testing::Values(1600, 2048, 2880, 40960, 65536, 67584, 204800));
+                         ::testing::Values(1600, 2048, 2880, 40960, 65536, 67584, 204800),
+                         testing::namedBy([](int blocks) { return std::to_string(blocks) + " blocks"; }));
 
 struct CorpusVolume {
     const char* path;
@@ -594,7 +599,8 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusVolume{"dc42/dcr-DART_1.5.3.image", 84, "DART\u2122 1.5.3",
                      {512, 1594, 4, 841, 5, 0, kFloppyExtents, kFloppyCatalog, 6144}, true},
         CorpusVolume{"dc42/cp2-Installer_Disk_1.image", 84, "Installer Disk 1",
-                     {512, 1594, 4, 170, 31, 2, kFloppyExtents, {{{12, 12}, {404, 12}, {}}}, 12288}, true}));
+                     {512, 1594, 4, 170, 31, 2, kFloppyExtents, {{{12, 12}, {404, 12}, {}}}, 12288}, true}),
+    testing::namedBy(&CorpusVolume::path));
 
 TEST(CorpusMasterDirectoryBlockDetails, WideAndFinderFieldsOfRealDisks) {
     ScopedTimeZone utc("UTC");

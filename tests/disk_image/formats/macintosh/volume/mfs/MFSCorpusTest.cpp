@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -24,6 +23,7 @@
 #include "support/Corpus.hpp"
 #include "support/HlsListing.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -193,13 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                "1988-05-10 16:08:40",
                {"Tiger", "MacFractal", "DiskTop", "StuntCopter1.5", "FreeTerm 1.8", "ThrowPaint\xE2\x84\xA2"},
                false}),
-    [](const auto& info) {
-        std::string name = std::filesystem::path(info.param.path).stem().string();
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+    testing::namedBy(&Floppy::path));
 
 TEST(MFSCorpus, WorkstationInstallerForkSizes) {
     const auto bytes = volumeBytes("mfs/cp2-Workstation_Installer.IMG", Wrapping::diskCopy);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
+#include <cstdio>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "MFSImageBuilder.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -98,13 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ0"},
         NameCase{"Mac OS Roman", ByteBuilder().pascal("Caf\x8E \xAA"), "Caf\xC3\xA9 \xE2\x84\xA2"},
         NameCase{"length byte past the field", ByteBuilder().u8(30).text(std::string(30, 'n')), std::string(30, 'n')}),
-    [](const auto& info) {
-        std::string name = info.param.label;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+    testing::namedBy(&NameCase::label));
 
 TEST(MFSMasterDirectoryBlock, RefusesAnyOtherSignature) {
     for (const Bytes& start : {Bytes{'B', 'D'}, Bytes{0, 0}, Bytes{0xD7, 0xD2}, Bytes{'H', '+'}}) {
@@ -254,7 +249,12 @@ INSTANTIATE_TEST_SUITE_P(
         FlagsCase{0xFFFF,
                   {FinderFlag::kIsOnDesk, FinderFlag::kColor, FinderFlag::kIsShared, FinderFlag::kHasNoINITs,
                    FinderFlag::kHasBeenInited, FinderFlag::kHasCustomIcon, FinderFlag::kIsStationery,
-                   FinderFlag::kNameLocked, FinderFlag::kHasBundle, FinderFlag::kIsInvisible, FinderFlag::kIsAlias}}));
+                   FinderFlag::kNameLocked, FinderFlag::kHasBundle, FinderFlag::kIsInvisible, FinderFlag::kIsAlias}}),
+    testing::namedBy([](const FlagsCase& c) {
+        char name[16];
+        std::snprintf(name, sizeof name, "fdFlags 0x%04X", static_cast<unsigned>(c.fdFlags));
+        return std::string(name);
+    }));
 
 // ---------------------------------------------------------------------------
 // The directory walk
@@ -337,13 +337,7 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"an entry ending at the last byte", {{named("whole"), named("fits")}}, 2, 56 + 55, {"whole", "fits"}},
         WalkCase{"fixed part cut", {{named("whole"), named("x")}}, 2, 56 + 40, {"whole"}},
         WalkCase{"a lone flags byte", {{named("gone")}}, 1, 1, {}}),
-    [](const auto& info) {
-        std::string name = info.param.label;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+    testing::namedBy(&WalkCase::label));
 
 TEST(MFSFileDirectoryWalk, EmptyBytesGiveNoEntries) {
     EXPECT_TRUE(MFSFileDirectory(ImageBytes(), 5).entries.empty());

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "disk_image/model/ImageRepresentable.hpp"
 #include "MFSImageBuilder.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -27,13 +27,6 @@ constexpr int64_t kUnixEpochIn1904Seconds = 2082844800;
 constexpr const char* kBootableText = "This is a bootable MFS Volume. It contains the files required to start an early Mac.";
 constexpr const char* kNonBootableText =
     "This is a non-bootable MFS Volume. While it can be used by an early Mac, it cannot start one.";
-
-std::string testName(std::string label) {
-    for (char& c : label) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    return label;
-}
 
 MFSEntryFields file(const std::string& name, int64_t fileNumber) {
     MFSEntryFields fields;
@@ -116,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MFSVolumeProbe,
                                            ProbeCase{"signature one byte late", 4096, 1025, false},
                                            ProbeCase{"no signature", 409600, 409600, false},
                                            ProbeCase{"empty", 0, 0, false}),
-                         [](const auto& info) { return testName(info.param.label); });
+                         testing::namedBy(&ProbeCase::label));
 
 TEST(MFSVolumeProbe, HFSSignatureIsNotMFS) {
     Bytes image(4096, 0);
@@ -168,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MFSVolumeTooShort,
                                            ShortCase{"signature only, boot blocks", 1026, true},
                                            ShortCase{"three blocks", 1536, false},
                                            ShortCase{"one byte short of four blocks", 2047, true}),
-                         [](const auto& info) { return testName(info.param.label); });
+                         testing::namedBy(&ShortCase::label));
 
 TEST(MFSVolumeTooShort, FewerThanTwoBlocksIsNeverBootable) {
     Bytes bytes(1026, 0);
@@ -256,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"first", "last"}},
         DirectoryCase{"no directory blocks", 800, 4, 0, {{0, "first"}}, 1, {}},
         DirectoryCase{"no files announced", 800, 4, 12, {{0, "first"}}, 0, {}}),
-    [](const auto& info) { return testName(info.param.label); });
+    testing::namedBy(&DirectoryCase::label));
 
 TEST(MFSVolumeDirectory, DirectoryBeyondTheImage) {
     MFSImageBuilder image;
@@ -309,7 +302,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, MFSVolumeCapacity,
                                            CapacityCase{471, 3072, 467, 1446912, 1434624},
                                            CapacityCase{0, 1024, 0, 0, 0},
                                            CapacityCase{65535, 0xFFFFFFFF, 65535, 65535 * int64_t{0xFFFFFFFF},
-                                                        65535 * int64_t{0xFFFFFFFF}}));
+                                                        65535 * int64_t{0xFFFFFFFF}}),
+                         testing::namedBy([](const CapacityCase& c) {
+                             return std::to_string(c.allocationBlocks) + " blocks of " +
+                                    std::to_string(c.allocationBlockSize) + ", " + std::to_string(c.freeBlocks) +
+                                    " free";
+                         }));
 
 TEST(MFSVolume, ElevenFilesAtTheTop) {
     MFSImageBuilder image;

@@ -11,6 +11,7 @@
 #include "disk_image/formats/macintosh/volume/resource_fork/ICL8Icon.hpp"
 #include "disk_image/formats/macintosh/volume/resource_fork/SICNIcon.hpp"
 #include "support/ByteBuilder.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [] { return pictures(ICL8Icon(pixels(32, {0, 1, 2, 255}), ColorTable{ImageBytes(table(1, "WR"))}).pixelArray); },
                  1, "WR.." + W28},
         Decoding{"icl8PartialLine", [] { return pictures(ICL8Icon(Bytes(31, 0), ColorTable()).pixelArray); }, 0, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&Decoding::name));
 
 }  // namespace
 }  // namespace zorv

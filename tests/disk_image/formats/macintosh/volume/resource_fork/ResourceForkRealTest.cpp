@@ -17,6 +17,7 @@
 #include "disk_image/formats/macintosh/volume/resource_fork/SICNIcon.hpp"
 #include "support/Corpus.hpp"
 #include "support/ErrorExpectations.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -126,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CorpusVolume{"hfs/im-System_3.3.dsk", {}}, CorpusVolume{"hfs/hr-importfl-1.2.2.dsk", {}},
                       CorpusVolume{"hfs/hr-ResEdit_2.1.3.img", {}}, CorpusVolume{"dc42/cp2-Installer_Disk_1.image", {}},
                       CorpusVolume{"dc42/dcr-DART_1.5.3.image", {}}),
-    [](const auto& info) { return "volume" + std::to_string(info.index); });
+    testing::namedBy(&CorpusVolume::image));
 
 // The System file names its fonts and sounds, and its clut 127 gives the
 // table its 72 bytes hold.

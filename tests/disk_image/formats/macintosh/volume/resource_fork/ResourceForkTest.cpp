@@ -14,6 +14,7 @@
 #include "disk_image/formats/macintosh/volume/resource_fork/ResourceFork.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/ErrorExpectations.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -154,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                "STR  1 Hello; clut -16455"},
         Damage{"dataLengthBeyondFork", [](Bytes& b, const BuiltFork&) { put(b, 256, 0xFFFFFFFF, 4); },
                "STR  1 Hello; clut -16455"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&Damage::name));
 
 // A name is decoded once, however many references name it (a fork of a
 // million references to one 255-character name holds one copy of it): the
