@@ -33,7 +33,7 @@ std::shared_ptr<FakeVolume> namedVolume(const std::string& name) {
     return volume;
 }
 
-// The Part's example hierarchy: a folder Tools at the root, holding a file
+// A small hierarchy: a folder Tools at the root, holding a file
 // Notes and a folder Old that holds a file Readme.
 std::shared_ptr<FakeVolume> toolsVolume() {
     auto volume = namedVolume("Work");
