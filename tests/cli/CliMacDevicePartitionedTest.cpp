@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include "cli/MacDevicePartitioned.hpp"
 #include "cli/PremadeServerFolder.hpp"
 #include "cli/ZorvProcess.hpp"
+#include "data_access/ByteHelpers.hpp"
 #include "disk_image/formats/apple2/dos33/DOS33Disk.hpp"
 #include "disk_image/formats/amiga/adf/ADFDisk.hpp"
 #include "disk_image/formats/apple2/prodos/ProDOSVolume.hpp"
@@ -17,6 +19,7 @@
 #include "remote_image/LoopbackHTTPServer.hpp"
 #include "support/Corpus.hpp"
 #include "support/HfsTool.hpp"
+#include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 // These run the built zorv binary in a fresh folder. Every test points
@@ -270,6 +273,34 @@ TEST_F(CliMacDevicePartitionedTest, ABlankHFSVolumeUnderTheNameOfItsSCSIID) {
     EXPECT_EQ(std::filesystem::file_size(at("HD70_512.hda")), static_cast<uintmax_t>(2048 * 512 + headBytes));
     // Named "MacOS" in the map, "Untitled" on disk.
     EXPECT_EQ(volumePartitions(at("HD70_512.hda")), std::vector{hfsPartition("MacOS", 96, 2048, "Untitled")});
+}
+
+// The wall-clock time the host's zone shows now, as a classic Macintosh date
+// stores it: seconds since 1904-01-01 00:00:00 on the calendar.
+int64_t wallClockNowSince1904() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return static_cast<int64_t>(::timegm(&local)) + 2082844800;
+}
+
+TEST_F(CliMacDevicePartitionedTest, ABlankHFSVolumeStoresTheWallClockTimeOfItsCreation) {
+    // Paris was 9 minutes 21 seconds ahead of GMT in 1904 and an hour or two
+    // is now: a Macintosh there must show the time its clock showed.
+    const ScopedTimeZone paris("Europe/Paris");
+    const int64_t before = wallClockNowSince1904();
+    const auto run = zorv({"paris.hda", "--partitions", R"([{"blankHFS": 1}])"});
+    const int64_t after = wallClockNowSince1904();
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const Bytes device = fileBytes(at("paris.hda"));
+    const size_t masterDirectoryBlock = 96 * 512 + 1024;
+    ASSERT_GE(device.size(), masterDirectoryBlock + 68);
+    // drCrDate, drLsMod and drVolBkUp.
+    for (const size_t field : {2, 6, 64}) {
+        const int64_t stored = fromLongBigEndian(ByteView(device).subspan(masterDirectoryBlock + field, 4));
+        EXPECT_GE(stored, before - 2) << "field at " << field;
+        EXPECT_LE(stored, after + 2) << "field at " << field;
+    }
 }
 
 TEST_F(CliMacDevicePartitionedTest, AnOutputNameIsUsedAsTypedAndReplacesAFile) {

@@ -4,7 +4,7 @@
 
 #include "data_access/ByteHelpers.hpp"
 #include "data_access/TextEncoding.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+#include "disk_image/formats/macintosh/volume/MacintoshLocalDate.hpp"
 #include "disk_image/model/ISO8601DateFormatter.hpp"
 
 namespace zorv {
@@ -79,10 +79,9 @@ void HFSCatalogItem::fillCodableAtLevel(int64_t level, CodableVolumeItem& item) 
     const auto longAt = [&](int64_t offset) -> int64_t {
         return fromLongBigEndian(body.subspan(static_cast<size_t>(offset), 4));
     };
-    const Date epoch = HFSReaderBlock::epoch();
     const auto writeDate = [&](int64_t offset, std::optional<std::string>& into) {
         if (!into) into.emplace();
-        ISO8601DateFormatter::write(Date{epoch.secondsSince1970 + longAt(offset)}, *into);
+        ISO8601DateFormatter::write(MacintoshLocalDate::date(longAt(offset)), *into);
     };
     // A code's text as OSType::string() gives it.
     const auto writeCode = [&](int64_t offset, std::optional<std::string>& into) {

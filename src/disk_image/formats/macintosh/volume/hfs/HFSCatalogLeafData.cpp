@@ -16,7 +16,7 @@ constexpr int64_t threadNameMaximum = threadNameFieldSize - 1;
 // words and the parent ID).
 constexpr int64_t threadNameOffset = 12;
 
-// The stored form of a date: seconds since the Macintosh epoch.
+// The stored form of a date: its wall-clock time as seconds since 1904.
 int64_t storedDate(Date date) { return HFSReaderBlock::macintoshIntegerValue(date); }
 
 }  // namespace

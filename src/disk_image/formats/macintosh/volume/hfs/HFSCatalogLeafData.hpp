@@ -21,7 +21,7 @@ namespace zorv {
 // folder or file. It starts with a record type byte and a reserved byte; the
 // body after them is one of the four records below, the one that the type
 // selects. Integers hold the unsigned values stored; dates are points in
-// time read from seconds since the Macintosh epoch.
+// time read from wall-clock seconds since 1904 (HFSReaderBlock).
 struct HFSCatalogLeafData : HFSBlockable<HFSCatalogLeafData> {
     enum class LeafType : int {
         directory = 1,

@@ -1,11 +1,11 @@
 #include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusReaderBlock.hpp"
 
 #include <algorithm>
-#include <ctime>
 
 #include "data_access/CheckedMath.hpp"
 #include "data_access/Errors.hpp"
 #include "data_access/TextEncoding.hpp"
+#include "disk_image/formats/macintosh/volume/MacintoshLocalDate.hpp"
 
 namespace zorv {
 
@@ -14,17 +14,7 @@ Date HFSPlusReaderBlock::getDateFromMacintoshIntegerValue() {
 }
 
 Date HFSPlusReaderBlock::getLocalDateFromMacintoshIntegerValue() {
-    const Date wallClock = getDateFromMacintoshIntegerValue();  // the local fields, as if GMT
-    const auto seconds = static_cast<std::time_t>(wallClock.secondsSince1970);
-    std::tm local{};
-    if (::gmtime_r(&seconds, &local) == nullptr) return wallClock;
-    local.tm_isdst = -1;  // whichever the zone's rules give for that date
-    tzset();              // follow changes of TZ during the run
-    const std::time_t point = std::mktime(&local);
-    // mktime's failure value is also 1969-12-31 23:59:59 UTC, a second no
-    // volume of this format was made in.
-    if (point == static_cast<std::time_t>(-1)) return wallClock;
-    return Date{static_cast<int64_t>(point)};
+    return MacintoshLocalDate::date(getLongInteger());
 }
 
 std::string HFSPlusReaderBlock::getLengthByteString(int64_t length) {
@@ -66,12 +56,6 @@ int64_t HFSPlusReaderBlock::macintoshIntegerValue(Date date) {
     return date.secondsSince1970 - epochSecondsSince1970;
 }
 
-int64_t HFSPlusReaderBlock::localMacintoshIntegerValue(Date date) {
-    tzset();
-    const auto seconds = static_cast<std::time_t>(date.secondsSince1970);
-    std::tm local{};
-    if (::localtime_r(&seconds, &local) == nullptr) return macintoshIntegerValue(date);
-    return macintoshIntegerValue(Date{static_cast<int64_t>(::timegm(&local))});
-}
+int64_t HFSPlusReaderBlock::localMacintoshIntegerValue(Date date) { return MacintoshLocalDate::stored(date); }
 
 }  // namespace zorv

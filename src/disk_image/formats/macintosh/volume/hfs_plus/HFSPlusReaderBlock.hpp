@@ -11,9 +11,10 @@ namespace zorv {
 
 // The cursor of HFS+ records: big-endian integers, UTF-16 big-endian text,
 // dates as unsigned 32-bit seconds since 1904-01-01 00:00 GMT. Classic HFS
-// counts the same seconds in local time (HFSReaderBlock); HFS+ does so only
-// for the volume header's creation date (the local forms below), so every
-// other date reads the same whatever the host's time zone.
+// counts the same seconds on the local wall clock (HFSReaderBlock,
+// MacintoshLocalDate); HFS+ does so only for the volume header's creation
+// date (the local forms below), so every other date reads the same whatever
+// the host's time zone.
 class HFSPlusReaderBlock : public BigEndianReader {
 public:
     // 1904-01-01 00:00:00 GMT as seconds since 1970.
@@ -30,8 +31,8 @@ public:
     // The epoch plus the stored u32 seconds; advances 4.
     Date getDateFromMacintoshIntegerValue();
     // The stored u32 seconds as a local wall-clock time since 1904, turned
-    // into a time point by the rules of the host's time zone for that date
-    // (read as GMT when the zone gives none); advances 4.
+    // into a time point as classic HFS dates are (MacintoshLocalDate);
+    // advances 4.
     Date getLocalDateFromMacintoshIntegerValue();
 
     // A counted UTF-16 name: the u16 count n of code units at `offset`, then
@@ -57,7 +58,8 @@ public:
     // 0xFFFFFFFF), so that no date can make a record unwritable.
     static int64_t macintoshIntegerValue(Date date);
     // The stored form of a local date: the wall-clock time of `date` in the
-    // host's time zone, as seconds since 1904, clamped likewise.
+    // host's time zone, as seconds since 1904, clamped likewise
+    // (MacintoshLocalDate).
     static int64_t localMacintoshIntegerValue(Date date);
 };
 

@@ -5,7 +5,7 @@
 #include "data_access/Errors.hpp"
 #include "disk_image/blocks/BlockStructureDefinableError.hpp"
 #include "disk_image/formats/macintosh/volume/BootBlockHeader.hpp"
-#include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+#include "disk_image/formats/macintosh/volume/MacintoshLocalDate.hpp"
 
 namespace zorv {
 
@@ -46,14 +46,13 @@ std::optional<MFSMasterDirectoryBlock> MFSVolume::readableMasterDirectoryBlock()
 }
 
 std::shared_ptr<const MFSVolume::ItemCache> MFSVolume::items() const {
-    const int64_t epochSeconds = HFSReaderBlock::epoch().secondsSince1970;
+    const std::string_view zone = MacintoshLocalDate::zoneName();
     const ItemCache* cache = itemCache_.get();
     if (cache != nullptr && cache->readFrom.data() == structureData.data() &&
-        cache->readFrom.size() == structureData.size() && cache->blockSize == blockSize &&
-        cache->epochSeconds == epochSeconds) {
+        cache->readFrom.size() == structureData.size() && cache->blockSize == blockSize && cache->zone == zone) {
         return itemCache_;
     }
-    auto fresh = std::make_shared<ItemCache>(ItemCache{structureData, blockSize, epochSeconds, {}});
+    auto fresh = std::make_shared<ItemCache>(ItemCache{structureData, blockSize, std::string(zone), {}});
     try {
         MFSFileDirectory directory = fileDirectory();
         fresh->items.reserve(directory.entries.size());

@@ -102,7 +102,7 @@ private:
     struct ItemCache {
         ImageBytes readFrom;
         int64_t blockSize;
-        int64_t epochSeconds;
+        std::string zone;  // MacintoshLocalDate::zoneName()
         std::vector<VolumeItem> items;
     };
 

@@ -421,6 +421,26 @@ TEST(MFSVolume, DatesAreLocalTimeSince1904) {
     EXPECT_EQ(volume.modificationDate(), std::nullopt);
 }
 
+TEST(MFSVolume, ItemDatesFollowAZoneWithTheSameOffsetIn1904) {
+    // London kept GMT in 1904, as UTC does, but not in the summer of 1984:
+    // the items read under UTC are read again.
+    MFSImageBuilder image;
+    MFSEntryFields fields = file("Summer", 2);
+    fields.modified = 2540189045;  // 1984-06-29 08:04:05 on the Macintosh's clock
+    image.add(0, fields);
+    const MFSVolume volume = volumeOf(image.build());
+    {
+        ScopedTimeZone utc("UTC");
+        const VolumeItem summer = volume.child(0, nullptr);
+        ASSERT_NE(summer, nullptr);
+        EXPECT_EQ(summer->modificationDate(), Date{2540189045 - kUnixEpochIn1904Seconds});
+    }
+    ScopedTimeZone london("Europe/London");
+    const VolumeItem summer = volume.child(0, nullptr);
+    ASSERT_NE(summer, nullptr);
+    EXPECT_EQ(summer->modificationDate(), Date{2540189045 - kUnixEpochIn1904Seconds - 3600});
+}
+
 TEST(MFSVolume, ReportRecord) {
     ScopedTimeZone utc("UTC");
     MFSImageBuilder image;

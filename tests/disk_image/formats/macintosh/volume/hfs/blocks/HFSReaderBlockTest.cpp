@@ -1,13 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
+#include <optional>
+
 #include "data_access/Errors.hpp"
 #include "disk_image/formats/macintosh/volume/hfs/blocks/HFSReaderBlock.hpp"
+#include "disk_image/formats/macintosh/volume/hfs_plus/HFSPlusReaderBlock.hpp"
+#include "disk_image/model/ISO8601DateFormatter.hpp"
 #include "platform/SteadyTimeZone.hpp"
+#include "support/ByteBuilder.hpp"
 #include "support/ScopedTimeZone.hpp"
 
 namespace zorv {
 namespace {
 
+using testing::ByteBuilder;
 using testing::ScopedTimeZone;
 
 constexpr int64_t kUnixEpochIn1904Seconds = 2082844800;
@@ -50,6 +58,78 @@ TEST(HFSReaderBlock, EpochIsKeptWithinASteadyZoneScopeAndWorkedOutAgainInTheNext
     const SteadyTimeZone nextWalk;
     EXPECT_EQ(HFSReaderBlock::epoch().secondsSince1970, -kUnixEpochIn1904Seconds - 3600);
 }
+
+// A Macintosh stores the time its clock showed and shows it back as it is,
+// wherever it is: a stored date is that wall-clock time in the host's zone,
+// by the zone's rules for the date.
+struct ClassicDate {
+    const char* name;
+    const char* zone;
+    const char* wallClock;    // the stored value, "YYYY-MM-DD HH:MM:SS" since 1904
+    const char* instant;      // what the JSON report gives for it
+    const char* writtenBack;  // the wall-clock time the instant is written as
+};
+
+// The stored form of a wall-clock time: seconds since 1904-01-01 00:00:00
+// counted on the calendar, whatever the zone.
+int64_t storedWallClock(const char* text) {
+    std::tm fields{};
+    EXPECT_EQ(std::sscanf(text, "%d-%d-%d %d:%d:%d", &fields.tm_year, &fields.tm_mon, &fields.tm_mday,
+                          &fields.tm_hour, &fields.tm_min, &fields.tm_sec),
+              6)
+        << text;
+    fields.tm_year -= 1900;
+    fields.tm_mon -= 1;
+    return static_cast<int64_t>(::timegm(&fields)) + kUnixEpochIn1904Seconds;
+}
+
+class ClassicDates : public ::testing::TestWithParam<ClassicDate> {};
+
+TEST_P(ClassicDates, AreTheWallClockTimeOfTheHostZone) {
+    const ClassicDate& date = GetParam();
+    const ScopedTimeZone zone(date.zone);
+    const int64_t stored = storedWallClock(date.wallClock);
+    // Alone, and as a walk over a volume's items converts them.
+    for (const bool inWalk : {false, true}) {
+        SCOPED_TRACE(inWalk ? "in a SteadyTimeZone scope" : "alone");
+        std::optional<SteadyTimeZone> walk;
+        if (inWalk) walk.emplace();
+        HFSReaderBlock reader(Bytes(ByteBuilder().u32(stored)));
+        const Date read = reader.getDateFromMacintoshIntegerValue();
+        EXPECT_EQ(ISO8601DateFormatter::string(read), date.instant);
+        EXPECT_EQ(HFSReaderBlock::macintoshIntegerValue(read), storedWallClock(date.writtenBack));
+        // The one local date of HFS+, the volume header's creation date, alike.
+        HFSPlusReaderBlock plusReader(Bytes(ByteBuilder().u32(stored)));
+        EXPECT_EQ(plusReader.getLocalDateFromMacintoshIntegerValue(), read);
+        EXPECT_EQ(HFSPlusReaderBlock::localMacintoshIntegerValue(read), storedWallClock(date.writtenBack));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, ClassicDates,
+    ::testing::Values(
+        ClassicDate{"UTC", "UTC", "2022-08-10 08:34:33", "2022-08-10T08:34:33Z", "2022-08-10 08:34:33"},
+        ClassicDate{"ParisSummer", "Europe/Paris", "2022-08-10 08:34:33", "2022-08-10T06:34:33Z",
+                    "2022-08-10 08:34:33"},
+        ClassicDate{"ParisWinter", "Europe/Paris", "2022-01-14 07:19:41", "2022-01-14T06:19:41Z",
+                    "2022-01-14 07:19:41"},
+        // Paris kept its mean time, 9 minutes 21 seconds ahead of GMT, until 1911.
+        ClassicDate{"ParisIn1904", "Europe/Paris", "1904-01-01 00:00:00", "1903-12-31T23:50:39Z",
+                    "1904-01-01 00:00:00"},
+        // 02:30 came twice on 30 October 2022, first in summer time.
+        ClassicDate{"ParisHourRepeatedInAutumn", "Europe/Paris", "2022-10-30 02:30:00", "2022-10-30T00:30:00Z",
+                    "2022-10-30 02:30:00"},
+        // No clock showed 02:30 on 27 March 2022; mktime takes it in winter
+        // time, an instant the clock showed as 03:30.
+        ClassicDate{"ParisHourSkippedInSpring", "Europe/Paris", "2022-03-27 02:30:00", "2022-03-27T01:30:00Z",
+                    "2022-03-27 03:30:00"},
+        ClassicDate{"NewYorkWinter", "America/New_York", "2022-01-14 07:19:41", "2022-01-14T12:19:41Z",
+                    "2022-01-14 07:19:41"},
+        ClassicDate{"NewYorkSummer", "America/New_York", "2022-08-10 08:34:33", "2022-08-10T12:34:33Z",
+                    "2022-08-10 08:34:33"},
+        ClassicDate{"Kolkata", "Asia/Kolkata", "2022-08-10 08:34:33", "2022-08-10T03:04:33Z",
+                    "2022-08-10 08:34:33"}),
+    [](const ::testing::TestParamInfo<ClassicDate>& info) { return std::string(info.param.name); });
 
 TEST(HFSReaderBlock, WritingDatesClampsToTheField) {
     ScopedTimeZone utc("UTC");
