@@ -11,6 +11,7 @@
 #include "platform/SteadyTimeZone.hpp"
 #include "support/ByteBuilder.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/TestCaseNames.hpp"
 
 namespace zorv {
 namespace {
@@ -129,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "2022-08-10 08:34:33"},
         ClassicDate{"Kolkata", "Asia/Kolkata", "2022-08-10 08:34:33", "2022-08-10T03:04:33Z",
                     "2022-08-10 08:34:33"}),
-    [](const ::testing::TestParamInfo<ClassicDate>& info) { return std::string(info.param.name); });
+    testing::namedBy(&ClassicDate::name));
 
 TEST(HFSReaderBlock, WritingDatesClampsToTheField) {
     ScopedTimeZone utc("UTC");
