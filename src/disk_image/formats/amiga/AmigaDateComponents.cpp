@@ -10,6 +10,9 @@ namespace {
 constexpr int64_t secondsPerMinute = 60;
 constexpr int64_t ticksPerSecond = 50;
 constexpr int64_t lastYear = 9999;
+// 9999-12-31 23:59:59 UTC, the last moment the JSON report writes with four
+// digits.
+constexpr int64_t lastSecondInUTC = 253402300799;
 
 // Local midnight `days` calendar days after 1978-01-01; nothing when the C
 // library cannot form it.
@@ -47,10 +50,13 @@ std::optional<Date> AmigaDateComponents::date() const {
     if (!midnight || minutes < 0 || ticks < 0) return std::nullopt;
     const int64_t seconds = *midnight + minutes * secondsPerMinute + ticks / ticksPerSecond;
     // Dates are written with four-digit years; a damaged count reaches far
-    // beyond them.
+    // beyond them. The text report writes local time and the JSON report
+    // UTC: a zone west of UTC carries the last local seconds of 9999 into
+    // 10000, so both are bounded.
     const auto asTime = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (::localtime_r(&asTime, &local) == nullptr || local.tm_year + 1900 > lastYear) return std::nullopt;
+    if (seconds > lastSecondInUTC) return std::nullopt;
     return Date{seconds};
 }
 

@@ -21,7 +21,7 @@ struct AmigaDateComponents {
     // time of day), then `minutes` minutes and `ticks` ticks, without
     // clamping (1,440 minutes carry into the next day). Ticks below a second
     // are dropped. None when the calendar gives no moment, or one past the
-    // year 9999 (a day count of 0x7FFFFFFF, say).
+    // year 9999 (a day count of 0x7FFFFFFF, say) in local time or in UTC.
     std::optional<Date> date() const;
 
     // The fields of a moment on or after the epoch: whole days, then whole

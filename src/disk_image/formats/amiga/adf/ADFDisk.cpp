@@ -100,6 +100,10 @@ ImageBytes ADFDisk::requireBlock(int64_t block) const {
 }
 
 void ADFDisk::loadBitmap(const ADFDiskRootBlock& root) {
+    // A bitmap the root block does not call valid is not read at all: free
+    // space then comes from the files, and its pointers, wherever they
+    // point, do not keep the volume from opening.
+    if (root.bmFlag != ADFDiskRootBlock::validBitmapFlag) return;
     // The pages the volume needs, in the order listed: the root block's
     // pointers, then each extension block's. A pointer of 0 lists none; the
     // pointers after the last page needed are not read, wherever they point.

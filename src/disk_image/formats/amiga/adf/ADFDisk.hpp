@@ -29,8 +29,9 @@ namespace zorv {
 // (ADFDiskGeometry::rootBlockCandidates), or else, for a bare volume whose
 // blocks are not whole hardfile cylinders, in the middle of all its blocks
 // (the geometry then being one block a cylinder), loads the bitmap blocks the
-// volume needs in the order the root block and its extension blocks list
-// them (the pointers after those are not read), and walks the hash tables of
+// volume needs, when the root block's bitmap flag calls them valid, in the
+// order the root block and its extension blocks list them (the pointers
+// after those are not read), and walks the hash tables of
 // every directory into a flat list of entries: the root entry first, then
 // each file and directory in depth-first order (slots in index order, each
 // hash chain in chain order, a directory's contents right after it). A volume
@@ -42,9 +43,10 @@ namespace zorv {
 // again, itself or an ancestor included, is not entered again); a hash slot
 // or next-hash pointer past the end of the image ends that chain only; links
 // are not listed but the chain behind them is followed; the bitmap extension
-// chain ends at a block already read. A bitmap block needed beyond the image,
-// or a block whose secondary type says file or directory but which does not
-// read as one, makes the whole open fail.
+// chain ends at a block already read. A bitmap block needed beyond the image
+// (when the root block calls the bitmap valid; otherwise it is not read), or
+// a block whose secondary type says file or directory but which does not read
+// as one, makes the whole open fail.
 //
 // Items are placed by their parent pointers, as AmigaDOS links them. The top
 // level is the root entry alone when the boot block's root pointer is 0 (a
@@ -56,7 +58,7 @@ public:
 
     ADFDiskGeometry diskGeometry;
     // The bitmap blocks as read, in the order listed; none for a volume made
-    // by blankDisk().
+    // by blankDisk() and when the root block's bitmap flag is not -1.
     std::optional<ADFDiskBitmap> bitmap;
     // The root entry, then every file and directory the walk found.
     std::vector<std::shared_ptr<const ADFDiskEntry>> entries;
@@ -73,8 +75,9 @@ public:
     // first one the file system uses (2 for floppies and hardfiles; a
     // partition passes its own). Throws
     // BlockStructureDefinableError::unreacheableBlock when the image is too
-    // small for its root block or a bitmap block it needs lies beyond it (a
-    // header block beyond it only ends its hash chain),
+    // small for its root block or, the bitmap being valid, a bitmap block it
+    // needs lies beyond it (a header block beyond it only ends its hash
+    // chain),
     // ADFDiskRootBlockError::invalidRootBlock when no root block reads at any
     // candidate position, the ADFDiskEntryBlockError of a header block that
     // does not read, and ArithmeticOverflowError for a geometry whose block
@@ -117,7 +120,7 @@ public:
     // The blocks the bitmap marks free, times 512, when the root block says
     // the bitmap is valid and its blocks lie inside the volume and hold a
     // flag for each of its blocks; otherwise the total less the sizes of the
-    // entries, which may be negative on a damaged volume.
+    // entries, and 0 when a damaged volume's sizes add up to more.
     int64_t freeCapacityInBytes() const override;
     bool isFormatted() const override { return true; }
     bool isBootable() const override { return true; }

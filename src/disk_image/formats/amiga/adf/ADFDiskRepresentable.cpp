@@ -1,5 +1,6 @@
 // ADFDisk as the reports, the hierarchy walk and the export see it.
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "data_access/CheckedMath.hpp"
@@ -11,9 +12,6 @@ namespace {
 const ADFDiskEntry* asEntry(const VolumeItem& item) { return dynamic_cast<const ADFDiskEntry*>(item.get()); }
 
 const std::vector<VolumeItem> noChildren;
-
-// The root block's bitmap flag when AmigaDOS left the bitmap valid.
-constexpr int64_t validBitmapFlag = -1;
 
 }  // namespace
 
@@ -91,16 +89,12 @@ int64_t ADFDisk::totalCapacityInBytes() const {
 
 int64_t ADFDisk::freeCapacityInBytes() const {
     if (const auto freeBlocks = bitmapFreeBlocks()) return checked::mul(*freeBlocks, diskGeometry.blockSize);
-    return checked::sub(totalCapacityInBytes(), occupiedCapacityInBytes());
+    // A damaged file header can claim more bytes than the volume holds.
+    return std::max<int64_t>(0, checked::sub(totalCapacityInBytes(), occupiedCapacityInBytes()));
 }
 
 std::optional<int64_t> ADFDisk::bitmapFreeBlocks() const {
     if (!bitmap) return std::nullopt;
-    try {
-        if (rootBlock().bmFlag != validBitmapFlag) return std::nullopt;
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
     return bitmap->freeBlockCount(diskGeometry.totalBlocks());
 }
 

@@ -28,6 +28,9 @@ struct ADFDiskBitmap;
 struct ADFDiskRootBlock : AmigaBlockable<ADFDiskRootBlock> {
     static constexpr int64_t hashTableSize = 72;
     static constexpr int64_t nameFieldLength = 31;
+    // bmFlag when AmigaDOS left the bitmap valid; any other value says the
+    // bitmap blocks are not to be trusted.
+    static constexpr int64_t validBitmapFlag = -1;
 
     ADFDiskBlockType type = ADFDiskBlockType::T_HEADER;
     int64_t headerKey = 0;
@@ -36,7 +39,7 @@ struct ADFDiskRootBlock : AmigaBlockable<ADFDiskRootBlock> {
     int64_t firstData = 0;
     int64_t checksum = 0;
     std::array<int64_t, hashTableSize> ht{};
-    int64_t bmFlag = -1;
+    int64_t bmFlag = validBitmapFlag;
     std::array<int64_t, 25> bmPages{};
     int64_t bmExt = 0;
     AmigaDateComponents rootDate;  // rDays, rMins, rTicks

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <tuple>
 
@@ -18,11 +19,13 @@
 #include "disk_image/formats/amiga/adf/ADFDiskEntryBlockError.hpp"
 #include "disk_image/formats/amiga/adf/ADFDiskError.hpp"
 #include "disk_image/formats/amiga/adf/AmigaImageCreator.hpp"
+#include "disk_image/parser/AnalysisJSONEncoder.hpp"
 #include "disk_image/parser/ImageParser.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/AmigaTestImages.hpp"
 #include "support/ErrorExpectations.hpp"
 #include "support/RunCommand.hpp"
+#include "support/ScopedTimeZone.hpp"
 #include "support/TemporaryDirectory.hpp"
 #include "support/TestCaseNames.hpp"
 
@@ -260,6 +263,67 @@ TEST(ADFDiskBitmapPages, TheVolumeReadsThePagesItNeedsInTheOrderListed) {
         EXPECT_EQ(pathsOf(*volume), paths) << name;
     }
 }
+
+// --- Damaged headers in the reports ---
+
+// Copies of arccsh.adf (root 880; the header of "CSH" at 1,014) with longs
+// of the root block or a file header changed, read as the command line reads
+// them in a zone west of UTC.
+struct DamagedHeaderCase {
+    const char* name;
+    std::vector<std::tuple<int64_t, size_t, uint32_t>> longs;  // block, offset, value
+    int64_t freeBytes;
+};
+
+std::ostream& operator<<(std::ostream& out, const DamagedHeaderCase& c) { return out << c.name; }
+
+class ADFDamagedHeaders : public ::testing::TestWithParam<DamagedHeaderCase> {};
+
+// Every date of a JSON report, wherever it sits.
+void collectDates(const nlohmann::json& json, std::vector<std::string>& dates) {
+    for (const auto& [key, value] : json.items()) {
+        if (value.is_string() && key.ends_with("Date")) dates.push_back(value);
+        if (value.is_structured()) collectDates(value, dates);
+    }
+}
+
+TEST_P(ADFDamagedHeaders, OpenWithTheOriginalsFilesAndReportValuesInRange) {
+    CORPUS_OR_SKIP(bytes, "adf/arccsh.adf");
+    const testing::ScopedTimeZone zone("America/Los_Angeles");
+    const ADFDisk original{ImageBytes(bytes)};
+    for (const auto& [block, offset, value] : GetParam().longs) putLong(bytes, amigaOffset(block, offset), value);
+
+    const ImageParser parser{ImageBytes(bytes)};
+    ASSERT_EQ(parser.imageFormat(), ImageFormat::adfVolume);
+    EXPECT_EQ(pathsOf(dynamic_cast<const ADFDisk&>(*parser.volume())), pathsOf(original));
+    const int64_t freeBytes = GetParam().freeBytes;
+    EXPECT_NE(parser.textualDescription(false).find(", " + std::to_string(freeBytes) + " bytes free out of 901120"),
+              std::string::npos);
+    const auto report = nlohmann::json::parse(AnalysisJSONEncoder::encode(parser.codableResult(true)));
+    EXPECT_EQ(report["volume"]["freeCapacityInBytes"], freeBytes);
+    // Four-digit years, up to the last second of 9999 in UTC.
+    std::vector<std::string> dates;
+    collectDates(report, dates);
+    for (const std::string& date : dates) EXPECT_TRUE(date.size() == 20 && date <= "9999-12-31T23:59:59Z") << date;
+    EXPECT_EQ(report["volume"]["creationDate"], "1999-03-25T03:35:24Z");
+}
+
+// Free space from the files, whose sizes add up to 610,677 bytes.
+constexpr int64_t freeByFiles = 901120 - 610677;
+
+INSTANTIATE_TEST_SUITE_P(
+    Arccsh, ADFDamagedHeaders,
+    ::testing::Values(
+        DamagedHeaderCase{"noPageListedAndAFileLargerThanTheVolume", {{880, 316, 0}, {1014, 324, 1000000}}, 0},
+        DamagedHeaderCase{"bitmapNotValidAndAFileOf4GiB", {{880, 312, 0}, {1014, 324, 0xFFFFFFFF}}, 0},
+        // 9999-12-31 23:59:59 local time: 10000-01-01 07:59:59 in UTC.
+        DamagedHeaderCase{"volumeDateAtTheLastSecondOf9999", {{880, 472, 2929974}, {880, 476, 1439}, {880, 480, 2999}},
+                          436 * 512},
+        DamagedHeaderCase{"bitmapNotValidWithAPagePastTheEnd", {{880, 312, 0}, {880, 316, 0xFFFFFFFF}}, freeByFiles},
+        DamagedHeaderCase{"bitmapNotValidWithAnExtensionPastTheEnd",
+                          {{880, 312, 0}, {880, 316, 0}, {880, 416, 0xFFFFFFFF}},
+                          freeByFiles}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- Blank volumes ---
 
