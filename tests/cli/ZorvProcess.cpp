@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,7 +81,12 @@ pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::file
     const pid_t child = ::fork();
     if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
     if (child == 0) {
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::signal(signal, SIG_DFL);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+                                 SIGXFSZ, SIGXCPU}) {
+            ::signal(signal, SIG_DFL);
+        }
+        const struct rlimit noCore {};
+        ::setrlimit(RLIMIT_CORE, &noCore);
         sigset_t none;
         ::sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -19,9 +19,10 @@ struct ZorvRun {
 ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory);
 
 // Starts the built zorv binary in `workingDirectory` without waiting for it,
-// its streams to /dev/null and SIGINT, SIGTERM and SIGHUP at their default
-// actions (a test runner started in the background may ignore some). Returns
-// the child's process id; the caller waits for it.
+// its streams to /dev/null, every signal that ends a process at its default
+// action (a test runner started in the background may ignore some, SIGINT
+// and SIGQUIT above all) and no core dumps (which SIGQUIT would leave in the
+// folder). Returns the child's process id; the caller waits for it.
 pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory);
 
 }  // namespace zorv::testing
