@@ -464,6 +464,52 @@ TEST_F(CliMacDevicePartitionedTest, AnOutputThatIsALocalFileIsRefused) {
     EXPECT_EQ(fileBytes(at("HD10_512.hda")), volume);
 }
 
+// A layout file that is also the output, by one of its names.
+struct LayoutAsOutputCase {
+    const char* name;
+    std::vector<std::string> output;  // the output argument; none for the default name
+    std::string configFile;
+};
+
+void PrintTo(const LayoutAsOutputCase& layoutCase, std::ostream* out) { *out << layoutCase.name; }
+
+class CliLayoutFileAsOutputTest : public CliMacDevicePartitionedTest,
+                                  public ::testing::WithParamInterface<LayoutAsOutputCase> {};
+
+// The device would replace the layout it was made from: refused before
+// anything is written, by any name or link, the default name too.
+TEST_P(CliLayoutFileAsOutputTest, IsRefused) {
+    const std::string layout = R"([{"blankHFS": 1}])";
+    writeFile(at("layout.json"), layout);
+    std::filesystem::create_hard_link(at("layout.json"), at("hard.json"));
+    std::filesystem::create_symlink("layout.json", at("link.json"));
+    writeFile(at("HD10_512.hda"), layout);
+    const auto& [name, output, configFile] = GetParam();
+    std::vector<std::string> arguments = output;
+    arguments.insert(arguments.end(), {"--config-file", configFile});
+    const auto run = zorv(arguments);
+    EXPECT_EQ(run.exitStatus, 64);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Error: The partition layout file \"" + configFile +
+                           "\" is the output file, which the device image would replace.\n" + usage);
+    EXPECT_EQ(listing(folder.path()),
+              (std::vector<std::string>{"HD10_512.hda", "hard.json", "layout.json", "link.json"}));
+    for (const char* file : {"layout.json", "HD10_512.hda"}) {
+        std::ifstream stream(at(file));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stream), {}), layout) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CliLayoutFileAsOutputTest,
+    ::testing::Values(LayoutAsOutputCase{"SameName", {"layout.json"}, "layout.json"},
+                      LayoutAsOutputCase{"OtherSpelling", {"./layout.json"}, "layout.json"},
+                      LayoutAsOutputCase{"HardLink", {"hard.json"}, "layout.json"},
+                      LayoutAsOutputCase{"SymbolicLinkAsOutput", {"link.json"}, "layout.json"},
+                      LayoutAsOutputCase{"SymbolicLinkAsLayout", {"layout.json"}, "link.json"},
+                      LayoutAsOutputCase{"DefaultName", {}, "HD10_512.hda"}),
+    [](const ::testing::TestParamInfo<LayoutAsOutputCase>& info) { return std::string(info.param.name); });
+
 TEST_F(CliMacDevicePartitionedTest, ADeviceWhosePartitionDoesNotOpenIsRefusedNotShrunk) {
     // A blank HFS partition holds only its master directory blocks and does
     // not open as a volume; placing the device again must not drop it.
