@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "cli/MacDevicePartitioned.hpp"
@@ -17,6 +19,7 @@
 #include "remote_image/LoopbackHTTPServer.hpp"
 #include "support/Corpus.hpp"
 #include "support/HfsTool.hpp"
+#include "support/SilentLoopbackPort.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 // These run the built zorv binary in a fresh folder. Every test points
@@ -836,6 +839,60 @@ TEST_F(CliPremadeOverHTTPTest, FailuresBeforeAnyDownloadOrWrite) {
     EXPECT_EQ(after[before + 1], "/volumes/g.img");
     EXPECT_TRUE(listing(folder.path()).empty());
 }
+
+// A fetch from a server whose address drops connection attempts: the manifest
+// or a volume.
+struct SilentServerCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool manifestFromFolder;  // the manifest read from the folder, the volume fetched from the server
+};
+
+void PrintTo(const SilentServerCase& serverCase, std::ostream* out) { *out << serverCase.name; }
+
+class CliSilentServerTest : public CliMacDevicePartitionedTest,
+                            public ::testing::WithParamInterface<SilentServerCase> {};
+
+// The connect timeout ends the fetch as any failed fetch ends, with nothing
+// written; the test shortens it from half a minute to half a second.
+TEST_P(CliSilentServerTest, GivesUpAfterTheConnectTimeout) {
+    const SilentLoopbackPort silent;
+    if (!silent.dropsConnections()) GTEST_SKIP() << "this machine answers connections to a full listen queue";
+    const ScopedEnvironmentVariable shortTimeout{"ZORV_TEST_CONNECT_TIMEOUT_MS", "500"};
+    const ScopedEnvironmentVariable noProxy{"no_proxy", "127.0.0.1"};
+    const ScopedEnvironmentVariable noProxyUpper{"NO_PROXY", "127.0.0.1"};
+    const auto& [name, arguments, manifestFromFolder] = GetParam();
+    std::string failing = silent.baseURL() + "/files/resources/manifest.json";
+    std::optional<ScopedEnvironmentVariable> silentServer;
+    if (manifestFromFolder) {
+        failing = silent.baseURL() + "/volumes/v.img";
+        server.writeManifest(
+            manifestDocument({{"Silent", "silent", "en", "68k", "", "", {manifestVolume(819200, "HFS", 1, failing)}}}));
+    } else {
+        silentServer.emplace("ZORV_PREMADE_SERVER", silent.baseURL());
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto run = zorv(arguments);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("Error: " + failing + ": ")) << run.err;
+    // libcurl's words for it, of recent and older releases.
+    EXPECT_TRUE(run.err.find("Timeout was reached") != std::string::npos ||
+                run.err.find("timed out") != std::string::npos)
+        << run.err;
+    EXPECT_LT(elapsed, std::chrono::seconds(15));
+    EXPECT_TRUE(listing(folder.path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fetches, CliSilentServerTest,
+    ::testing::Values(
+        SilentServerCase{"Listing", {"--list-premade"}, false},
+        SilentServerCase{"ManifestOfALayout", {"out.hda", "--partitions", R"([{"premade": "silent-en"}])"}, false},
+        SilentServerCase{"PremadeVolume", {"out.hda", "--partitions", R"([{"premade": "silent-en"}])"}, true}),
+    [](const ::testing::TestParamInfo<SilentServerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CliMacDevicePartitionedTest, HelpListsTheArgumentsInDeclarationOrder) {
     const auto run = zorv({"--help"});
