@@ -44,7 +44,15 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
     // The streams go to files outside the working directory, whose listing
     // the tests check.
     TemporaryDirectory streams;
-    const std::string outPath = streams.file("out");
+    ZorvRun run = runZorvBinary(arguments, workingDirectory, streams.file("out"));
+    run.out = contents(streams.file("out"));
+    return run;
+}
+
+ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory,
+                      const std::filesystem::path& standardOutput) {
+    TemporaryDirectory streams;
+    const std::string outPath = standardOutput.string();
     const std::string errPath = streams.file("err");
 
     std::vector<std::string> command = zorvCommand(arguments);
@@ -69,7 +77,6 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
     }
     ZorvRun run;
     if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
-    run.out = contents(outPath);
     run.err = contents(errPath);
     return run;
 }

@@ -17,6 +17,10 @@ struct ZorvRun {
 // Runs the built zorv binary with the arguments in `workingDirectory`,
 // standard input from /dev/null, and collects its two output streams apart.
 ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory);
+// The same with standard output written to `standardOutput` (/dev/full, say),
+// which `out` then does not hold.
+ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory,
+                      const std::filesystem::path& standardOutput);
 
 // Starts the built zorv binary in `workingDirectory` without waiting for it,
 // its streams to /dev/null, every signal that ends a process at its default
