@@ -68,6 +68,15 @@ std::string helpRow(const std::string& label, const std::string& text) {
     return row + '\n';
 }
 
+// What the command printed before it failed goes out as far as it can; a
+// write that fails too is not reported, so that one failure is told once.
+void flushAfterFailure(std::ostream& out) {
+    try {
+        out.flush();
+    } catch (const std::exception&) {
+    }
+}
+
 bool looksLikeOption(const std::string& token) {
     return token.size() > 1 && token[0] == '-' && !parseInteger(token);
 }
@@ -320,26 +329,31 @@ std::vector<ParsableCommand*> CommandLine::parse(const std::vector<std::string>&
 int CommandLine::execute(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     ParsableCommand* running = nullptr;
     try {
-        const auto path = parse(arguments, out);
-        running = path.back();
-        running->run(out);
-        out.flush();
-        return successStatus;
-    } catch (const HelpRequested& request) {
-        out << help(*request.command);
-        out.flush();
-        return successStatus;
-    } catch (const HelpRequest&) {
-        out << help(*running);
+        try {
+            const auto path = parse(arguments, out);
+            // What validation printed (an image type) goes out before the
+            // run writes any file: output that cannot be written fails the
+            // command before then.
+            out.flush();
+            running = path.back();
+            running->run(out);
+        } catch (const HelpRequested& request) {
+            out << help(*request.command);
+        } catch (const HelpRequest&) {
+            out << help(*running);
+        }
+        // A stream that throws on a failed write (the process's standard
+        // output does) fails the command here at the latest, with the
+        // system's error below.
         out.flush();
         return successStatus;
     } catch (const UsageError& error) {
-        out.flush();
+        flushAfterFailure(out);
         err << usageFailureReport(error);
         err.flush();
         return usageFailureStatus;
     } catch (const std::exception& error) {
-        out.flush();
+        flushAfterFailure(out);
         err << "Error: " << errorDescription(error) << '\n';
         err.flush();
         return failureStatus;

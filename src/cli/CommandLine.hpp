@@ -57,7 +57,10 @@ public:
 
     // The whole process: parse and validate, then run the deepest command of
     // the path once. Help and the commands' output go to `out`, errors to
-    // `err`. Returns the exit status.
+    // `err`. Returns the exit status. `out` is flushed after validation and
+    // at the end; a write to it that throws (see DescriptorOutputBuffer)
+    // fails the command as any other error, unless the command has already
+    // failed for a reason of its own.
     int execute(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
     // "zorv create mac-device".

@@ -190,19 +190,24 @@ void MacDevicePartitioned::validate(std::ostream&) {
     // A listing reads no layout: nothing else matters.
     if (listPremade || listPremadeDetailed) return;
     if (static_cast<uint64_t>(scsiID) >= 8) throw ValidationError("A valid SCSI ID is an integer betweem 0 and 7.");
+    const std::string output = outputFile.value_or(defaultFileName(scsiID));
     if (partitions) {
         if (configFile) {
             throw ValidationError("You can only use one of the JSON config file or the --partitions option.");
         }
     } else if (configFile) {
+        // The layout is an input like its local files: the device would
+        // replace it (the same file, links followed).
+        if (fs::isSameFile(*configFile, output)) {
+            throw ValidationError("The partition layout file \"" + *configFile +
+                                  "\" is the output file, which the device image would replace.");
+        }
         partitions = partitionLayoutFromFile(*configFile);
     } else {
         throw ValidationError("No partition defined, in a JSON config file or using the --partitions option.");
     }
     if (auto failure = layoutFailure(*partitions)) throw ValidationError(*failure);
-    if (auto failure = localFileAsOutputFailure(*partitions, outputFile.value_or(defaultFileName(scsiID)))) {
-        throw ValidationError(*failure);
-    }
+    if (auto failure = localFileAsOutputFailure(*partitions, output)) throw ValidationError(*failure);
 }
 
 void MacDevicePartitioned::run(std::ostream& out) {

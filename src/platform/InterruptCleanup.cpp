@@ -10,7 +10,13 @@
 namespace zorv {
 namespace {
 
-constexpr std::array<int, 3> interruptingSignals{SIGINT, SIGTERM, SIGHUP};
+// Every signal that a user or the system may send and whose default action
+// ends the process: Ctrl-C and Ctrl-\ (SIGQUIT), kill, a closed terminal,
+// the user signals, the timers, and the file size and CPU time limits.
+// SIGPIPE keeps its default: a reader that closes standard output early ends
+// the process as it ends any command-line tool.
+constexpr std::array<int, 11> interruptingSignals{SIGINT,    SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                                  SIGALRM,   SIGVTALRM, SIGPROF, SIGXFSZ, SIGXCPU};
 
 // A file to remove: its path is complete before `used` is set, and `used` is
 // cleared before the path changes, so that a handler reads whole paths only.

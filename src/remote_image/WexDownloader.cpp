@@ -29,6 +29,26 @@ namespace {
 constexpr long maximumRedirects = 20;
 // A transfer that moves less than a byte a second for a minute has stalled.
 constexpr long stalledAfterSeconds = 60;
+// A server whose address drops connection attempts would otherwise hold a
+// fetch, without a word, for libcurl's five minutes or until the kernel gives
+// up (about two).
+constexpr long connectTimeoutMilliseconds = 30'000;
+// A test hook, not a setting for users: a positive number of milliseconds
+// that replaces the connect timeout, so that a test of a server that never
+// answers need not wait half a minute.
+constexpr const char* connectTimeoutTestVariable = "ZORV_TEST_CONNECT_TIMEOUT_MS";
+
+long connectTimeout() {
+    const char* text = ::getenv(connectTimeoutTestVariable);
+    if (text == nullptr) return connectTimeoutMilliseconds;
+    const std::string_view value(text);
+    long milliseconds = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), milliseconds);
+    if (error != std::errc() || end != value.data() + value.size() || milliseconds <= 0) {
+        return connectTimeoutMilliseconds;
+    }
+    return milliseconds;
+}
 
 // libcurl's functions, for code that only runs once CurlLibrary::get() has
 // loaded the library: on an easy or multi handle that exists.
@@ -56,6 +76,7 @@ void configure(CURL* easy, const std::string& url, const char* protocols) {
     curl().easy_setopt(easy, CURLOPT_USERAGENT, "zorv");
     curl().easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl().easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, stalledAfterSeconds);
+    curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, connectTimeout());
 #if LIBCURL_VERSION_NUM >= 0x075500
     curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols);
     curl().easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

@@ -9,9 +9,10 @@
 
 #include "cli/EndToEnd.hpp"
 
-// A conversion stopped by Ctrl-C, kill or a closed terminal, as a user meets
-// it: the built binary converts a large volume and is sent the signal while
-// its temporary file is being written.
+// A conversion stopped by Ctrl-C, Ctrl-\, kill, a closed terminal or any
+// other signal whose default action ends the process, as a user meets it:
+// the built binary converts a large volume and is sent the signal while its
+// temporary file is being written.
 namespace zorv::testing {
 namespace {
 
@@ -77,7 +78,11 @@ TEST_P(CliInterruptedWriteTest, LeavesNoTemporaryFileAndTheTargetAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptedWriteTest,
                          ::testing::Values(SignalCase{"SIGINT", SIGINT}, SignalCase{"SIGTERM", SIGTERM},
-                                           SignalCase{"SIGHUP", SIGHUP}),
+                                           SignalCase{"SIGHUP", SIGHUP}, SignalCase{"SIGQUIT", SIGQUIT},
+                                           SignalCase{"SIGUSR1", SIGUSR1}, SignalCase{"SIGUSR2", SIGUSR2},
+                                           SignalCase{"SIGALRM", SIGALRM}, SignalCase{"SIGVTALRM", SIGVTALRM},
+                                           SignalCase{"SIGPROF", SIGPROF}, SignalCase{"SIGXFSZ", SIGXFSZ},
+                                           SignalCase{"SIGXCPU", SIGXCPU}),
                          [](const ::testing::TestParamInfo<SignalCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <ctime>
+#include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "cli/MacDevicePartitioned.hpp"
@@ -20,6 +23,7 @@
 #include "support/Corpus.hpp"
 #include "support/HfsTool.hpp"
 #include "support/ScopedTimeZone.hpp"
+#include "support/SilentLoopbackPort.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 // These run the built zorv binary in a fresh folder. Every test points
@@ -495,6 +499,52 @@ TEST_F(CliMacDevicePartitionedTest, AnOutputThatIsALocalFileIsRefused) {
     EXPECT_EQ(fileBytes(at("HD10_512.hda")), volume);
 }
 
+// A layout file that is also the output, by one of its names.
+struct LayoutAsOutputCase {
+    const char* name;
+    std::vector<std::string> output;  // the output argument; none for the default name
+    std::string configFile;
+};
+
+void PrintTo(const LayoutAsOutputCase& layoutCase, std::ostream* out) { *out << layoutCase.name; }
+
+class CliLayoutFileAsOutputTest : public CliMacDevicePartitionedTest,
+                                  public ::testing::WithParamInterface<LayoutAsOutputCase> {};
+
+// The device would replace the layout it was made from: refused before
+// anything is written, by any name or link, the default name too.
+TEST_P(CliLayoutFileAsOutputTest, IsRefused) {
+    const std::string layout = R"([{"blankHFS": 1}])";
+    writeFile(at("layout.json"), layout);
+    std::filesystem::create_hard_link(at("layout.json"), at("hard.json"));
+    std::filesystem::create_symlink("layout.json", at("link.json"));
+    writeFile(at("HD10_512.hda"), layout);
+    const auto& [name, output, configFile] = GetParam();
+    std::vector<std::string> arguments = output;
+    arguments.insert(arguments.end(), {"--config-file", configFile});
+    const auto run = zorv(arguments);
+    EXPECT_EQ(run.exitStatus, 64);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Error: The partition layout file \"" + configFile +
+                           "\" is the output file, which the device image would replace.\n" + usage);
+    EXPECT_EQ(listing(folder.path()),
+              (std::vector<std::string>{"HD10_512.hda", "hard.json", "layout.json", "link.json"}));
+    for (const char* file : {"layout.json", "HD10_512.hda"}) {
+        std::ifstream stream(at(file));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stream), {}), layout) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CliLayoutFileAsOutputTest,
+    ::testing::Values(LayoutAsOutputCase{"SameName", {"layout.json"}, "layout.json"},
+                      LayoutAsOutputCase{"OtherSpelling", {"./layout.json"}, "layout.json"},
+                      LayoutAsOutputCase{"HardLink", {"hard.json"}, "layout.json"},
+                      LayoutAsOutputCase{"SymbolicLinkAsOutput", {"link.json"}, "layout.json"},
+                      LayoutAsOutputCase{"SymbolicLinkAsLayout", {"layout.json"}, "link.json"},
+                      LayoutAsOutputCase{"DefaultName", {}, "HD10_512.hda"}),
+    [](const ::testing::TestParamInfo<LayoutAsOutputCase>& info) { return std::string(info.param.name); });
+
 TEST_F(CliMacDevicePartitionedTest, ADeviceWhosePartitionDoesNotOpenIsRefusedNotShrunk) {
     // A blank HFS partition holds only its master directory blocks and does
     // not open as a volume; placing the device again must not drop it.
@@ -821,6 +871,64 @@ TEST_F(CliPremadeOverHTTPTest, FailuresBeforeAnyDownloadOrWrite) {
     EXPECT_EQ(after[before + 1], "/volumes/g.img");
     EXPECT_TRUE(listing(folder.path()).empty());
 }
+
+// A fetch from a server whose address drops connection attempts: the manifest
+// or a volume.
+struct SilentServerCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    bool manifestFromFolder;  // the manifest read from the folder, the volume fetched from the server
+};
+
+void PrintTo(const SilentServerCase& serverCase, std::ostream* out) { *out << serverCase.name; }
+
+class CliSilentServerTest : public CliMacDevicePartitionedTest,
+                            public ::testing::WithParamInterface<SilentServerCase> {};
+
+// The connect timeout ends the fetch as any failed fetch ends, with nothing
+// written; the test shortens it from half a minute to half a second.
+TEST_P(CliSilentServerTest, GivesUpAfterTheConnectTimeout) {
+    const SilentLoopbackPort silent;
+    if (!silent.dropsConnections()) GTEST_SKIP() << "this machine answers connections to a full listen queue";
+    const ScopedEnvironmentVariable shortTimeout{"ZORV_TEST_CONNECT_TIMEOUT_MS", "500"};
+    const ScopedEnvironmentVariable noProxy{"no_proxy", "127.0.0.1"};
+    const ScopedEnvironmentVariable noProxyUpper{"NO_PROXY", "127.0.0.1"};
+    const auto& [name, arguments, manifestFromFolder] = GetParam();
+    std::string failing = silent.baseURL() + "/files/resources/manifest.json";
+    std::optional<ScopedEnvironmentVariable> silentServer;
+    if (manifestFromFolder) {
+        failing = silent.baseURL() + "/volumes/v.img";
+        server.writeManifest(
+            manifestDocument({{"Silent", "silent", "en", "68k", "", "", {manifestVolume(819200, "HFS", 1, failing)}}}));
+    } else {
+        silentServer.emplace("ZORV_PREMADE_SERVER", silent.baseURL());
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto run = zorv(arguments);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("Error: " + failing + ": ")) << run.err;
+    // libcurl words it by where the time ran out: "Timeout was reached",
+    // "Connection timeout after 500 ms", "Connection timed out after 501
+    // milliseconds".
+    std::string lowerCase = run.err;
+    std::transform(lowerCase.begin(), lowerCase.end(), lowerCase.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_TRUE(lowerCase.find("timeout") != std::string::npos || lowerCase.find("timed out") != std::string::npos)
+        << run.err;
+    EXPECT_LT(elapsed, std::chrono::seconds(15));
+    EXPECT_TRUE(listing(folder.path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fetches, CliSilentServerTest,
+    ::testing::Values(
+        SilentServerCase{"Listing", {"--list-premade"}, false},
+        SilentServerCase{"ManifestOfALayout", {"out.hda", "--partitions", R"([{"premade": "silent-en"}])"}, false},
+        SilentServerCase{"PremadeVolume", {"out.hda", "--partitions", R"([{"premade": "silent-en"}])"}, true}),
+    [](const ::testing::TestParamInfo<SilentServerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CliMacDevicePartitionedTest, HelpListsTheArgumentsInDeclarationOrder) {
     const auto run = zorv({"--help"});

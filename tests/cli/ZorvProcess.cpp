@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,7 +44,15 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
     // The streams go to files outside the working directory, whose listing
     // the tests check.
     TemporaryDirectory streams;
-    const std::string outPath = streams.file("out");
+    ZorvRun run = runZorvBinary(arguments, workingDirectory, streams.file("out"));
+    run.out = contents(streams.file("out"));
+    return run;
+}
+
+ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory,
+                      const std::filesystem::path& standardOutput) {
+    TemporaryDirectory streams;
+    const std::string outPath = standardOutput.string();
     const std::string errPath = streams.file("err");
 
     std::vector<std::string> command = zorvCommand(arguments);
@@ -68,7 +77,6 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
     }
     ZorvRun run;
     if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
-    run.out = contents(outPath);
     run.err = contents(errPath);
     return run;
 }
@@ -80,7 +88,12 @@ pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::file
     const pid_t child = ::fork();
     if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
     if (child == 0) {
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::signal(signal, SIG_DFL);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+                                 SIGXFSZ, SIGXCPU}) {
+            ::signal(signal, SIG_DFL);
+        }
+        const struct rlimit noCore {};
+        ::setrlimit(RLIMIT_CORE, &noCore);
         sigset_t none;
         ::sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
