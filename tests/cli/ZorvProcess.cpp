@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #include "support/TemporaryDirectory.hpp"
 
@@ -37,9 +39,19 @@ std::string contents(const std::filesystem::path& path) {
     return text.str();
 }
 
+// The memory a running process holds now; 0 when it cannot be told.
+long residentKilobytes(pid_t process) {
+    std::ifstream statm("/proc/" + std::to_string(process) + "/statm");
+    long size = 0;
+    long resident = 0;
+    if (!(statm >> size >> resident)) return 0;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
 }  // namespace
 
-ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory) {
+ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory,
+                      const std::optional<ZorvLimits>& limits) {
     // The streams go to files outside the working directory, whose listing
     // the tests check.
     TemporaryDirectory streams;
@@ -63,11 +75,24 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
     ZorvRun run;
+    int status = 0;
+    struct rusage usage {};
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        const pid_t ended = ::wait4(child, &status, limits ? WNOHANG : 0, &usage);
+        if (ended == child || (ended < 0 && errno != EINTR)) break;
+        if (ended == 0) {
+            if (!run.stoppedAtLimit && (std::chrono::steady_clock::now() - start > limits->time ||
+                                        residentKilobytes(child) > limits->memoryKilobytes)) {
+                ::kill(child, SIGKILL);
+                run.stoppedAtLimit = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
     if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+    run.peakMemoryKilobytes = usage.ru_maxrss;
     run.out = contents(outPath);
     run.err = contents(errPath);
     return run;
