@@ -175,7 +175,7 @@ int writeLeavingZeroBlocks(int fd, int64_t offset, ByteView bytes, const Written
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string name, TargetRule rule)
-    : name_(name.empty() ? targetPath : std::move(name)) {
+    : name_(name.empty() ? targetPath : std::move(name)), replacesEntry_(rule == TargetRule::replaceEntry) {
     if (rule == TargetRule::replaceEntry) {
         // Nothing at the target is looked at: the rename replaces the entry.
         target_ = targetPath;
@@ -205,8 +205,15 @@ int64_t AtomicFileWriter::availableCapacity() const {
     }
 }
 
-void AtomicFileWriter::create() {
+void AtomicFileWriter::create(bool overwrite) {
     if (fd_ >= 0) return;
+    // The regular file the new one is to replace. Writing into it would need
+    // leave to write it, and so does replacing it; root has that leave
+    // whatever the mode, as cp lets root replace a read-only file.
+    struct stat replaced {};
+    const bool replaces = overwrite && !replacesEntry_ && ::stat(target_.c_str(), &replaced) == 0 &&
+                          S_ISREG(replaced.st_mode);
+    if (replaces && ::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) fail(errno);
     std::string pattern = folder_ + "/.zorv-XXXXXX";
     // An interruption removes the file; none can come between its creation
     // and its registration.
@@ -215,10 +222,24 @@ void AtomicFileWriter::create() {
     if (fd_ < 0) fail(errno);
     temporary_ = pattern;
     InterruptCleanup::add(temporary_);
-    // mkstemp creates the file with 0600; give it what a plain create would.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd_, 0666 & ~mask) != 0) fail(errno);
+    // mkstemp creates the file with 0600; give it what the file it replaces
+    // has, or what a plain create would.
+    mode_t mode = 0;
+    if (replaces) {
+        // Owner first: a change of owner clears the set-ID bits. Where the
+        // process may not give the file away, it may still give it the
+        // group, when it belongs to it; and where it may not, the new file
+        // is simply its own.
+        if (::fchown(fd_, replaced.st_uid, replaced.st_gid) != 0) {
+            [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), replaced.st_gid);
+        }
+        mode = replaced.st_mode & 0777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd_, mode) != 0) fail(errno);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -246,7 +267,7 @@ void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, boo
         writeInPlace(size, pieces);
         return;
     }
-    create();
+    create(overwrite);
     // Extending the file reads as zeros: the same bytes on disk as writing
     // them, at no cost for a multi-gigabyte image. A piece that reaches past
     // `size` makes the file that much longer, whether its last blocks are
@@ -271,7 +292,7 @@ void AtomicFileWriter::write(int64_t size, const std::vector<Piece>& pieces, boo
 void AtomicFileWriter::begin(bool overwrite) {
     overwrite_ = overwrite;
     if (!writesInPlace_) {
-        create();
+        create(overwrite);
         return;
     }
     if (!overwrite) fail(EEXIST);

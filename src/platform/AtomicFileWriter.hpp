@@ -23,13 +23,19 @@ class BackgroundWriteBack;
 // directly, from its first byte to its last, and stays what it is.
 //
 // A target that is a symbolic link is written through (its destination is
-// replaced, the link stays). A writer made with TargetRule::replaceEntry does
-// neither: whatever is at the target (a link, a pipe, a device) is replaced
-// by the new file as an entry of its folder, never opened or followed, and a
-// folder there makes the write fail. The new file gets the permissions a
-// plain create would give it (0666 less the umask). Failures throw
-// std::system_error naming the target as the user typed it (`name`),
-// whichever file failed.
+// replaced, the link stays). A regular file replaced that way is treated as
+// if the new bytes were written into it: a process that may not write it
+// (EACCES, as opening it for writing would give; root may) fails before
+// anything is written, and the new file takes its permission bits, and its
+// owner and group where the process may give them. A new file gets the
+// permissions a plain create would give it (0666 less the umask).
+//
+// A writer made with TargetRule::replaceEntry does neither: whatever is at
+// the target (a link, a pipe, a device, a read-only file) is replaced by the
+// new file as an entry of its folder, never opened or followed, and a folder
+// there makes the write fail; the new file gets the permissions of a plain
+// create. Failures throw std::system_error naming the target as the user
+// typed it (`name`), whichever file failed.
 class AtomicFileWriter {
 public:
     enum class TargetRule {
@@ -94,7 +100,9 @@ public:
 
 private:
     [[noreturn]] void fail(int error) const;
-    void create();
+    // Makes the temporary file; `overwrite`: it is to replace an existing
+    // target.
+    void create(bool overwrite);
     void commit(bool overwrite);
     void writeInPlace(int64_t size, const std::vector<Piece>& pieces) const;
     // Waits for the bytes appended in the background and stops the thread.
@@ -104,6 +112,7 @@ private:
     std::string target_;
     std::string folder_;
     bool writesInPlace_ = false;
+    bool replacesEntry_ = false;  // made with TargetRule::replaceEntry
     std::string temporary_;
     int fd_ = -1;
     bool overwrite_ = true;  // of the file begun with begin()

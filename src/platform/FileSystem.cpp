@@ -34,22 +34,56 @@ struct FileDescriptor {
     }
 };
 
+// The refusal of a character device as an input: a terminal, /dev/zero or
+// /dev/urandom has no size to map, and most never end.
+class CharacterDeviceCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "zorv.input"; }
+    std::string message(int) const override {
+        return "Is a character device; only files, disks and pipes can be read";
+    }
+    std::error_condition default_error_condition(int value) const noexcept override {
+        return {value, std::generic_category()};
+    }
+};
+
+[[noreturn]] void refuseCharacterDevice(const std::string& name) {
+    static const CharacterDeviceCategory category;
+    throw std::system_error(ENODEV, category, name);
+}
+
+// The bytes a regular file or a block device holds; nothing for other kinds
+// of file. A disk's size is not in its status: the device tells it.
+std::optional<size_t> mappableLength(int fd, const struct stat& info) {
+    if (S_ISREG(info.st_mode)) return static_cast<size_t>(info.st_size);
+    if (!S_ISBLK(info.st_mode)) return std::nullopt;
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end < 0 || ::lseek(fd, 0, SEEK_SET) != 0) return std::nullopt;
+    return static_cast<size_t>(end);
+}
+
 ImageBytes readFile(const std::string& path, const std::string& name) {
+    // Refused before it is opened: opening some devices does something (a
+    // tape rewinds, a modem hangs up).
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && S_ISCHR(named.st_mode)) refuseCharacterDevice(name);
     FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0) throwErrno(errno, name);
     struct stat info {};
     if (::fstat(file.fd, &info) != 0) throwErrno(errno, name);
     if (S_ISDIR(info.st_mode)) throwErrno(EISDIR, name);
+    if (S_ISCHR(info.st_mode)) refuseCharacterDevice(name);
 
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
-        const auto length = static_cast<size_t>(info.st_size);
-        if (auto mapped = FileMap::map(file.fd, length)) {
+    // A disk of tens of gigabytes is mapped as a file is: it costs what the
+    // analysis touches.
+    if (const auto length = mappableLength(file.fd, info); length && *length > 0) {
+        if (auto mapped = FileMap::map(file.fd, *length)) {
             file.fd = -1;  // the map's now
             return std::move(*mapped);
         }
     }
 
-    // Pipes, devices and anything that cannot be mapped: read it whole.
+    // Pipes and anything that cannot be mapped: read it whole.
     Bytes bytes;
     uint8_t buffer[1 << 16];
     for (;;) {

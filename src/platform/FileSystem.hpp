@@ -16,8 +16,10 @@
 namespace zorv::fs {
 
 // The whole file as one immutable shared buffer: a read-only private memory
-// map for a regular file (so analysing a large image costs what the analysis
-// touches), the bytes read whole otherwise. Errors name `path`.
+// map for a regular file or a disk (a block device), so analysing a large
+// image costs what the analysis touches; the bytes read whole otherwise (a
+// pipe). A character device (a terminal, /dev/zero) is refused before it is
+// opened, with ENODEV. Errors name `path`.
 ImageBytes readWholeFile(const std::string& path);
 // The same for a file URL; errors name the path as the user gave it
 // (relativePath).

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "cli/CommandLine.hpp"
 #include "cli/FakeLibrary.hpp"
 #include "cli/ZORV.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 namespace zorv::cli {
 namespace {
@@ -13,6 +15,14 @@ using testing::FakeLibrary;
 using testing::fileContents;
 using testing::Outcome;
 using testing::runWith;
+
+// An empty file, for commands that must read some input. (A device such as
+// /dev/null is no input: zorv refuses character devices.)
+struct EmptyInput {
+    EmptyInput() { std::ofstream(path).close(); }
+    testing::TemporaryDirectory folder;
+    std::string path = folder.file("empty.img");
+};
 
 // The root with stand-ins, and its command line, for tests that only parse.
 struct ParsedTree {
@@ -73,7 +83,8 @@ TEST(CliCommandLineTest, VersionPrintsItsTextThenTheRootHelp) {
 TEST(CliCommandLineTest, VersionIsPrintedDuringRootValidationAndTheSubcommandRuns) {
     FakeLibrary fake;
     fake.analysis.report = "the report";
-    const auto outcome = runWith(fake, {"-v", "analyze", "/dev/null"});
+    const EmptyInput input;
+    const auto outcome = runWith(fake, {"-v", "analyze", input.path});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, ZORV::versionText + "\nthe report\n");
     ASSERT_EQ(fake.analysisCalls.size(), 1u);
@@ -318,7 +329,8 @@ TEST(CliCommandLineTest, NamesOfCommandsAfterTheChosenOneAreArguments) {
 
     ParsedTree convert;
     convert.fake.detected = testing::volumeImage();
-    convert.parse({"convert", "to-device", "/dev/null", "analyze"});
+    const EmptyInput input;
+    convert.parse({"convert", "to-device", input.path, "analyze"});
     EXPECT_EQ(convert.root.convert.toDevice.convertOptions.outputFile, "analyze");
 
     ParsedTree dashes;
@@ -406,7 +418,8 @@ TEST(CliCommandLineTest, OtherErrorsPrintTheirDescriptionWithStatusOne) {
 TEST(CliCommandLineTest, TheStandardLibraryReportsDetectionErrors) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = runZORV({"analyze", "/dev/null"}, out, err);
+    const EmptyInput input;
+    const int status = runZORV({"analyze", input.path}, out, err);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "Error: nonParseableImage\n");

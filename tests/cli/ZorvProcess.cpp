@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 #include "support/TemporaryDirectory.hpp"
 
@@ -38,19 +40,29 @@ std::string contents(const std::filesystem::path& path) {
     return text.str();
 }
 
+// The memory a running process holds now; 0 when it cannot be told.
+long residentKilobytes(pid_t process) {
+    std::ifstream statm("/proc/" + std::to_string(process) + "/statm");
+    long size = 0;
+    long resident = 0;
+    if (!(statm >> size >> resident)) return 0;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
 }  // namespace
 
-ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory) {
+ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory,
+                      const std::optional<ZorvLimits>& limits) {
     // The streams go to files outside the working directory, whose listing
     // the tests check.
     TemporaryDirectory streams;
-    ZorvRun run = runZorvBinary(arguments, workingDirectory, streams.file("out"));
+    ZorvRun run = runZorvBinary(arguments, workingDirectory, streams.file("out"), limits);
     run.out = contents(streams.file("out"));
     return run;
 }
 
 ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::filesystem::path& workingDirectory,
-                      const std::filesystem::path& standardOutput) {
+                      const std::filesystem::path& standardOutput, const std::optional<ZorvLimits>& limits) {
     TemporaryDirectory streams;
     const std::string outPath = standardOutput.string();
     const std::string errPath = streams.file("err");
@@ -72,11 +84,24 @@ ZorvRun runZorvBinary(const std::vector<std::string>& arguments, const std::file
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
     ZorvRun run;
+    int status = 0;
+    struct rusage usage {};
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        const pid_t ended = ::wait4(child, &status, limits ? WNOHANG : 0, &usage);
+        if (ended == child || (ended < 0 && errno != EINTR)) break;
+        if (ended == 0) {
+            if (!run.stoppedAtLimit && (std::chrono::steady_clock::now() - start > limits->time ||
+                                        residentKilobytes(child) > limits->memoryKilobytes)) {
+                ::kill(child, SIGKILL);
+                run.stoppedAtLimit = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
     if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+    run.peakMemoryKilobytes = usage.ru_maxrss;
     run.err = contents(errPath);
     return run;
 }

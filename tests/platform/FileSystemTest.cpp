@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <system_error>
+#include <thread>
 
 #include "disk_image/blocks/PhysicalBlockFile.hpp"
 #include "platform/FileSystem.hpp"
@@ -26,6 +29,22 @@ TEST(FileSystem, ReadsWholeFilesAndEmptyOnes) {
         EXPECT_EQ(error.code().value(), ENOENT);
     }
     EXPECT_THROW(fs::readWholeFile(folder.path().string()), std::system_error);
+}
+
+// A pipe has no size to map: what its writer gives is read to the end.
+TEST(FileSystem, ANamedPipeIsReadWhole) {
+    TemporaryDirectory folder;
+    const std::string path = folder.file("pipe");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    Bytes expected(300 * 1024);
+    for (size_t index = 0; index < expected.size(); ++index) expected[index] = static_cast<uint8_t>(index % 251);
+    std::thread writer([&] {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(expected.data()), static_cast<std::streamsize>(expected.size()));
+    });
+    const ImageBytes read = fs::readWholeFile(path);
+    writer.join();
+    EXPECT_EQ(read, expected);
 }
 
 TEST(FileSystem, ExtendedAttributes) {
