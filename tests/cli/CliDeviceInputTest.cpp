@@ -9,6 +9,7 @@
 #include "cli/EndToEnd.hpp"
 #include "support/HfsTool.hpp"
 #include "support/RunCommand.hpp"
+#include "support/TestCaseNames.hpp"
 
 // Devices named where zorv reads a file. A character device (/dev/zero, a
 // terminal) may never end: it is refused before it is read, wherever it is
@@ -55,9 +56,7 @@ TEST_P(CliCharacterDeviceInputTest, IsRefusedBeforeItIsRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, CliCharacterDeviceInputTest, ::testing::ValuesIn(characterDeviceCases),
-                         [](const ::testing::TestParamInfo<CharacterDeviceCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         testing::namedBy(&CharacterDeviceCase::name));
 
 // A loop device, detached when the value goes.
 class LoopDevice {

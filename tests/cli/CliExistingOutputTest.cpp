@@ -10,6 +10,7 @@
 #include "cli/EndToEnd.hpp"
 #include "support/HfsTool.hpp"
 #include "support/RunCommand.hpp"
+#include "support/TestCaseNames.hpp"
 
 // An output file that already exists, replaced by `zorv convert to-device` as
 // an ordinary user and as root: refused where the user may not write it, as
@@ -89,9 +90,7 @@ TEST_P(CliExistingOutputTest, IsRefusedWhereItMayNotBeWrittenAndKeepsItsModeAndO
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, CliExistingOutputTest, ::testing::ValuesIn(existingOutputCases),
-                         [](const ::testing::TestParamInfo<ExistingOutputCase>& info) {
-                             return std::string(info.param.name);
-                         });
+                         testing::namedBy(&ExistingOutputCase::name));
 
 }  // namespace
 }  // namespace zorv::testing

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "cli/EndToEnd.hpp"
+#include "support/TestCaseNames.hpp"
 
 // A conversion stopped by Ctrl-C, Ctrl-\, kill, a closed terminal or any
 // other signal whose default action ends the process, as a user meets it:
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptedWriteTest,
                                            SignalCase{"SIGALRM", SIGALRM}, SignalCase{"SIGVTALRM", SIGVTALRM},
                                            SignalCase{"SIGPROF", SIGPROF}, SignalCase{"SIGXFSZ", SIGXFSZ},
                                            SignalCase{"SIGXCPU", SIGXCPU}),
-                         [](const ::testing::TestParamInfo<SignalCase>& info) { return std::string(info.param.name); });
+                         testing::namedBy(&SignalCase::name));
 
 }  // namespace
 }  // namespace zorv::testing

@@ -25,6 +25,7 @@
 #include "support/ScopedTimeZone.hpp"
 #include "support/SilentLoopbackPort.hpp"
 #include "support/TemporaryDirectory.hpp"
+#include "support/TestCaseNames.hpp"
 
 // These run the built zorv binary in a fresh folder. Every test points
 // ZORV_PREMADE_SERVER at a folder or a loopback server of its own, so no run
@@ -543,7 +544,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutAsOutputCase{"SymbolicLinkAsOutput", {"link.json"}, "layout.json"},
                       LayoutAsOutputCase{"SymbolicLinkAsLayout", {"layout.json"}, "link.json"},
                       LayoutAsOutputCase{"DefaultName", {}, "HD10_512.hda"}),
-    [](const ::testing::TestParamInfo<LayoutAsOutputCase>& info) { return std::string(info.param.name); });
+    testing::namedBy(&LayoutAsOutputCase::name));
 
 TEST_F(CliMacDevicePartitionedTest, ADeviceWhosePartitionDoesNotOpenIsRefusedNotShrunk) {
     // A blank HFS partition holds only its master directory blocks and does
@@ -928,7 +929,7 @@ INSTANTIATE_TEST_SUITE_P(
         SilentServerCase{"Listing", {"--list-premade"}, false},
         SilentServerCase{"ManifestOfALayout", {"out.hda", "--partitions", R"([{"premade": "silent-en"}])"}, false},
         SilentServerCase{"PremadeVolume", {"out.hda", "--partitions", R"([{"premade": "silent-en"}])"}, true}),
-    [](const ::testing::TestParamInfo<SilentServerCase>& info) { return std::string(info.param.name); });
+    testing::namedBy(&SilentServerCase::name));
 
 TEST_F(CliMacDevicePartitionedTest, HelpListsTheArgumentsInDeclarationOrder) {
     const auto run = zorv({"--help"});

@@ -1,6 +1,7 @@
 #include "cli/EndToEnd.hpp"
 #include "cli/PremadeServerFolder.hpp"
 #include "support/HfsTool.hpp"
+#include "support/TestCaseNames.hpp"
 
 // Standard output that cannot be written, as on a full disk: /dev/full takes
 // no byte. Every command that prints fails with the system's error, told
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The JSON report goes through the file writer, as before.
         UnwritableOutputCase{"JSONReportToAFullDevice", {"analyze", "volume.img", "/dev/full"}, 1,
                              "Error: /dev/full: No space left on device\n"}),
-    [](const ::testing::TestParamInfo<UnwritableOutputCase>& info) { return std::string(info.param.name); });
+    testing::namedBy(&UnwritableOutputCase::name));
 
 }  // namespace
 }  // namespace zorv::testing

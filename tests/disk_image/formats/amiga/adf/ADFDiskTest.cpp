@@ -323,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedHeaderCase{"bitmapNotValidWithAnExtensionPastTheEnd",
                           {{880, 312, 0}, {880, 316, 0}, {880, 416, 0xFFFFFFFF}},
                           freeByFiles}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testing::namedBy(&DamagedHeaderCase::name));
 
 // --- Blank volumes ---
 
