@@ -1,6 +1,8 @@
 #include "platform/AtomicFileWriter.hpp"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,6 +79,42 @@ int writeFully(int fd, int64_t offset, ByteView bytes) {
 bool isExistingSpecialFile(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+bool isBlockDevice(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISBLK(info.st_mode);
+}
+
+// The failure to claim a disk that is in use: the system's own words, then
+// what the user can do about it.
+class DiskInUseCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "disk in use"; }
+    std::string message(int error) const override {
+        return std::generic_category().message(error) + "; it is in use (mounted?), unmount it first";
+    }
+    std::error_condition default_error_condition(int error) const noexcept override {
+        return std::generic_category().default_error_condition(error);
+    }
+};
+
+const std::error_category& diskInUseCategory() {
+    static const DiskInUseCategory category;
+    return category;
+}
+
+// Opens an existing target to write into it. A disk is opened exclusively:
+// Linux then refuses it (EBUSY) while a file system on it, or on one of its
+// partitions, is mounted, or while another program has claimed it, and no
+// one can claim it while it is open. Throws naming `name`.
+int openToWriteInto(const std::string& path, const std::string& name) {
+    const bool disk = isBlockDevice(path);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | (disk ? O_EXCL : 0));
+    if (fd >= 0) return fd;
+    const int error = errno;
+    if (disk && error == EBUSY) throw std::system_error(error, diskInUseCategory(), name);
+    throw std::system_error(error, std::generic_category(), name);
 }
 
 // A new file of at least this many bytes is written back to the disk as it
@@ -184,6 +222,11 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string na
         // included, whose destination may be no path at all (a pipe).
         writesInPlace_ = true;
         target_ = targetPath;
+        folder_ = folderOf(target_);
+        // A disk is claimed now, before the caller checks its room and long
+        // before anything is written, and held until it is written.
+        if (isBlockDevice(target_)) claimedDisk_ = openToWriteInto(target_, name_);
+        return;
     } else {
         try {
             target_ = resolveTarget(targetPath);
@@ -197,6 +240,11 @@ AtomicFileWriter::AtomicFileWriter(const std::string& targetPath, std::string na
 void AtomicFileWriter::fail(int error) const { throw std::system_error(error, std::generic_category(), name_); }
 
 int64_t AtomicFileWriter::availableCapacity() const {
+    if (claimedDisk_ >= 0) {
+        uint64_t size = 0;
+        if (::ioctl(claimedDisk_, BLKGETSIZE64, &size) != 0) fail(errno);
+        return size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(size);
+    }
     if (writesInPlace_) return INT64_MAX;
     try {
         return fs::availableCapacity(folder_);
@@ -246,6 +294,7 @@ AtomicFileWriter::~AtomicFileWriter() {
     appender_.reset();
     writeBack_.reset();
     if (fd_ >= 0) ::close(fd_);
+    if (claimedDisk_ >= 0 && claimedDisk_ != fd_) ::close(claimedDisk_);
     if (!temporary_.empty()) {
         const InterruptCleanup::Section section;
         ::unlink(temporary_.c_str());
@@ -296,8 +345,24 @@ void AtomicFileWriter::begin(bool overwrite) {
         return;
     }
     if (!overwrite) fail(EEXIST);
-    fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd_ < 0) fail(errno);
+    fd_ = openInPlace();
+}
+
+int AtomicFileWriter::openInPlace() {
+    if (claimedDisk_ < 0) return openToWriteInto(target_, name_);
+    if (::lseek(claimedDisk_, 0, SEEK_SET) != 0) fail(errno);
+    return claimedDisk_;
+}
+
+void AtomicFileWriter::closeInPlace(int fd) {
+    const bool disk = fd == claimedDisk_;
+    if (disk) claimedDisk_ = -1;
+    if (disk && ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        fail(error);
+    }
+    if (::close(fd) != 0) fail(errno);
 }
 
 void AtomicFileWriter::append(ByteView bytes) {
@@ -334,7 +399,7 @@ void AtomicFileWriter::finish() {
     }
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) fail(errno);
+    closeInPlace(fd);
 }
 
 void AtomicFileWriter::commit(bool overwrite) {
@@ -365,7 +430,7 @@ void AtomicFileWriter::commit(bool overwrite) {
 // chunk: zeros, then the part of each piece that falls in the chunk, in the
 // pieces' order so that a later piece wins. A sweep over the pieces sorted by
 // offset keeps the work in proportion to the file and the pieces.
-void AtomicFileWriter::writeInPlace(int64_t size, const std::vector<Piece>& pieces) const {
+void AtomicFileWriter::writeInPlace(int64_t size, const std::vector<Piece>& pieces) {
     const auto pieceEnd = [](const Piece& piece) {
         return checked::add(piece.offset, static_cast<int64_t>(piece.bytes.size()));
     };
@@ -378,8 +443,7 @@ void AtomicFileWriter::writeInPlace(int64_t size, const std::vector<Piece>& piec
     std::stable_sort(byOffset.begin(), byOffset.end(),
                      [&](size_t a, size_t b) { return pieces[a].offset < pieces[b].offset; });
 
-    const int fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) fail(errno);
+    const int fd = openInPlace();
     size_t nextPiece = 0;
     std::vector<size_t> active;  // indices of the pieces that reach into the chunk
     Bytes chunk;
@@ -400,11 +464,12 @@ void AtomicFileWriter::writeInPlace(int64_t size, const std::vector<Piece>& piec
                       chunk.begin() + (from - start));
         }
         if (const int error = fs::writeAll(fd, chunk)) {
+            if (fd == claimedDisk_) claimedDisk_ = -1;
             ::close(fd);
             fail(error);
         }
     }
-    if (::close(fd) != 0) fail(errno);
+    closeInPlace(fd);
 }
 
 void AtomicFileWriter::writeIntoExistingFile(const std::string& path, int64_t offset, ByteView bytes,
@@ -413,8 +478,7 @@ void AtomicFileWriter::writeIntoExistingFile(const std::string& path, int64_t of
         throw std::system_error(error, std::generic_category(), name.empty() ? path : name);
     };
     if (offset < 0) fail(EINVAL);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) fail(errno);
+    const int fd = openToWriteInto(path, name.empty() ? path : name);
     if (const int error = writeFully(fd, offset, bytes)) {
         ::close(fd);
         fail(error);

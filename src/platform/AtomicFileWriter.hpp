@@ -20,7 +20,12 @@ class BackgroundWriteBack;
 //
 // Only a missing target or a regular file is replaced that way. Any other
 // existing target (a named pipe, /dev/null, a disk device) is written into
-// directly, from its first byte to its last, and stays what it is.
+// directly, from its first byte to its last, and stays what it is. A disk is
+// claimed for the writer's whole life, from its construction on: opened
+// exclusively, which the system refuses (EBUSY) while a file system on it,
+// or on one of its partitions, is mounted or the disk is otherwise in use;
+// and its capacity is its size, so that an image larger than the disk is
+// refused before a byte of it is written.
 //
 // A target that is a symbolic link is written through (its destination is
 // replaced, the link stays). A regular file replaced that way is treated as
@@ -65,8 +70,8 @@ public:
     // written into rather than replaced.
     bool writesInPlace() const { return writesInPlace_; }
     // Bytes the new file may take: those an unprivileged user may still write
-    // on the folder's volume; unbounded for a target written in place, which
-    // takes no room there.
+    // on the folder's volume; a disk's size; unbounded for another target
+    // written in place (a pipe), which takes no room there.
     int64_t availableCapacity() const;
     // Throws EEXIST when the target exists (used before any work when the
     // caller must not replace a file).
@@ -104,7 +109,13 @@ private:
     // target.
     void create(bool overwrite);
     void commit(bool overwrite);
-    void writeInPlace(int64_t size, const std::vector<Piece>& pieces) const;
+    void writeInPlace(int64_t size, const std::vector<Piece>& pieces);
+    // Opens the target written in place: the claimed disk, or the target
+    // opened for writing.
+    int openInPlace();
+    // Closes a target written in place; a disk's bytes are synced first, so
+    // that a failure to store them is reported.
+    void closeInPlace(int fd);
     // Waits for the bytes appended in the background and stops the thread.
     void finishAppending();
 
@@ -112,6 +123,8 @@ private:
     std::string target_;
     std::string folder_;
     bool writesInPlace_ = false;
+    // The disk at the target, opened exclusively until it is written.
+    int claimedDisk_ = -1;
     bool replacesEntry_ = false;  // made with TargetRule::replaceEntry
     std::string temporary_;
     int fd_ = -1;

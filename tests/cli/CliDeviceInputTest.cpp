@@ -8,7 +8,7 @@
 
 #include "cli/EndToEnd.hpp"
 #include "support/HfsTool.hpp"
-#include "support/RunCommand.hpp"
+#include "support/LoopDevice.hpp"
 #include "support/TestCaseNames.hpp"
 
 // Devices named where zorv reads a file. A character device (/dev/zero, a
@@ -58,38 +58,6 @@ TEST_P(CliCharacterDeviceInputTest, IsRefusedBeforeItIsRead) {
 INSTANTIATE_TEST_SUITE_P(Inputs, CliCharacterDeviceInputTest, ::testing::ValuesIn(characterDeviceCases),
                          testing::namedBy(&CharacterDeviceCase::name));
 
-// A loop device, detached when the value goes.
-class LoopDevice {
-public:
-    // Attaches `image` read-only; the output of losetup in `failure` when it
-    // cannot (no loop devices in a container, not root).
-    static std::optional<LoopDevice> attach(const std::string& image, std::string& failure) {
-        if (!isCommandAvailable("losetup")) {
-            failure = "losetup is not installed";
-            return std::nullopt;
-        }
-        const CommandResult result = runCommand({"losetup", "--find", "--show", "--read-only", image});
-        if (result.exitStatus != 0 || !result.output.starts_with("/dev/")) {
-            failure = result.output;
-            return std::nullopt;
-        }
-        return LoopDevice(result.output.substr(0, result.output.find('\n')));
-    }
-    LoopDevice(LoopDevice&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
-    LoopDevice(const LoopDevice&) = delete;
-    LoopDevice& operator=(const LoopDevice&) = delete;
-    LoopDevice& operator=(LoopDevice&&) = delete;
-    ~LoopDevice() {
-        if (!path_.empty()) runCommand({"losetup", "--detach", path_});
-    }
-
-    const std::string& path() const { return path_; }
-
-private:
-    explicit LoopDevice(std::string path) : path_(std::move(path)) {}
-    std::string path_;
-};
-
 using CliBlockDeviceInputTest = ZorvEndToEndTest;
 
 TEST_F(CliBlockDeviceInputTest, ADiskIsReadAsItsImageFileIsWithinBoundedMemory) {
@@ -107,7 +75,7 @@ TEST_F(CliBlockDeviceInputTest, ADiskIsReadAsItsImageFileIsWithinBoundedMemory) 
     tool.unmount();
 
     std::string failure;
-    const auto disk = LoopDevice::attach(image, failure);
+    const auto disk = LoopDevice::attach(image, LoopDevice::Access::readOnly, failure);
     if (!disk) GTEST_SKIP() << "no loop device on this machine: " << failure;
 
     const ZorvRun fromFile = zorv({"analyze", "-f", image});
