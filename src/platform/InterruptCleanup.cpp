@@ -12,11 +12,46 @@ namespace {
 
 // Every signal that a user or the system may send and whose default action
 // ends the process: Ctrl-C and Ctrl-\ (SIGQUIT), kill, a closed terminal,
-// the user signals, the timers, and the file size and CPU time limits.
-// SIGPIPE keeps its default: a reader that closes standard output early ends
-// the process as it ends any command-line tool.
-constexpr std::array<int, 11> interruptingSignals{SIGINT,    SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
-                                                  SIGALRM,   SIGVTALRM, SIGPROF, SIGXFSZ, SIGXCPU};
+// the user signals, the timers, the file size and CPU time limits, a power
+// failure, the coprocessor's stack fault, and the real-time signals that the
+// C library leaves to programs. SIGPIPE keeps its default: a reader that
+// closes standard output early ends the process as it ends any command-line
+// tool. So do the signals of a crash (SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+// SIGABRT, SIGTRAP, SIGSYS), which the sanitizers and core dumps report.
+constexpr std::array<int, 11> fixedSignals{SIGINT,    SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                           SIGALRM,   SIGVTALRM, SIGPROF, SIGXFSZ, SIGXCPU};
+
+// Room for the fixed signals, the two below and every real-time signal.
+constexpr size_t mostSignals = fixedSignals.size() + 2 + 64;
+
+struct SignalList {
+    std::array<int, mostSignals> signals{};
+    size_t count = 0;
+
+    void add(int signal) {
+        if (count < signals.size()) signals[count++] = signal;
+    }
+    const int* begin() const { return signals.data(); }
+    const int* end() const { return signals.data() + count; }
+};
+
+// Made on first use (SIGRTMIN and SIGRTMAX are known only when the program
+// runs), before any handler is installed.
+const SignalList& interruptingSignals() {
+    static const SignalList list = [] {
+        SignalList made;
+        for (const int signal : fixedSignals) made.add(signal);
+#ifdef SIGPWR
+        made.add(SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+        made.add(SIGSTKFLT);
+#endif
+        for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) made.add(signal);
+        return made;
+    }();
+    return list;
+}
 
 // A file to remove: its path is complete before `used` is set, and `used` is
 // cleared before the path changes, so that a handler reads whole paths only.
@@ -28,13 +63,13 @@ struct Slot {
 // One writer writes at a time; a few slots leave room for more.
 std::array<Slot, 8> slots;
 int registered = 0;
-std::array<struct sigaction, interruptingSignals.size()> earlierActions{};
-std::array<bool, interruptingSignals.size()> handled{};
+std::array<struct sigaction, mostSignals> earlierActions{};
+std::array<bool, mostSignals> handled{};
 
 sigset_t interruptingSet() {
     sigset_t set;
     ::sigemptyset(&set);
-    for (const int signal : interruptingSignals) ::sigaddset(&set, signal);
+    for (const int signal : interruptingSignals()) ::sigaddset(&set, signal);
     return set;
 }
 
@@ -48,24 +83,26 @@ extern "C" void removeTemporaryFilesAndResignal(int signal) {
 }
 
 void installHandlers() {
-    for (size_t index = 0; index < interruptingSignals.size(); ++index) {
+    const SignalList& signals = interruptingSignals();
+    for (size_t index = 0; index < signals.count; ++index) {
         struct sigaction earlier {};
-        if (::sigaction(interruptingSignals[index], nullptr, &earlier) != 0) continue;
+        if (::sigaction(signals.signals[index], nullptr, &earlier) != 0) continue;
         if (earlier.sa_handler == SIG_IGN) continue;
         struct sigaction action {};
         action.sa_handler = removeTemporaryFilesAndResignal;
         action.sa_mask = interruptingSet();
         action.sa_flags = SA_RESETHAND;
-        if (::sigaction(interruptingSignals[index], &action, nullptr) != 0) continue;
+        if (::sigaction(signals.signals[index], &action, nullptr) != 0) continue;
         earlierActions[index] = earlier;
         handled[index] = true;
     }
 }
 
 void restoreHandlers() {
-    for (size_t index = 0; index < interruptingSignals.size(); ++index) {
+    const SignalList& signals = interruptingSignals();
+    for (size_t index = 0; index < signals.count; ++index) {
         if (!handled[index]) continue;
-        ::sigaction(interruptingSignals[index], &earlierActions[index], nullptr);
+        ::sigaction(signals.signals[index], &earlierActions[index], nullptr);
         handled[index] = false;
     }
 }

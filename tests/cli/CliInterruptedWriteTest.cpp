@@ -83,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptedWriteTest,
                                            SignalCase{"SIGUSR1", SIGUSR1}, SignalCase{"SIGUSR2", SIGUSR2},
                                            SignalCase{"SIGALRM", SIGALRM}, SignalCase{"SIGVTALRM", SIGVTALRM},
                                            SignalCase{"SIGPROF", SIGPROF}, SignalCase{"SIGXFSZ", SIGXFSZ},
-                                           SignalCase{"SIGXCPU", SIGXCPU}),
+                                           SignalCase{"SIGXCPU", SIGXCPU}, SignalCase{"SIGPWR", SIGPWR},
+                                           SignalCase{"SIGSTKFLT", SIGSTKFLT},
+                                           SignalCase{"SIGRTMIN", SIGRTMIN}, SignalCase{"SIGRTMAX", SIGRTMAX}),
                          testing::namedBy(&SignalCase::name));
 
 }  // namespace

@@ -114,9 +114,10 @@ pid_t startZorvBinary(const std::vector<std::string>& arguments, const std::file
     if (child < 0) throw std::system_error(errno, std::generic_category(), "fork");
     if (child == 0) {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
-                                 SIGXFSZ, SIGXCPU}) {
+                                 SIGXFSZ, SIGXCPU, SIGPWR, SIGSTKFLT}) {
             ::signal(signal, SIG_DFL);
         }
+        for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) ::signal(signal, SIG_DFL);
         const struct rlimit noCore {};
         ::setrlimit(RLIMIT_CORE, &noCore);
         sigset_t none;
