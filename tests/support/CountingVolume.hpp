@@ -8,10 +8,10 @@
 
 namespace zorv::testing {
 
-// Stands in for another volume, answering each of its questions with that
-// volume's answer, and counts how often it is asked for children: so a test
-// can tell how much of the hierarchy a service of VolumeRepresentable walks
-// (the services themselves are its own, run over these answers).
+// Stands in for another volume: every question a format must answer (and
+// folderKey()) gets that volume's answer, and the questions for children are
+// counted, so that a test can tell how much of the hierarchy a service of
+// VolumeRepresentable itself (tree(), the walk) goes through.
 class CountingVolume : public VolumeRepresentable {
 public:
     explicit CountingVolume(const VolumeRepresentable& volume) : volume_(volume) {}

@@ -130,13 +130,13 @@ protected:
     }
 
 private:
-    // How many items walkFileHierarchy() lists, as tree() counted them. Kept
-    // for the object's life, which is sound because only volumes whose items
-    // are fixed once open get that far: the sole format with folders
-    // without a key (Atari ST) builds them all when it opens; the one whose
-    // items can change afterwards (MFS, after a write to its bytes) has no
-    // parents at all. Filling it from a const call makes a volume unfit for
-    // use by several threads at once, which the program never does.
+    // How many items walkFileHierarchy() lists, as tree() counted them, kept
+    // for the object's life. No volume changes its items after tree() has
+    // counted them: the sole format with folders without a key (Atari ST)
+    // builds them all when it opens, and the one whose items can change
+    // afterwards (MFS, after a write to its bytes) has no parents, so never
+    // counts. Filling it from a const call makes a volume unfit for use by
+    // several threads at once, which the program never does.
     mutable std::optional<int64_t> countOfItems_;
 };
 
