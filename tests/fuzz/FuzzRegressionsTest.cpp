@@ -40,10 +40,13 @@ int64_t number(const std::string& text) { return std::stoll(text, nullptr, 0); }
 //   cut <size>             cut the bytes short, or extend them with zeros
 //   put <offset> <hex>...  overwrite bytes from offset on, e.g. put 0x400 42 44
 //   fill <offset> <count> <hex>...  those bytes `count` times from offset on
+//   copy <from> <count> <to>  `count` bytes of the base image as read, from
+//                          `from` on, written from `to` on
 // Nothing when the recipe's corpus image is absent.
 std::optional<Bytes> bytesOfRecipe(const fsys::path& path, std::string& missing) {
     std::ifstream file(path);
     Bytes bytes;
+    Bytes base;
     std::string line;
     while (std::getline(file, line)) {
         std::istringstream words(line.substr(0, line.find('#')));
@@ -62,6 +65,7 @@ std::optional<Bytes> bytesOfRecipe(const fsys::path& path, std::string& missing)
                 return std::nullopt;
             }
             bytes = image->toBytes();
+            base = bytes;
         } else if (instruction == "cut") {
             bytes.resize(static_cast<size_t>(number(argument)), 0);
         } else if (instruction == "put" || instruction == "fill") {
@@ -76,6 +80,20 @@ std::optional<Bytes> bytesOfRecipe(const fsys::path& path, std::string& missing)
                     bytes[at++] = byte;
                 }
             }
+        } else if (instruction == "copy") {
+            const auto from = static_cast<size_t>(number(argument));
+            std::string count;
+            std::string to;
+            words >> count >> to;
+            const auto size = static_cast<size_t>(number(count));
+            const auto at = static_cast<size_t>(number(to));
+            if (from > base.size() || size > base.size() - from) {
+                ADD_FAILURE() << path.filename() << ": copy past the base image's end: " << line;
+                continue;
+            }
+            if (at + size > bytes.size()) bytes.resize(at + size, 0);
+            std::copy_n(base.begin() + static_cast<std::ptrdiff_t>(from), size,
+                        bytes.begin() + static_cast<std::ptrdiff_t>(at));
         } else {
             ADD_FAILURE() << path.filename() << ": unknown instruction " << instruction;
         }

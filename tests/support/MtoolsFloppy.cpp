@@ -86,6 +86,12 @@ MtoolsFloppy MtoolsFloppy::existing(std::string imagePath) { return MtoolsFloppy
 
 void MtoolsFloppy::makeFolder(const std::string& path) const { run({"mmd", "-i", imagePath_, "::" + path}); }
 
+void MtoolsFloppy::makeFolders(const std::vector<std::string>& paths) const {
+    std::vector<std::string> arguments{"mmd", "-i", imagePath_};
+    for (const std::string& path : paths) arguments.push_back("::" + path);
+    run(arguments);
+}
+
 void MtoolsFloppy::copyIn(const Bytes& bytes, const std::string& path) const {
     const std::string hostFile = imagePath_ + ".file";
     std::ofstream(hostFile, std::ios::binary)

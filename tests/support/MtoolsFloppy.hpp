@@ -41,6 +41,8 @@ public:
     static MtoolsFloppy existing(std::string imagePath);
 
     void makeFolder(const std::string& path) const;
+    // Makes every folder in one run of mmd, in list order: parents first.
+    void makeFolders(const std::vector<std::string>& paths) const;
     // Writes `bytes` to a host file beside the image and copies it in.
     void copyIn(const Bytes& bytes, const std::string& path) const;
     MdirListing listing() const;

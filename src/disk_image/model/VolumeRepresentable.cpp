@@ -26,25 +26,26 @@ std::vector<std::string> VolumeRepresentable::tree(const VolumeItem& item) const
         // Folders without a key are told apart by object, kept alive so that
         // no other can take an address; and since a volume can hand out a
         // new object for each answer, they are named no more times than the
-        // volume has items (counted only when such a folder comes).
+        // volume has items (counted when such a folder first comes, and
+        // kept: see countOfItems_).
         std::unordered_set<uint64_t> keys;
         std::unordered_set<const VolumeItemRepresentable*> objects{item.get()};
         std::vector<VolumeItem> keyless{item};
         if (item->isFolder()) {
             if (const auto key = folderKey(item)) keys.insert(*key);
         }
-        std::optional<int64_t> itemCount;
         int64_t keylessParents = 0;
         for (VolumeItem parent = parentItem(item); parent; parent = parentItem(parent)) {
             if (const auto key = folderKey(parent)) {
                 if (!keys.insert(*key).second) break;
             } else {
                 if (!objects.insert(parent.get()).second) break;
-                if (!itemCount) {
-                    itemCount = 0;
-                    walkFileHierarchy([&](const FileHierarchyElement&) { ++*itemCount; });
+                if (!countOfItems_) {
+                    int64_t count = 0;
+                    walkFileHierarchy([&](const FileHierarchyElement&) { ++count; });
+                    countOfItems_ = count;
                 }
-                if (++keylessParents > *itemCount) break;
+                if (++keylessParents > *countOfItems_) break;
                 keyless.push_back(parent);
             }
             names.push_back(parent->name());

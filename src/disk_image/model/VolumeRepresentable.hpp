@@ -78,7 +78,10 @@ public:
     // Default: follows parentItem() to the top, however deep, and stops
     // where a damaged volume leads back round: at a folderKey() already met,
     // or, for folders without a key, at an object already met or after as
-    // many such parents as the volume has items.
+    // many such parents as the volume has items. Those items are counted
+    // (a walkFileHierarchy()) the first time a folder without a key comes,
+    // and the count is kept for every later call: naming each item of a
+    // volume costs one walk plus the items' depths, not a walk per item.
     virtual std::vector<std::string> tree(const VolumeItem& item) const;
     // The contents of the item's data or resource fork; nothing when the item
     // has no such fork or is not one of this volume's files. Throws when the
@@ -118,8 +121,23 @@ public:
 
 protected:
     VolumeRepresentable() = default;
-    VolumeRepresentable(const VolumeRepresentable&) = default;
-    VolumeRepresentable& operator=(const VolumeRepresentable&) = default;
+    // A copy, or a volume given another's value, counts its own items again
+    // when tree() first needs them.
+    VolumeRepresentable(const VolumeRepresentable& /*other*/) {}
+    VolumeRepresentable& operator=(const VolumeRepresentable& /*other*/) {
+        countOfItems_.reset();
+        return *this;
+    }
+
+private:
+    // How many items walkFileHierarchy() lists, as tree() counted them, kept
+    // for the object's life. No volume changes its items after tree() has
+    // counted them: the sole format with folders without a key (Atari ST)
+    // builds them all when it opens, and the one whose items can change
+    // afterwards (MFS, after a write to its bytes) has no parents, so never
+    // counts. Filling it from a const call makes a volume unfit for use by
+    // several threads at once, which the program never does.
+    mutable std::optional<int64_t> countOfItems_;
 };
 
 }  // namespace zorv

@@ -13,6 +13,7 @@
 #include "disk_image/parser/AnalysisJSONEncoder.hpp"
 #include "disk_image/parser/ImageParser.hpp"
 #include "platform/FileSystem.hpp"
+#include "support/CountingVolume.hpp"
 #include "support/MtoolsFloppy.hpp"
 #include "support/TemporaryDirectory.hpp"
 #include "support/TestCaseNames.hpp"
@@ -143,6 +144,36 @@ TEST(TOSHmsaBlankFloppies, OpenThoughSmallerThanAnyImage) {
         EXPECT_EQ(parser.imageSizeInBytes(), sides * 80 * 9 * 512);
         EXPECT_EQ(parser.volume()->wrapper()->descriptiveName(), "MSA");
     }
+}
+
+// TOS folders have no key, so naming an item's enclosing folders (as export
+// does for every file) bounds the walk up by the volume's item count. On a
+// floppy of 1,040 folders, forty in the root and twenty-five in each of
+// those, naming every item must look children up no more than about one walk
+// of the hierarchy does, not once more for every item.
+TEST(TOSMtoolsFloppyFolders, NamingEveryItemWalksTheHierarchyAboutOnce) {
+    if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
+    const testing::TemporaryDirectory folder;
+    const MtoolsFloppy floppy(folder.file("folders.st"), 80, 2, 18);
+    std::vector<std::string> folders;
+    for (int top = 0; top < 40; ++top) {
+        const std::string parent = "/T" + std::to_string(top);
+        folders.push_back(parent);
+        for (int sub = 0; sub < 25; ++sub) folders.push_back(parent + "/S" + std::to_string(sub));
+    }
+    floppy.makeFolders(folders);
+    const auto disk = TOSDisk::fromImageData(fs::readWholeFile(floppy.imagePath()));
+    ASSERT_TRUE(disk.has_value());
+
+    testing::CountingVolume volume(*disk);
+    const std::vector<FileHierarchyElement> hierarchy = volume.fileHierarchy();
+    ASSERT_EQ(hierarchy.size(), folders.size());
+    const int64_t oneWalk = volume.childLookups() + volume.childCounts();
+    volume.resetCounts();
+    for (const FileHierarchyElement& element : hierarchy) volume.tree(element.item);
+    EXPECT_LE(volume.childLookups() + volume.childCounts(), 2 * oneWalk)
+        << "one walk of the hierarchy looks children up " << oneWalk << " times";
+    EXPECT_EQ(volume.tree(hierarchy.back().item), (std::vector<std::string>{"T39", "Untitled - Atari ST (FAT12)"}));
 }
 
 }  // namespace

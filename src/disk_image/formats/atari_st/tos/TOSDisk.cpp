@@ -105,6 +105,12 @@ void TOSDisk::walkDirectories(const ImageBytes& rootDirectory) {
         walkedFolders.insert(entry.get());
         open.push_back({clusterBytes(chain), 0, 0});  // `directory` is not used after this
     }
+    for (const auto& entry : entries_) {
+        if (entry->attributes.contains(TOSDirectoryEntry::EntryOption::volumeLabel)) {
+            volumeLabel_ = entry;
+            break;
+        }
+    }
     buildNavigation(walkedFolders);
 }
 
@@ -116,21 +122,12 @@ ImageBytes TOSDisk::contentsOf(const TOSDirectoryEntry& entry) const {
     return joined.slice(0, entry.fileSize);
 }
 
-const TOSDirectoryEntry* TOSDisk::volumeLabel() const {
-    for (const auto& entry : entries_) {
-        if (entry->attributes.contains(TOSDirectoryEntry::EntryOption::volumeLabel)) return entry.get();
-    }
-    return nullptr;
-}
-
 std::optional<std::string> TOSDisk::diskName() const {
-    const TOSDirectoryEntry* label = volumeLabel();
-    return label ? std::optional(label->fileName) : std::nullopt;
+    return volumeLabel_ ? std::optional(volumeLabel_->fileName) : std::nullopt;
 }
 
 std::optional<Date> TOSDisk::diskCreationDate() const {
-    const TOSDirectoryEntry* label = volumeLabel();
-    return label ? label->fileDateTime : std::nullopt;
+    return volumeLabel_ ? volumeLabel_->fileDateTime : std::nullopt;
 }
 
 }  // namespace zorv

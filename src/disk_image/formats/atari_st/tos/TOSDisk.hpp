@@ -120,8 +120,6 @@ public:
 private:
     struct Navigation;
 
-    // The first volume label entry, or none.
-    const TOSDirectoryEntry* volumeLabel() const;
     // The bytes of the clusters, joined in order.
     ImageBytes clusterBytes(const std::vector<int64_t>& clusters) const;
     void walkDirectories(const ImageBytes& rootDirectory);
@@ -134,6 +132,9 @@ private:
     TOSFAT fat_;
     int64_t firstDataSector_ = 0;
     std::vector<std::shared_ptr<const TOSDirectoryEntry>> entries_;
+    // The first volume label entry of the walk, or none: found once when the
+    // volume is opened, since the volume's name ends every item's tree().
+    std::shared_ptr<const TOSDirectoryEntry> volumeLabel_;
     // Children by directory and folders by cluster, built when the volume
     // is opened and shared by copies.
     std::shared_ptr<const Navigation> navigation_;
