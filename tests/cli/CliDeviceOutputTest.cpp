@@ -4,13 +4,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "cli/EndToEnd.hpp"
 #include "support/HfsTool.hpp"
+#include "support/HostFiles.hpp"
 #include "support/LoopDevice.hpp"
 #include "support/RunCommand.hpp"
 #include "support/TestCaseNames.hpp"
@@ -54,11 +55,6 @@ protected:
         std::replace(arguments.begin(), arguments.end(), std::string("DISK"), output);
         return arguments;
     }
-
-    static Bytes contentsOf(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
 };
 
 TEST_P(CliDeviceOutputTest, IsWrittenOnlyWhenFreeAndLargeEnough) {
@@ -71,8 +67,8 @@ TEST_P(CliDeviceOutputTest, IsWrittenOnlyWhenFreeAndLargeEnough) {
 
     // The card: a mounted ext2 file system, or bytes no image holds.
     Bytes before(static_cast<size_t>(diskCase.diskSize));
-    uint32_t seed = 12345;
-    for (uint8_t& byte : before) byte = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 24);
+    std::mt19937 random(0xCA4D);
+    std::generate(before.begin(), before.end(), [&] { return static_cast<uint8_t>(random()); });
     writeFile("card.img", before);
     const std::string mkfs = systemProgram("mkfs.ext2");
     const std::string fsck = systemProgram("e2fsck");
@@ -104,14 +100,14 @@ TEST_P(CliDeviceOutputTest, IsWrittenOnlyWhenFreeAndLargeEnough) {
         case Outcome::refusedAsTooSmall:
             EXPECT_EQ(run.exitStatus, 1);
             EXPECT_EQ(run.err, "Error: notEnoughSpace\n");
-            EXPECT_TRUE(contentsOf(disk->path()) == before) << "the disk was written";
+            EXPECT_TRUE(fileBytes(disk->path()) == before) << "the disk was written";
             break;
         case Outcome::written: {
             ASSERT_EQ(run.exitStatus, 0) << run.err;
             const ZorvRun toFile = zorv(argumentsFor("file.hda"));
             ASSERT_EQ(toFile.exitStatus, 0) << toFile.err;
             const Bytes image = readFile("file.hda");
-            const Bytes written = contentsOf(disk->path());
+            const Bytes written = fileBytes(disk->path());
             ASSERT_EQ(written.size(), before.size());
             ASSERT_LT(image.size(), written.size());
             EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin())) << "the image at the disk's start";
