@@ -31,6 +31,12 @@ inline Bytes fileBytes(const std::filesystem::path& path) {
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+// Writes a host file directly, as another program would have left it.
+inline void writeFileBytes(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 // The value of an extended attribute under its full Linux name
 // ("user.com.apple.FinderInfo"), or nothing when the file has none.
 inline std::optional<Bytes> attributeValue(const std::filesystem::path& path, const std::string& name) {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "support/HostFiles.hpp"
 #include "support/RunCommand.hpp"
 
 namespace zorv::testing {
@@ -76,10 +76,14 @@ bool MtoolsFloppy::isAvailable() {
 
 bool MtoolsFloppy::isHmsaAvailable() { return isCommandAvailable("hmsa"); }
 
-MtoolsFloppy::MtoolsFloppy(std::string imagePath, int tracks, int sides, int sectors)
+MtoolsFloppy::MtoolsFloppy(std::string imagePath, int tracks, int sides, int sectors,
+                           const std::vector<std::string>& formatOptions)
     : imagePath_(std::move(imagePath)) {
-    run({"mformat", "-a", "-C", "-t", std::to_string(tracks), "-h", std::to_string(sides), "-s",
-         std::to_string(sectors), "-i", imagePath_, "::"});
+    std::vector<std::string> arguments{"mformat", "-a", "-C", "-t", std::to_string(tracks), "-h",
+                                       std::to_string(sides), "-s", std::to_string(sectors)};
+    arguments.insert(arguments.end(), formatOptions.begin(), formatOptions.end());
+    arguments.insert(arguments.end(), {"-i", imagePath_, "::"});
+    run(arguments);
 }
 
 MtoolsFloppy MtoolsFloppy::existing(std::string imagePath) { return MtoolsFloppy(Existing{}, std::move(imagePath)); }
@@ -94,11 +98,12 @@ void MtoolsFloppy::makeFolders(const std::vector<std::string>& paths) const {
 
 void MtoolsFloppy::copyIn(const Bytes& bytes, const std::string& path) const {
     const std::string hostFile = imagePath_ + ".file";
-    std::ofstream(hostFile, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeFileBytes(hostFile, bytes);
     run({"mcopy", "-i", imagePath_, hostFile, "::" + path});
     std::filesystem::remove(hostFile);
 }
+
+void MtoolsFloppy::remove(const std::string& path) const { run({"mdel", "-i", imagePath_, "::" + path}); }
 
 MdirListing MtoolsFloppy::listing() const {
     // `mdir -/` fails on an empty root directory; plain mdir lists it.

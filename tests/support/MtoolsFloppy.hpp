@@ -34,8 +34,11 @@ public:
     static bool isAvailable();
     static bool isHmsaAvailable();
 
-    // Formats a new image of `tracks` x `sides` x `sectors` in Atari mode.
-    explicit MtoolsFloppy(std::string imagePath, int tracks = 80, int sides = 2, int sectors = 9);
+    // Formats a new image of `tracks` x `sides` x `sectors` in Atari mode,
+    // with any further mformat options ("-v", "LABEL" for a volume label;
+    // "-R", "2" for two reserved sectors).
+    explicit MtoolsFloppy(std::string imagePath, int tracks = 80, int sides = 2, int sectors = 9,
+                          const std::vector<std::string>& formatOptions = {});
 
     // Opens an image that already exists (nothing is formatted).
     static MtoolsFloppy existing(std::string imagePath);
@@ -45,6 +48,8 @@ public:
     void makeFolders(const std::vector<std::string>& paths) const;
     // Writes `bytes` to a host file beside the image and copies it in.
     void copyIn(const Bytes& bytes, const std::string& path) const;
+    // Deletes a file (mdel): its entry stays, marked deleted.
+    void remove(const std::string& path) const;
     MdirListing listing() const;
 
     // Packs the image with hmsa; the path of the MSA file.

@@ -14,6 +14,7 @@
 #include "disk_image/parser/ImageParser.hpp"
 #include "platform/FileSystem.hpp"
 #include "support/CountingVolume.hpp"
+#include "support/HostFiles.hpp"
 #include "support/MtoolsFloppy.hpp"
 #include "support/TemporaryDirectory.hpp"
 #include "support/TestCaseNames.hpp"
@@ -127,6 +128,97 @@ INSTANTIATE_TEST_SUITE_P(Media, TOSMtoolsFloppies,
                          ::testing::Values(MediumCase{"SSDD", 1, 9}, MediumCase{"DSDD", 2, 9},
                                            MediumCase{"DSHD", 2, 18}),
                          testing::namedBy(&MediumCase::name));
+
+// The full report of an image, as `analyze -f` writes it.
+nlohmann::json reportOf(const ImageBytes& image) {
+    return nlohmann::json::parse(AnalysisJSONEncoder::encode(ImageParser(image).codableResult(true)));
+}
+
+struct UncountedCase {
+    const char* name;
+    int sectors;
+    bool packed;  // both floppies packed by hmsa before they are read
+};
+
+class TOSUncountedBootSector : public ::testing::TestWithParam<UncountedCase> {};
+
+// Some duplicators and formatters left the boot sector's reserved-sector
+// count at 0. TOS never reads it: the first FAT follows the boot sector. So
+// such a floppy reads exactly as the same bytes with a count of 1: a label,
+// nested folders, a folder of 40 files over several clusters and a deleted
+// file.
+TEST_P(TOSUncountedBootSector, ReadsAsTheFloppyWithOneReservedSector) {
+    if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
+    const UncountedCase& row = GetParam();
+    if (row.packed && !MtoolsFloppy::isHmsaAvailable()) GTEST_SKIP() << "hmsa is missing";
+    const testing::TemporaryDirectory folder;
+    const MtoolsFloppy floppy(folder.file("counted.st"), 80, 2, row.sectors, {"-v", "MUSIC"});
+    floppy.makeFolders({"/DEMOS", "/DEMOS/TUNES"});
+    floppy.copyIn(patterned(3000, 1), "/README.TXT");
+    for (int tune = 0; tune < 40; ++tune) {
+        floppy.copyIn(patterned(100 + tune * 37, static_cast<uint8_t>(tune)),
+                      "/DEMOS/TUNES/T" + std::to_string(tune) + ".SND");
+    }
+    floppy.copyIn(patterned(5000, 2), "/DEMOS/GONE.TXT");
+    floppy.remove("/DEMOS/GONE.TXT");
+    Bytes uncounted = fs::readWholeFile(floppy.imagePath()).toBytes();
+    ASSERT_EQ(uncounted[14] | uncounted[15] << 8, 1);
+    uncounted[14] = 0;
+    uncounted[15] = 0;
+    const std::string uncountedPath = folder.file("uncounted.st");
+    testing::writeFileBytes(uncountedPath, uncounted);
+
+    const auto image = [&](const std::string& path) {
+        return fs::readWholeFile(row.packed ? MtoolsFloppy::existing(path).packedAsMSA() : path);
+    };
+    const ImageBytes expected = image(floppy.imagePath());
+    const ImageBytes actual = image(uncountedPath);
+    const nlohmann::json report = reportOf(expected);
+    ASSERT_EQ(report["volume"]["name"], "MUSIC");
+    ASSERT_EQ(report["volume"]["freeCapacityInBytes"], floppy.listing().freeBytes);
+    EXPECT_EQ(reportOf(actual), report);
+
+    const ImageParser counted(expected);
+    const ImageParser parser(actual);
+    const int64_t tunesCluster =
+        dynamic_cast<const TOSDirectoryEntry&>(*itemsByPath(*counted.volume()).at("/DEMOS/TUNES")).startingCluster;
+    const auto& fat = dynamic_cast<const TOSDisk&>(*counted.volume()).fat();
+    ASSERT_GT(fat.clusterListStarting(tunesCluster).size(), 1u);
+    // The field itself stays as read.
+    EXPECT_EQ(dynamic_cast<const TOSDisk&>(*parser.volume()).bootSector().ressec, 0);
+    const auto items = itemsByPath(*parser.volume());
+    for (const auto& [path, item] : itemsByPath(*counted.volume())) {
+        ASSERT_TRUE(items.contains(path)) << path;
+        EXPECT_EQ(parser.volume()->getFork(ForkType::data, items.at(path)),
+                  counted.volume()->getFork(ForkType::data, item))
+            << path;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, TOSUncountedBootSector,
+                         ::testing::Values(UncountedCase{"DSDD bare", 9, false}, UncountedCase{"DSDD MSA", 9, true},
+                                           UncountedCase{"DSHD bare", 18, false},
+                                           UncountedCase{"DSHD MSA", 18, true}),
+                         testing::namedBy(&UncountedCase::name));
+
+// A count above 1 is read as it stands: two reserved sectors put the first
+// FAT at sector 2, as `mdir` reads it.
+TEST(TOSMtoolsFloppyReservedSectors, TwoReservedSectorsReadAsMdirReadsThem) {
+    if (!MtoolsFloppy::isAvailable()) GTEST_SKIP() << "mtools is not installed";
+    const testing::TemporaryDirectory folder;
+    const MtoolsFloppy floppy(folder.file("reserved.st"), 80, 2, 9, {"-R", "2"});
+    floppy.makeFolder("/GAMES");
+    const Bytes program = patterned(2500, 3);
+    floppy.copyIn(program, "/GAMES/PROGRAM.PRG");
+    floppy.copyIn(patterned(700, 4), "/TEXT");
+    const auto disk = TOSDisk::fromImageData(fs::readWholeFile(floppy.imagePath()));
+    ASSERT_TRUE(disk.has_value());
+    ASSERT_EQ(disk->bootSector().ressec, 2);
+    const MdirListing listing = floppy.listing();
+    EXPECT_EQ(listed(*disk), listing.items);
+    EXPECT_EQ(disk->freeCapacityInBytes(), listing.freeBytes);
+    EXPECT_EQ(disk->getFork(ForkType::data, itemsByPath(*disk).at("/GAMES/PROGRAM.PRG")), program);
+}
 
 // hmsa's blank floppies pack into fewer than 1,024 bytes; they open all the
 // same.

@@ -47,6 +47,13 @@ struct TOSBootSector : TOSBlockable<TOSBootSector> {
     // serial number (RandomNumbers), no boot code, not bootable.
     TOSBootSector(TOSMedia media, int64_t blockSize);
 
+    // The sector of the first FAT copy: `ressec`, except that a count of 0
+    // is taken as 1. The boot sector is always sector 0 and is part of the
+    // count; TOS itself never reads the field and puts the first FAT right
+    // after the boot sector, so floppies whose duplicator or formatter left
+    // it 0 work on the machine and read the same here.
+    int64_t firstFATSector() const { return ressec == 0 ? 1 : ressec; }
+
     std::vector<Bytes> dataBlockArray() const;
 };
 

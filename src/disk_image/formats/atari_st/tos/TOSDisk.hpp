@@ -23,10 +23,11 @@ namespace zorv {
 // file contents are read again from the image at each request.
 //
 // Everything is placed by the boot sector, in sectors of `bps` bytes: the
-// first FAT copy at sector `ressec`, the root directory R = ressec + nfats *
-// spf for ndirs * 32 / bps sectors, then the data area D, in which cluster
-// c (2 to clusterCount + 1) takes spc sectors from D + (c - 2) * spc, and
-// clusterCount = (nsects - D) / spc.
+// first FAT copy at sector F = `ressec` (1 where the field is 0, as TOS
+// reads it), the root directory R = F + nfats * spf for ndirs * 32 / bps
+// sectors, then the data area D, in which cluster c (2 to clusterCount + 1)
+// takes spc sectors from D + (c - 2) * spc, and clusterCount =
+// (nsects - D) / spc.
 //
 // The walk of the directories is depth first with an explicit stack: a
 // subdirectory's entries come right after its own. Deleted and never-used
