@@ -25,14 +25,15 @@ TOSDisk::TOSDisk(ImageBytes block)
     // Every cluster number and size follows from these; a volume that
     // cannot hold them is no FAT12 floppy.
     if (boot.spc == 0) invalidLayout();
-    const int64_t rootDirectoryStart = boot.firstFATSector() + boot.nfats * boot.spf;
+    const int64_t firstFATSector = boot.firstFATSector();
+    const int64_t rootDirectoryStart = firstFATSector + boot.nfats * boot.spf;
     const int64_t rootDirectoryLength = boot.ndirs * TOSDirectoryEntry::entrySize / boot.bps;
     firstDataSector_ = rootDirectoryStart + rootDirectoryLength;
     if (firstDataSector_ > boot.nsects) invalidLayout();
     const int64_t clusterCount = (boot.nsects - firstDataSector_) / boot.spc;
     if (clusterCount >= TOSFAT::fat12ClusterLimit) invalidLayout();
 
-    fat_ = TOSFAT(getBlockAtPosition(boot.firstFATSector(), boot.spf), clusterCount);
+    fat_ = TOSFAT(getBlockAtPosition(firstFATSector, boot.spf), clusterCount);
     // A chain or the free count would otherwise read past the table.
     if (!fat_.holdsEveryCluster()) invalidLayout();
     walkDirectories(getBlockAtPosition(rootDirectoryStart, rootDirectoryLength));
